@@ -1,0 +1,94 @@
+/* setup_main.cpp -- setup's entry and start-up sequence. */
+#include "setup.h"
+#include "state.h"
+#include "ident.h"
+
+#include <commctrl.h>
+
+MODULE_IDENT("Install/setup_main.cpp");
+
+InstallStateRec InstallState = {
+    NULL, 0, "", NULL, NULL, NULL,
+    0,  /* Update */
+    1,  /* NoLicense */
+    1,  /* NoUninstall */
+    1,  /* LogChanges */
+};
+
+static BOOL real_GetVersion(OSVERSIONINFOA *info)
+{
+    info->dwOSVersionInfoSize = sizeof *info;
+    return GetVersionExA(info);
+}
+
+SetupVersionFn setup_GetVersion = real_GetVersion;
+
+int setup_Error(const char *text)
+{
+    MessageBoxA(NULL, text, SETUP_ERROR_TITLE, MB_OK | MB_ICONERROR);
+    return 0;
+}
+
+/* Win32s and NT before 4.0 are refused; 0 means the message was shown. */
+static int check_platform(void)
+{
+    OSVERSIONINFOA v;
+    ZeroMemory(&v, sizeof v);
+    setup_GetVersion(&v);
+    if (v.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS &&
+        v.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return setup_Error(SETUP_MSG_WIN95);
+    if (v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion < 4)
+        return setup_Error(SETUP_MSG_NT4);
+    InstallState.IsNT = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    return 1;
+}
+
+static int open_package(void)
+{
+    GetModuleFileNameA(NULL, InstallState.ModulePath, STATE_MODULE_PATH);
+    int rc = pkg_Open(InstallState.ModulePath, &InstallState.Package);
+    if (rc == PKG_OK)
+        return 1;
+    if (rc == PKG_ENOMEM)
+        return setup_Error(SETUP_MSG_NOMEM);
+    if (rc == PKG_ERANGE || rc == PKG_ECHECKSUM)
+        return setup_Error(SETUP_MSG_CORRUPT);
+    return setup_Error(SETUP_MSG_INTERNAL);
+}
+
+static void close_package(void)
+{
+    pkg_Close(InstallState.Package);
+    InstallState.Package = NULL;
+    pkg_Free(InstallState.ScriptText);
+    InstallState.ScriptText = NULL;
+}
+
+int setup_Main(HINSTANCE instance)
+{
+    InitCommonControls();
+    InstallState.Instance = instance;
+    if (!check_platform() || !open_package())
+        return 0;
+    void *script;
+    if (pkg_Extract(InstallState.Package, SETUP_SCRIPT_MEMBER, &script,
+                    NULL) != PKG_OK) {
+        close_package();
+        return 1;
+    }
+    InstallState.ScriptText = (char *)script;
+    /* The script compiler and everything after it take over from here. */
+    close_package();
+    return 0;
+}
+
+int pkg_InstallFile(const char *member, const char *dest)
+{
+    return pkg_InstallMember(InstallState.Package, member, dest);
+}
+
+int pkg_CompareVersion(const char *member, const char *dest)
+{
+    return pkg_CompareMember(InstallState.Package, member, dest);
+}

@@ -1,0 +1,51 @@
+# Vellum's front door.  CMake does the building underneath:
+#   make          all three builds: build/win64, build/win32, build/host
+#   make test     every test (native and under Wine), one ctest summary
+#   make demo     pack the sample product and start its setup under Wine
+#   make bench    benchmark figures
+#   make fuzz     a longer fuzzing run (FUZZ_SECONDS=300 by default)
+# Missing Debian packages are installed first when run as root.
+
+JOBS  ?= $(shell nproc)
+CMAKE ?= cmake
+GEN   := -G Ninja
+
+.PHONY: all deps host win64 win32 test demo bench fuzz clean
+all: host win64 win32
+
+deps:
+	@tools/scripts/deps
+
+build/host/build.ninja: | deps
+	$(CMAKE) -S . -B build/host $(GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+build/win64/build.ninja: | deps
+	$(CMAKE) -S . -B build/win64 $(GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+build/win32/build.ninja: | deps
+	$(CMAKE) -S . -B build/win32 $(GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+
+host: build/host/build.ninja
+	$(CMAKE) --build build/host -j $(JOBS)
+win64: build/win64/build.ninja
+	$(CMAKE) --build build/win64 -j $(JOBS)
+win32: build/win32/build.ninja
+	$(CMAKE) --build build/win32 -j $(JOBS)
+
+# One ctest run over both test trees, so the last line is one summary.
+test: all
+	@printf 'subdirs("host" "win64")\n' > build/CTestTestfile.cmake
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+demo: all
+	tools/scripts/demo
+
+bench: host win64 win32
+	tools/scripts/bench
+
+fuzz: host
+	tools/scripts/fuzz $${FUZZ_SECONDS:-300}
+
+clean:
+	rm -rf build

@@ -1,0 +1,35 @@
+# Build helpers shared by every directory.
+
+# setup, Uninstall and knobkit stay lean: no exceptions, no RTTI, optimised
+# for size, unused sections dropped, everything linked statically.
+function(vellum_lean target)
+  target_compile_options(${target} PRIVATE
+    -fno-exceptions -fno-rtti -Os -ffunction-sections -fdata-sections)
+  if(WIN32)
+    target_link_options(${target} PRIVATE
+      -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+  endif()
+endfunction()
+
+# Native sanitizer flags for tests and fuzzers (clang or gcc).
+set(VELLUM_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
+    -fno-omit-frame-pointer -g)
+
+# Windows test programs run under Wine through the emulator wrapper that
+# tests/CMakeLists.txt configures; they need the wine fixture.
+function(vellum_wine_test name)
+  add_test(NAME ${name} COMMAND ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+endfunction()
+
+# The portable core as a static library: vellum_core(name [extra flags...]).
+# The host build makes a second, sanitized copy for tests and fuzzers.
+function(vellum_core name)
+  add_library(${name} STATIC ${VELLUM_CORE_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/core)
+  target_link_libraries(${name} PUBLIC ${VELLUM_ZLIB})
+  target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti ${ARGN})
+  if(WIN32)
+    target_compile_options(${name} PRIVATE -Os -ffunction-sections -fdata-sections)
+  endif()
+endfunction()
