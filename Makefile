@@ -1,5 +1,6 @@
 # Vellum's front door.  CMake does the building underneath:
 #   make          all three builds: build/win64, build/win32, build/host
+#                 (BUILD=DIR puts the trees elsewhere)
 #   make test     every test (native and under Wine), one ctest summary
 #   make demo     pack the sample product and start its setup under Wine
 #   make bench    benchmark figures
@@ -7,6 +8,7 @@
 # Missing Debian packages are installed first when run as root.
 
 JOBS  ?= $(shell nproc)
+BUILD ?= build
 CMAKE ?= cmake
 GEN   := -G Ninja
 
@@ -16,27 +18,27 @@ all: host win64 win32
 deps:
 	@tools/scripts/deps
 
-build/host/build.ninja: | deps
-	$(CMAKE) -S . -B build/host $(GEN) -DCMAKE_BUILD_TYPE=Release \
+$(BUILD)/host/build.ninja: | deps
+	$(CMAKE) -S . -B $(BUILD)/host $(GEN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-build/win64/build.ninja: | deps
-	$(CMAKE) -S . -B build/win64 $(GEN) -DCMAKE_BUILD_TYPE=Release \
+$(BUILD)/win64/build.ninja: | deps
+	$(CMAKE) -S . -B $(BUILD)/win64 $(GEN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-build/win32/build.ninja: | deps
-	$(CMAKE) -S . -B build/win32 $(GEN) -DCMAKE_BUILD_TYPE=Release \
+$(BUILD)/win32/build.ninja: | deps
+	$(CMAKE) -S . -B $(BUILD)/win32 $(GEN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 
-host: build/host/build.ninja
-	$(CMAKE) --build build/host -j $(JOBS)
-win64: build/win64/build.ninja
-	$(CMAKE) --build build/win64 -j $(JOBS)
-win32: build/win32/build.ninja
-	$(CMAKE) --build build/win32 -j $(JOBS)
+host: $(BUILD)/host/build.ninja
+	$(CMAKE) --build $(BUILD)/host -j $(JOBS)
+win64: $(BUILD)/win64/build.ninja
+	$(CMAKE) --build $(BUILD)/win64 -j $(JOBS)
+win32: $(BUILD)/win32/build.ninja
+	$(CMAKE) --build $(BUILD)/win32 -j $(JOBS)
 
 # One ctest run over both test trees, so the last line is one summary.
 test: all
-	@printf 'subdirs("host" "win64")\n' > build/CTestTestfile.cmake
-	cd build && ctest --output-on-failure -j $(JOBS)
+	@printf 'subdirs("host" "win64")\n' > $(BUILD)/CTestTestfile.cmake
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 demo: all
 	tools/scripts/demo
@@ -48,4 +50,4 @@ fuzz: host
 	tools/scripts/fuzz $${FUZZ_SECONDS:-300}
 
 clean:
-	rm -rf build
+	rm -rf $(BUILD)
