@@ -47,7 +47,7 @@ bench: host win64 win32
 	tools/scripts/bench
 
 fuzz: host
-	tools/scripts/fuzz $${FUZZ_SECONDS:-300}
+	BUILD=$(BUILD) tools/scripts/fuzz $${FUZZ_SECONDS:-300}
 
 clean:
 	rm -rf $(BUILD)
