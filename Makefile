@@ -41,10 +41,10 @@ test: all
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 demo: all
-	tools/scripts/demo
+	BUILD=$(BUILD) tools/scripts/demo
 
 bench: host win64 win32
-	tools/scripts/bench
+	BUILD=$(BUILD) tools/scripts/bench
 
 fuzz: host
 	BUILD=$(BUILD) tools/scripts/fuzz $${FUZZ_SECONDS:-300}

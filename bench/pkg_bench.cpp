@@ -1,0 +1,250 @@
+/* pkg_bench -- figures for the package reader and the packer.
+ *
+ *   pkg_bench gen DIR        writes the benchmark product: a deterministic
+ *                            mix of text, structured binary and random files
+ *   pkg_bench read FILE.exe  open plus extraction of every member, against
+ *                            raw zlib inflation of the same streams
+ *   pkg_bench zlib9 DIR      single-threaded zlib level 9 over DIR's files:
+ *                            the packer's baseline (time and bytes)
+ */
+#include "pkg/pkg.h"
+
+#include <chrono>
+#include <dirent.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+#include <zlib.h>
+
+static double now()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+/* ---- gen --------------------------------------------------------------- */
+
+static uint32_t rng = 12345;
+static uint32_t next_rand()
+{
+    rng = rng * 1103515245u + 12345u;
+    return rng >> 8;
+}
+
+static void fill_text(std::vector<uint8_t> &v)
+{
+    static const char *words[] = {
+        "install", "package", "member", "folder", "version", "the", "a",
+        "of", "Windows", "registry", "shortcut", "driver", "service", "undo",
+        "log", "product", "company", "file", "copy", "shared", "counter",
+        "wizard", "page", "licence", "agreement", "destination", "setup"};
+    size_t n = sizeof words / sizeof *words;
+    size_t i = 0;
+    while (i < v.size()) {
+        const char *w = words[next_rand() % n];
+        for (; *w && i < v.size(); w++)
+            v[i++] = (uint8_t)*w;
+        if (i < v.size())
+            v[i++] = (next_rand() % 11) ? ' ' : '\n';
+    }
+}
+
+static void fill_binary(std::vector<uint8_t> &v)
+{
+    /* records of a few fields, as in code and data sections */
+    uint32_t base = next_rand();
+    for (size_t i = 0; i + 16 <= v.size(); i += 16) {
+        uint32_t rec[4] = {base + (uint32_t)i, next_rand() % 256, 0x401000u + (next_rand() % 4096) * 4, (uint32_t)(i / 16)};
+        memcpy(&v[i], rec, 16);
+    }
+}
+
+static void fill_random(std::vector<uint8_t> &v)
+{
+    for (auto &b : v)
+        b = (uint8_t)next_rand();
+}
+
+static int write_file(const std::string &path, const std::vector<uint8_t> &v)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f || fwrite(v.data(), 1, v.size(), f) != v.size() || fclose(f)) {
+        perror(path.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+static int gen(const char *dir)
+{
+    std::string d = dir;
+    mkdir(d.c_str(), 0755);
+    for (const char *sub : {"/bin", "/data", "/docs", "/docs/small"})
+        mkdir((d + sub).c_str(), 0755);
+    std::vector<uint8_t> v;
+    v.assign(std::string("// Company=Vellum Bench\n// Product=Bench\n").begin(),
+             std::string("// Company=Vellum Bench\n// Product=Bench\n").end());
+    if (!write_file(d + "/Install.ini", v))
+        return 1;
+    struct Kind {
+        const char *folder;
+        void (*fill)(std::vector<uint8_t> &);
+        int count;
+        size_t size;
+    } kinds[] = {
+        {"/docs", fill_text, 2, 6 << 20},       {"/docs", fill_text, 8, 512 << 10},
+        {"/docs/small", fill_text, 200, 3000},  {"/bin", fill_binary, 2, 5 << 20},
+        {"/bin", fill_binary, 10, 300 << 10},   {"/data", fill_random, 2, 2 << 20},
+        {"/data", fill_random, 20, 20 << 10},
+    };
+    int n = 0;
+    for (const Kind &k : kinds)
+        for (int i = 0; i < k.count; i++) {
+            v.resize(k.size);
+            k.fill(v);
+            char name[64];
+            snprintf(name, sizeof name, "/file%03d.dat", n++);
+            if (!write_file(d + k.folder + name, v))
+                return 1;
+        }
+    return 0;
+}
+
+/* ---- read -------------------------------------------------------------- */
+
+static int read_bench(const char *file)
+{
+    PackageHandle *pkg;
+    int rc = pkg_Open(file, &pkg);
+    if (rc != PKG_OK) {
+        fprintf(stderr, "%s: %s\n", file, pkg_OpenMessage(rc));
+        return 1;
+    }
+    uint64_t total = 0, largest = 0;
+    for (uint32_t i = 0; i < pkg->count; i++) {
+        total += pkg->dir[i].size;
+        if (pkg->dir[i].size > largest)
+            largest = pkg->dir[i].size;
+    }
+    std::vector<uint8_t> out(largest + 1);
+    const int rounds = 5;
+    double raw = 1e9, fresh = 1e9, ours = 1e9;
+    for (int r = 0; r < rounds; r++) {
+        /* raw inflation into one reused buffer */
+        double t = now();
+        for (uint32_t i = 0; i < pkg->count; i++) {
+            const PackageEntry *e = &pkg->dir[i];
+            if (!(e->attributes & PKG_ATTR_FILE))
+                continue;
+            uLongf len = e->size;
+            uncompress(out.data(), &len, pkg->data + e->offset, e->packedSize);
+        }
+        raw = std::min(raw, now() - t);
+        /* raw inflation into a new block per member, as any reader needs */
+        t = now();
+        for (uint32_t i = 0; i < pkg->count; i++) {
+            const PackageEntry *e = &pkg->dir[i];
+            if (!(e->attributes & PKG_ATTR_FILE))
+                continue;
+            uLongf len = e->size;
+            uint8_t *b = (uint8_t *)malloc(e->size + 1);
+            uncompress(b, &len, pkg->data + e->offset, e->packedSize);
+            free(b);
+        }
+        fresh = std::min(fresh, now() - t);
+        /* the reader: open (checksums, directory) and every member */
+        t = now();
+        PackageHandle *p;
+        if (pkg_Open(file, &p) != PKG_OK)
+            return 1;
+        for (uint32_t i = 0; i < p->count; i++) {
+            const PackageEntry *e = &p->dir[i];
+            if (!(e->attributes & PKG_ATTR_FILE))
+                continue;
+            void *b;
+            if ((rc = pkg_ExtractEntry(p, e, &b, NULL)) != PKG_OK) {
+                fprintf(stderr, "%s: %s\n", e->name, pkg_ExtractMessage(rc));
+                return 1;
+            }
+            pkg_Free(b);
+        }
+        pkg_Close(p);
+        ours = std::min(ours, now() - t);
+    }
+    double mb = total / 1048576.0;
+    printf("package: %u entries, %.1f MiB unpacked, %.1f MiB packed, largest member %.1f MiB\n",
+           pkg->count, mb, pkg->dataSize / 1048576.0, largest / 1048576.0);
+    printf("raw inflate, reused buffer:   %7.1f MiB/s\n", mb / raw);
+    printf("raw inflate, block per member:%7.1f MiB/s\n", mb / fresh);
+    printf("open + extract every member:  %7.1f MiB/s\n", mb / ours);
+    printf("ratio to raw inflate:         %7.2f (block per member), %.2f (reused buffer)\n",
+           fresh / ours, raw / ours);
+    pkg_Close(pkg);
+    return 0;
+}
+
+/* ---- zlib9 ------------------------------------------------------------- */
+
+static void walk(const std::string &dir, std::vector<std::string> &files)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return;
+    while (struct dirent *e = readdir(d)) {
+        if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, ".."))
+            continue;
+        std::string p = dir + "/" + e->d_name;
+        struct stat st;
+        if (stat(p.c_str(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            walk(p, files);
+        else
+            files.push_back(p);
+    }
+    closedir(d);
+}
+
+static int zlib9(const char *dir)
+{
+    std::vector<std::string> files;
+    walk(dir, files);
+    double t = now();
+    uint64_t in = 0, out = 0;
+    std::vector<uint8_t> data, packed;
+    for (const std::string &f : files) {
+        FILE *fp = fopen(f.c_str(), "rb");
+        if (!fp)
+            return 1;
+        fseek(fp, 0, SEEK_END);
+        data.resize((size_t)ftell(fp));
+        fseek(fp, 0, SEEK_SET);
+        size_t got = fread(data.data(), 1, data.size(), fp);
+        fclose(fp);
+        if (got != data.size())
+            return 1;
+        uLongf len = compressBound((uLong)data.size());
+        packed.resize(len);
+        compress2(packed.data(), &len, data.data(), (uLong)data.size(), 9);
+        in += data.size();
+        out += len;
+    }
+    printf("%.3f %llu %llu %zu\n", now() - t, (unsigned long long)in,
+           (unsigned long long)out, files.size());
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && !strcmp(argv[1], "gen"))
+        return gen(argv[2]);
+    if (argc == 3 && !strcmp(argv[1], "read"))
+        return read_bench(argv[2]);
+    if (argc == 3 && !strcmp(argv[1], "zlib9"))
+        return zlib9(argv[2]);
+    fprintf(stderr, "usage: pkg_bench gen DIR | read FILE.exe | zlib9 DIR\n");
+    return 2;
+}
