@@ -1,0 +1,242 @@
+/* uiwin.cpp -- finding, reading, pressing and capturing windows (uiwin.h). */
+#include "uiwin.h"
+
+#include <string.h>
+
+/* A window that does not answer WM_GETTEXT within this time reads as "". */
+#define TEXT_WAIT_MS 2000
+
+struct EnumTop {
+    DWORD             pid;
+    int               all;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK collect_top(HWND hwnd, LPARAM arg)
+{
+    EnumTop *e = (EnumTop *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == e->pid && (e->all || IsWindowVisible(hwnd)))
+        e->found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> uiw_TopWindows(DWORD pid, int all)
+{
+    EnumTop e;
+    e.pid = pid;
+    e.all = all;
+    EnumWindows(collect_top, (LPARAM)&e);
+    return e.found;
+}
+
+std::string uiw_Text(HWND hwnd)
+{
+    char buf[4096];
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, (LPARAM)buf,
+                             SMTO_ABORTIFHUNG, TEXT_WAIT_MS, &len))
+        return "";
+    if (len >= sizeof buf)
+        len = sizeof buf - 1;
+    return std::string(buf, (size_t)len);
+}
+
+HWND uiw_Find(DWORD pid, const char *title)
+{
+    for (HWND w : uiw_TopWindows(pid, 0))
+        if (strcmp(title, "*") == 0 || uiw_Text(w) == title)
+            return w;
+    return NULL;
+}
+
+static UiwWindow describe_one(HWND hwnd, int depth)
+{
+    UiwWindow d;
+    char cls[256] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    d.hwnd = hwnd;
+    d.owner = GetWindow(hwnd, GW_OWNER);
+    d.cls = cls;
+    d.text = uiw_Text(hwnd);
+    d.id = (int)GetWindowLongPtrA(hwnd, GWLP_ID);
+    d.visible = IsWindowVisible(hwnd) ? 1 : 0;
+    d.enabled = IsWindowEnabled(hwnd) ? 1 : 0;
+    d.depth = depth;
+    return d;
+}
+
+/* Children in z-order, each followed by its own children. */
+static void describe_children(HWND parent, int depth,
+                              std::vector<UiwWindow> &out)
+{
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        out.push_back(describe_one(c, depth));
+        describe_children(c, depth + 1, out);
+    }
+}
+
+std::vector<UiwWindow> uiw_Describe(HWND hwnd)
+{
+    std::vector<UiwWindow> out;
+    out.push_back(describe_one(hwnd, 0));
+    describe_children(hwnd, 1, out);
+    return out;
+}
+
+static std::string without_mnemonics(const std::string &s)
+{
+    std::string r;
+    for (size_t i = 0; i < s.size(); i++) {
+        if (s[i] == '&' && i + 1 < s.size())
+            i++;
+        r += s[i];
+    }
+    return r;
+}
+
+static int text_matches(const std::string &shown, const char *text)
+{
+    return shown == text || without_mnemonics(shown) == text;
+}
+
+int uiw_ShowsText(HWND hwnd, const char *text)
+{
+    for (const UiwWindow &w : uiw_Describe(hwnd))
+        if (text_matches(w.text, text))
+            return 1;
+    return 0;
+}
+
+HWND uiw_FindButton(HWND hwnd, const char *text)
+{
+    for (const UiwWindow &w : uiw_Describe(hwnd))
+        if (w.depth > 0 && _stricmp(w.cls.c_str(), "Button") == 0 &&
+            text_matches(w.text, text))
+            return w.hwnd;
+    return NULL;
+}
+
+int uiw_Click(HWND button)
+{
+    if (!IsWindowEnabled(button))
+        return 0;
+    return PostMessageA(button, BM_CLICK, 0, 0) ? 1 : 0;
+}
+
+static void print_quoted(FILE *out, const std::string &s)
+{
+    fputc('"', out);
+    for (unsigned char c : s) {
+        if (c == '\n')
+            fputs("\\n", out);
+        else if (c == '\r')
+            fputs("\\r", out);
+        else if (c == '"' || c == '\\')
+            fprintf(out, "\\%c", c);
+        else
+            fputc(c, out);
+    }
+    fputc('"', out);
+}
+
+void uiw_List(DWORD pid, FILE *out)
+{
+    std::vector<HWND> top = uiw_TopWindows(pid, 1);
+    fprintf(out, "windows of process %lu: %u\n", (unsigned long)pid,
+            (unsigned)top.size());
+    for (HWND t : top) {
+        for (const UiwWindow &w : uiw_Describe(t)) {
+            fprintf(out, "%*s%s %p class ", 2 + 2 * w.depth, "",
+                    w.depth ? "child" : "window", (void *)w.hwnd);
+            print_quoted(out, w.cls);
+            fputs(w.depth ? " text " : " title ", out);
+            print_quoted(out, w.text);
+            if (w.depth)
+                fprintf(out, " id %d", w.id);
+            else if (w.owner)
+                fprintf(out, " owner %p", (void *)w.owner);
+            if (!w.visible)
+                fputs(" hidden", out);
+            if (!w.enabled)
+                fputs(" disabled", out);
+            fputc('\n', out);
+        }
+    }
+    fflush(out);
+}
+
+/* 24 bits per pixel, rows bottom-up and padded to 4 bytes. */
+static int write_bmp(const char *path, int width, int height,
+                     const std::vector<BYTE> &pixels)
+{
+    BITMAPFILEHEADER fh;
+    BITMAPINFOHEADER ih;
+    ZeroMemory(&fh, sizeof fh);
+    ZeroMemory(&ih, sizeof ih);
+    DWORD stride = ((DWORD)width * 3 + 3) & ~3u;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + stride * (DWORD)height;
+    ih.biSize = sizeof ih;
+    ih.biWidth = width;
+    ih.biHeight = height;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biCompression = BI_RGB;
+    ih.biSizeImage = stride * (DWORD)height;
+    FILE *f = fopen(path, "wb");
+    if (!f)
+        return 0;
+    int ok = fwrite(&fh, sizeof fh, 1, f) == 1 &&
+             fwrite(&ih, sizeof ih, 1, f) == 1 &&
+             fwrite(pixels.data(), 1, pixels.size(), f) == pixels.size();
+    return fclose(f) == 0 && ok;
+}
+
+int uiw_Capture(HWND hwnd, const char *path)
+{
+    RECT r;
+    if (!GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top)
+        return 0;
+    int width = r.right - r.left, height = r.bottom - r.top;
+    /* The copy is taken from the screen, so the window is raised first;
+     * another process's window cannot paint into this process's DC. */
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(hwnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HDC screen = GetDC(NULL);
+    if (!screen)
+        return 0;
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, width, height);
+    int ok = 0;
+    if (mem && bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        ok = BitBlt(mem, 0, 0, width, height, screen, r.left, r.top,
+                    SRCCOPY | CAPTUREBLT) != 0;
+        SelectObject(mem, old);
+    }
+    std::vector<BYTE> pixels;
+    if (ok) {
+        BITMAPINFO bi;
+        ZeroMemory(&bi, sizeof bi);
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = height;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
+        bi.bmiHeader.biCompression = BI_RGB;
+        pixels.resize((size_t)(((DWORD)width * 3 + 3) & ~3u) * (size_t)height);
+        ok = GetDIBits(mem, bmp, 0, (UINT)height, pixels.data(), &bi,
+                       DIB_RGB_COLORS) == height;
+    }
+    if (bmp)
+        DeleteObject(bmp);
+    if (mem)
+        DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    return ok && write_bmp(path, width, height, pixels);
+}

@@ -1,0 +1,63 @@
+/* uiwin.h -- the windows of one process as the UI tests see them.
+ *
+ * Shared by uidriver.exe (another process's windows) and by test programs
+ * that watch their own message boxes.  Only top-level windows of the given
+ * process id are considered, so tests running side by side never see each
+ * other's windows.  Texts are read with WM_GETTEXT under a time limit, which
+ * works across processes and while the window's thread sits in a modal loop.
+ *
+ * Matching: a title matches when equal, "*" matches any title; a text is
+ * shown by a window when its title or the text of any of its descendants
+ * equals it, as written or with the '&' mnemonic markers taken out.
+ */
+#ifndef VELLUM_UIWIN_H
+#define VELLUM_UIWIN_H
+
+#include <windows.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+/* What a window looks like from outside. */
+struct UiwWindow {
+    HWND        hwnd;
+    HWND        owner;
+    std::string cls;
+    std::string text;
+    int         id;       /* control id (children) */
+    int         visible;
+    int         enabled;
+    int         depth;    /* 0 top-level, 1 its child, ... */
+};
+
+/* Top-level windows of process pid, hidden ones only when all is set. */
+std::vector<HWND> uiw_TopWindows(DWORD pid, int all);
+
+/* The first visible top-level window of pid whose title matches; NULL. */
+HWND uiw_Find(DWORD pid, const char *title);
+
+/* The window and all its descendants, the window first. */
+std::vector<UiwWindow> uiw_Describe(HWND hwnd);
+
+/* Text of any window (WM_GETTEXT, or "" when it does not answer). */
+std::string uiw_Text(HWND hwnd);
+
+/* 1 when hwnd or one of its descendants shows text (see above). */
+int uiw_ShowsText(HWND hwnd, const char *text);
+
+/* A descendant button showing text; NULL when there is none. */
+HWND uiw_FindButton(HWND hwnd, const char *text);
+
+/* Presses a button the way a mouse click does (posted, so a dialog the
+ * click opens cannot block the caller): 1, or 0 when it is disabled. */
+int uiw_Click(HWND button);
+
+/* Every top-level window of pid (hidden ones marked) with its children:
+ * class, title or text, control id. */
+void uiw_List(DWORD pid, FILE *out);
+
+/* The window as it is on the screen into a 24-bit BMP file: 1 or 0. */
+int uiw_Capture(HWND hwnd, const char *path);
+
+#endif
