@@ -35,6 +35,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,28 +75,50 @@ static int exited(Run &run, DWORD *code)
     return 1;
 }
 
-/* Waits until the window shows up; NULL after the time or when the
- * program is gone, with why set. */
-static HWND wait_for(Run &run, const char *title, DWORD ms, std::string &why)
+/* A check tried every POLL_MS: 1 it holds, 0 not yet, -1 it never will;
+ * on 0 and -1 it leaves in why what it saw. */
+typedef std::function<int(std::string &why)> Check;
+
+/* The check's last answer, 0 once ms have passed (why then tells how long
+ * was waited). */
+static int poll(DWORD ms, std::string &why, const Check &check)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        HWND w = uiw_Find(run.pid, title);
-        if (w)
-            return w;
-        DWORD code;
-        if (exited(run, &code)) {
-            why = "the program ended (exit code " + std::to_string(code) +
-                  ") without window \"" + title + "\"";
-            return NULL;
-        }
+        int r = check(why);
+        if (r != 0)
+            return r;
         if (GetTickCount() - start >= ms) {
-            why = "no window \"" + std::string(title) + "\" within " +
-                  std::to_string(ms) + " ms";
-            return NULL;
+            why += " (waited " + std::to_string(ms) + " ms)";
+            return 0;
         }
         Sleep(POLL_MS);
     }
+}
+
+/* One look for the window: a Check's answer, *w set on 1. */
+static int look(Run &run, const char *title, HWND *w, std::string &why)
+{
+    *w = uiw_Find(run.pid, title);
+    if (*w)
+        return 1;
+    DWORD code;
+    if (exited(run, &code)) {
+        why = "the program ended (exit code " + std::to_string(code) +
+              ") without window \"" + title + "\"";
+        return -1;
+    }
+    why = "no window \"" + std::string(title) + "\"";
+    return 0;
+}
+
+/* The window, waited for; NULL with why set. */
+static HWND wait_for(Run &run, const char *title, DWORD ms, std::string &why)
+{
+    HWND w = NULL;
+    if (poll(ms, why, [&](std::string &s) { return look(run, title, &w, s); }) > 0)
+        return w;
+    return NULL;
 }
 
 static int step_wait_window(Run &run, char **args, DWORD ms, std::string &why)
@@ -105,54 +128,43 @@ static int step_wait_window(Run &run, char **args, DWORD ms, std::string &why)
 
 static int step_wait_gone(Run &run, char **args, DWORD ms, std::string &why)
 {
-    DWORD start = GetTickCount();
-    while (uiw_Find(run.pid, args[0])) {
-        if (GetTickCount() - start >= ms) {
-            why = "window \"" + std::string(args[0]) + "\" still there after " +
-                  std::to_string(ms) + " ms";
-            return 0;
-        }
-        Sleep(POLL_MS);
-    }
-    return 1;
+    return poll(ms, why, [&](std::string &s) {
+        if (!uiw_Find(run.pid, args[0]))
+            return 1;
+        s = "window \"" + std::string(args[0]) + "\" is still there";
+        return 0;
+    }) > 0;
 }
 
 static int step_expect_text(Run &run, char **args, DWORD ms, std::string &why)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND w = wait_for(run, args[0], ms, why);
-        if (!w)
-            return 0;
+    return poll(ms, why, [&](std::string &s) {
+        HWND w;
+        int r = look(run, args[0], &w, s);
+        if (r <= 0)
+            return r;
         if (uiw_ShowsText(w, args[1]))
             return 1;
-        if (GetTickCount() - start >= ms) {
-            why = "window \"" + std::string(args[0]) + "\" does not show \"" +
-                  args[1] + "\"";
-            return 0;
-        }
-        Sleep(POLL_MS);
-    }
+        s = "window \"" + std::string(args[0]) + "\" does not show \"" +
+            args[1] + "\"";
+        return 0;
+    }) > 0;
 }
 
 static int step_click(Run &run, char **args, DWORD ms, std::string &why)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        HWND w = wait_for(run, args[0], ms, why);
-        if (!w)
-            return 0;
+    return poll(ms, why, [&](std::string &s) {
+        HWND w;
+        int r = look(run, args[0], &w, s);
+        if (r <= 0)
+            return r;
         HWND b = uiw_FindButton(w, args[1]);
         if (b && uiw_Click(b))
             return 1;
-        if (GetTickCount() - start >= ms) {
-            why = std::string(b ? "button \"" : "no button \"") + args[1] +
-                  (b ? "\" stays disabled" : "\"") + " in window \"" +
-                  args[0] + "\"";
-            return 0;
-        }
-        Sleep(POLL_MS);
-    }
+        s = (b ? "button \"" : "no button \"") + std::string(args[1]) +
+            (b ? "\" is disabled" : "\"") + " in window \"" + args[0] + "\"";
+        return 0;
+    }) > 0;
 }
 
 static int step_close(Run &run, char **args, DWORD ms, std::string &why)
@@ -188,17 +200,16 @@ static int step_expect_no_window(Run &run, char **args, DWORD ms,
                                  std::string &why)
 {
     (void)args;
-    DWORD start = GetTickCount(), code;
-    for (;;) {
+    /* The time running out without a window passes as well. */
+    return poll(ms, why, [&](std::string &s) {
         HWND w = uiw_Find(run.pid, "*");
         if (w) {
-            why = "window \"" + uiw_Text(w) + "\" appeared";
-            return 0;
+            s = "window \"" + uiw_Text(w) + "\" appeared";
+            return -1;
         }
-        if (exited(run, &code) || GetTickCount() - start >= ms)
-            return 1;
-        Sleep(POLL_MS);
-    }
+        DWORD code;
+        return exited(run, &code) ? 1 : 0;
+    }) >= 0;
 }
 
 static int step_expect_exit(Run &run, char **args, DWORD ms, std::string &why)
