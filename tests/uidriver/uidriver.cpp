@@ -214,7 +214,7 @@ static int step_expect_no_window(Run &run, char **args, DWORD ms,
 
 static int step_expect_exit(Run &run, char **args, DWORD ms, std::string &why)
 {
-    DWORD want = (DWORD)strtol(args[0], NULL, 0), code = 0;
+    DWORD want = (DWORD)strtol(args[0], NULL, 10), code = 0;
     if (WaitForSingleObject(run.process, ms) != WAIT_OBJECT_0) {
         why = "still running after " + std::to_string(ms) + " ms";
         return 0;
@@ -239,10 +239,9 @@ static const Step steps[] = {
     {"expect-exit", 1, 1, "CODE [ms]", step_expect_exit},
 };
 
+/* Digits only: an optional time limit, never a title or a step name. */
 static int is_number(const char *s)
 {
-    if (*s == '-')
-        s++;
     if (!*s)
         return 0;
     for (; *s; s++)
@@ -349,7 +348,7 @@ int main(int argc, char **argv)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
     const char *env = getenv("UIDRIVER_TIMEOUT_MS");
-    if (env && is_number(env) && *env != '-')
+    if (env && is_number(env))
         g_timeout = (DWORD)strtoul(env, NULL, 10);
     if (argc < 2 || strcmp(argv[1], "run") != 0) {
         usage();
