@@ -110,11 +110,16 @@ int pkw_AddFile(PkwPackage &pkg, int parent, const char *name,
     return pkw_AddStream(pkg, parent, name, size, sum, std::move(stream), err);
 }
 
-int pkw_Serialize(const PkwPackage &pkg, std::vector<uint8_t> &out)
+int pkw_Frame(const PkwPackage &pkg, std::vector<uint8_t> &header,
+              std::vector<uint8_t> &packedDir)
 {
     uint64_t dataSize = 0;
-    for (const PkwEntry &e : pkg.entries)
+    uLong dataSum = adler32(0, NULL, 0);
+    for (const PkwEntry &e : pkg.entries) {
         dataSize += e.stream.size();
+        if (!e.stream.empty()) /* a null buffer would restart the sum */
+            dataSum = adler32_z(dataSum, e.stream.data(), e.stream.size());
+    }
     if (dataSize > 0xFFFFFFFFu || pkg.entries.size() > 0xFFFFFFFFu / PKG_ENTRY_SIZE)
         return PKW_ETOOBIG;
 
@@ -133,25 +138,34 @@ int pkw_Serialize(const PkwPackage &pkg, std::vector<uint8_t> &out)
         put32(p + 280, (uint32_t)e.parent);
         offset += (uint32_t)e.stream.size();
     }
-    std::vector<uint8_t> packedDir;
     int rc = pkw_Compress(dir.data(), dir.size(), 9, packedDir, NULL);
     if (rc != PKW_OK)
         return rc;
     if (PKG_HEADER_SIZE + dataSize + packedDir.size() > 0xFFFFFFFFu)
         return PKW_ETOOBIG;
 
-    size_t at = out.size();
-    out.resize(at + PKG_HEADER_SIZE);
-    for (const PkwEntry &e : pkg.entries)
-        out.insert(out.end(), e.stream.begin(), e.stream.end());
-    out.insert(out.end(), packedDir.begin(), packedDir.end());
-    uint8_t *h = &out[at];
+    header.assign(PKG_HEADER_SIZE, 0);
+    uint8_t *h = header.data();
     put32(h, PKG_MAGIC);
     put32(h + 4, (uint32_t)dataSize);
     put32(h + 8, (uint32_t)packedDir.size());
     put32(h + 12, (uint32_t)adler32(1, dir.data(), (uInt)dir.size()));
     put32(h + 16, (uint32_t)pkg.entries.size());
-    pkw_Reseal(out, at);
+    put32(h + 20, (uint32_t)dataSum);
+    put32(h + 24, (uint32_t)adler32(1, packedDir.data(), (uInt)packedDir.size()));
+    return PKW_OK;
+}
+
+int pkw_Serialize(const PkwPackage &pkg, std::vector<uint8_t> &out)
+{
+    std::vector<uint8_t> header, packedDir;
+    int rc = pkw_Frame(pkg, header, packedDir);
+    if (rc != PKW_OK)
+        return rc;
+    out.insert(out.end(), header.begin(), header.end());
+    for (const PkwEntry &e : pkg.entries)
+        out.insert(out.end(), e.stream.begin(), e.stream.end());
+    out.insert(out.end(), packedDir.begin(), packedDir.end());
     return PKW_OK;
 }
 

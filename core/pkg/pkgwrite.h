@@ -56,6 +56,13 @@ int pkw_Compress(const void *data, size_t size, int level,
 /* Header, data area and directory, appended to out. */
 int pkw_Serialize(const PkwPackage &pkg, std::vector<uint8_t> &out);
 
+/* The same package without its data area, for writers that stream the
+ * members themselves (vpack): the package is header (28 bytes, checksums
+ * set), every entry's stream in entry order, then packedDir.  0 or
+ * PKW_ETOOBIG / PKW_EZLIB. */
+int pkw_Frame(const PkwPackage &pkg, std::vector<uint8_t> &header,
+              std::vector<uint8_t> &packedDir);
+
 /* Rewrites the three checksums of the header at out[at] from the bytes that
  * follow it (tests use it to damage a package and keep it consistent). */
 void pkw_Reseal(std::vector<uint8_t> &out, size_t at);

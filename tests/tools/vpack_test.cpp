@@ -1,0 +1,1085 @@
+/* vpack_test.cpp -- vpack driven as a program on small trees made here:
+ * round trips, determinism, defaults, refusals, damaged setups, signing
+ * and the progress line.
+ *
+ * usage: vpack_test VPACK [VPACK_PLAIN [CONFIGURED_STUB]]
+ * VPACK is the program under test (the sanitized build); VPACK_PLAIN, the
+ * ordinary build, must write the same bytes; CONFIGURED_STUB is the stub
+ * vpack falls back to when none lies beside it. */
+#include "pkg/pkg.h"
+#include "pkg/pkgwrite.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+static std::string g_vpack, g_vpackPlain, g_configuredStub;
+static std::string g_root;   /* every file of the run lives below it */
+static std::string g_stub;   /* a small PE image made here */
+
+/* ---- files ------------------------------------------------------------- */
+
+static std::string slurp(const std::string &path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+static void spit(const std::string &path, const std::string &data)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(data.data(), (std::streamsize)data.size());
+    ASSERT_TRUE(f.good()) << path;
+}
+
+static bool exists(const std::string &path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+/* A new, empty folder for one case. */
+static std::string fresh(const std::string &name)
+{
+    std::string dir = g_root + "/" + name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+/* Bytes that compress somewhat, like a program would. */
+static std::string pattern(size_t n, unsigned seed)
+{
+    std::string s(n, 0);
+    uint32_t x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < n; i++) {
+        x = x * 1103515245u + 12345u;
+        s[i] = (char)((x >> 16) % 23 + 'a');
+    }
+    return s;
+}
+
+/* A minimal PE32+ image whose one section ends at rawEnd; only the first
+ * 0x400 bytes are written, the rest (if any) is left sparse. */
+static void make_pe(const std::string &path, uint32_t rawEnd)
+{
+    std::vector<uint8_t> b(0x400, 0);
+    auto p16 = [&](size_t at, uint16_t v) { memcpy(&b[at], &v, 2); };
+    auto p32 = [&](size_t at, uint32_t v) { memcpy(&b[at], &v, 4); };
+    auto p64 = [&](size_t at, uint64_t v) { memcpy(&b[at], &v, 8); };
+    b[0] = 'M';
+    b[1] = 'Z';
+    p16(0x18, 0x40);
+    p32(0x3C, 0x80);
+    memcpy(&b[0x80], "PE\0\0", 4);
+    p16(0x84, 0x8664);   /* machine */
+    p16(0x86, 1);        /* sections */
+    p16(0x94, 0xF0);     /* optional header size */
+    p16(0x96, 0x22);
+    const size_t o = 0x98;
+    p16(o, 0x20B);
+    p32(o + 4, 0x200);
+    p32(o + 16, 0x1000);
+    p32(o + 20, 0x1000);
+    p64(o + 24, 0x140000000ull);
+    p32(o + 32, 0x1000);
+    p32(o + 36, 0x200);
+    p16(o + 40, 6);
+    p16(o + 48, 6);
+    p32(o + 56, 0x2000);
+    p32(o + 60, 0x200);
+    p16(o + 68, 3);
+    p64(o + 72, 0x100000);
+    p64(o + 80, 0x1000);
+    p64(o + 88, 0x100000);
+    p64(o + 96, 0x1000);
+    p32(o + 108, 16);
+    const size_t s = 0x188;
+    memcpy(&b[s], ".text", 5);
+    p32(s + 8, 0x200);
+    p32(s + 12, 0x1000);
+    p32(s + 16, rawEnd - 0x200);
+    p32(s + 20, 0x200);
+    p32(s + 36, 0x60000020);
+    memset(&b[0x200], 0xC3, 0x200);
+    spit(path, std::string(b.begin(), b.end()));
+    fs::resize_file(path, rawEnd);
+}
+
+/* ---- running vpack ----------------------------------------------------- */
+
+struct Result {
+    int         code;
+    std::string out, err;
+};
+
+struct RunOptions {
+    bool asNobody = false;    /* as root, run as nobody: chmod 000 counts */
+    bool errTerminal = false; /* stderr on a pseudo-terminal */
+};
+
+static Result run(const std::vector<std::string> &args,
+                  const RunOptions &opt = RunOptions())
+{
+    std::string outPath = g_root + "/run.out", errPath = g_root + "/run.err";
+    int master = -1, slave = -1;
+    if (opt.errTerminal && openpty(&master, &slave, NULL, NULL, NULL) != 0)
+        return {-1, "", "openpty failed"};
+    pid_t pid = fork();
+    if (pid == 0) {
+        int in = open("/dev/null", O_RDONLY);
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        int err = opt.errTerminal
+                      ? slave
+                      : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 ||
+            dup2(out, 1) < 0 || dup2(err, 2) < 0)
+            _exit(126);
+        if (opt.asNobody && geteuid() == 0 &&
+            (setgroups(0, NULL) != 0 || setgid(65534) != 0 ||
+             setuid(65534) != 0))
+            _exit(126);
+        std::vector<char *> argv;
+        for (const std::string &a : args)
+            argv.push_back((char *)a.c_str());
+        argv.push_back(NULL);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    std::string ptyText;
+    if (opt.errTerminal) {
+        close(slave);
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(master, buf, sizeof buf)) > 0)
+            ptyText.append(buf, (size_t)n);
+        close(master);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Result r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = slurp(outPath);
+    r.err = opt.errTerminal ? ptyText : slurp(errPath);
+    return r;
+}
+
+static std::vector<std::string> vpack(std::vector<std::string> args)
+{
+    args.insert(args.begin(), g_vpack);
+    return args;
+}
+
+/* build DIR -o OUT --stub <made here> --no-uninstaller, plus extra */
+static Result build(const std::string &dir, const std::string &out,
+                    std::vector<std::string> extra = {"--no-uninstaller"})
+{
+    std::vector<std::string> a = {"build", dir, "-o", out, "--stub", g_stub};
+    a.insert(a.end(), extra.begin(), extra.end());
+    return run(vpack(a));
+}
+
+static std::string trace(const Result &r)
+{
+    return "exit " + std::to_string(r.code) + "\nstdout:\n" + r.out +
+           "stderr:\n" + r.err;
+}
+
+/* ---- trees ------------------------------------------------------------- */
+
+/* A file (folder == false) or folder on disk, or an entry in a package;
+ * path with '/' on disk and '\' in a package. */
+struct Node {
+    std::string path;
+    bool        folder;
+    std::string data;
+};
+
+static Node F(const std::string &path, const std::string &data)
+{
+    return {path, false, data};
+}
+
+static Node D(const std::string &path)
+{
+    return {path, true, ""};
+}
+
+static void make_tree(const std::string &dir, const std::vector<Node> &nodes)
+{
+    for (const Node &n : nodes) {
+        if (n.folder)
+            fs::create_directories(dir + "/" + n.path);
+        else
+            spit(dir + "/" + n.path, n.data);
+    }
+}
+
+static size_t zlib9_size(const std::string &data)
+{
+    uLongf len = compressBound((uLong)data.size());
+    std::vector<Bytef> out(len);
+    compress2(out.data(), &len, (const Bytef *)data.data(), (uLong)data.size(),
+              9);
+    return len;
+}
+
+/* The list output expected for entries in package order: a packed size is
+ * what zlib's best level makes of the data. */
+static std::string listing(const std::vector<Node> &entries)
+{
+    std::string s;
+    char line[1024];
+    for (const Node &e : entries) {
+        snprintf(line, sizeof line, "%c %10zu %10zu %s\n", e.folder ? 'd' : '-',
+                 e.data.size(), e.folder ? (size_t)0 : zlib9_size(e.data),
+                 e.path.c_str());
+        s += line;
+    }
+    return s;
+}
+
+/* Every file and folder below dir, as package paths. */
+static std::vector<Node> read_tree(const std::string &dir)
+{
+    std::vector<Node> v;
+    for (auto &it : fs::recursive_directory_iterator(dir)) {
+        std::string rel = fs::relative(it.path(), dir).string();
+        for (char &c : rel)
+            if (c == '/')
+                c = '\\';
+        v.push_back({rel, it.is_directory(),
+                     it.is_directory() ? "" : slurp(it.path().string())});
+    }
+    std::sort(v.begin(), v.end(),
+              [](const Node &a, const Node &b) { return a.path < b.path; });
+    return v;
+}
+
+/* Extracted tree against the expected entries, byte for byte. */
+static void expect_tree(const std::string &dir, std::vector<Node> want)
+{
+    std::sort(want.begin(), want.end(),
+              [](const Node &a, const Node &b) { return a.path < b.path; });
+    std::vector<Node> got = read_tree(dir);
+    ASSERT_EQ(want.size(), got.size()) << "entries under " << dir;
+    for (size_t i = 0; i < want.size(); i++) {
+        EXPECT_EQ(want[i].path, got[i].path);
+        EXPECT_EQ(want[i].folder, got[i].folder) << want[i].path;
+        EXPECT_TRUE(want[i].data == got[i].data)
+            << want[i].path << ": contents differ (" << got[i].data.size()
+            << " bytes, want " << want[i].data.size() << ")";
+    }
+}
+
+/* The product most cases start from. */
+static const std::vector<Node> base_tree = {
+    F("Install.ini", "[Setup]\nTitle=Test\n"),
+    F("License.txt", "Use it well.\n"),
+    D("bin"),
+    F("bin/app.exe", pattern(70000, 1)),
+    F("bin/sub/data.bin", pattern(3000, 2)),
+    F("readme.txt", "read me\n"),
+};
+
+/* ---- help and usage ---------------------------------------------------- */
+
+TEST(Vpack, HelpExitsZero)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char *shows;
+    } rows[] = {
+        {{"--help"}, "vpack build DIR -o FILE.exe"},
+        {{"-h"}, "vpack verify FILE.exe"},
+        {{"help"}, "vpack extract FILE.exe DIR"},
+        {{"help", "build"}, "--no-uninstaller"},
+        {{"build", "--help"}, "--no-uninstaller"},
+        {{"build", "x", "-o", "y", "-h"}, "--no-uninstaller"},
+        {{"list", "-h"}, "one line per entry"},
+        {{"extract", "--help"}, "usage: vpack extract FILE.exe DIR"},
+        {{"help", "verify"}, "inflates every member"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE("row: " + row.args[0] + " " +
+                     (row.args.size() > 1 ? row.args[1] : ""));
+        Result r = run(vpack(row.args));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_NE(std::string::npos, r.out.find(row.shows)) << trace(r);
+        EXPECT_EQ("", r.err);
+    }
+}
+
+TEST(Vpack, UsageErrorsExitTwo)
+{
+    std::string dir = fresh("usage");
+    make_tree(dir + "/p", base_tree);
+    std::string out = dir + "/out.exe";
+    const struct {
+        const char *name;
+        std::vector<std::string> args;
+        const char *says;
+    } rows[] = {
+        {"no command", {}, "no command"},
+        {"unknown command", {"pack"}, "unknown command pack"},
+        {"help on nothing", {"help", "pack"}, "no help for pack"},
+        {"build without DIR", {"build", "-o", out}, "DIR is missing"},
+        {"build without -o", {"build", dir + "/p"}, "-o FILE.exe is missing"},
+        {"-o without value", {"build", dir + "/p", "-o"}, "-o needs a value"},
+        {"two DIRs", {"build", dir + "/p", dir, "-o", out}, "only one DIR"},
+        {"unknown option", {"build", dir + "/p", "-o", out, "--fast"},
+         "unknown option --fast"},
+        {"both uninstaller options",
+         {"build", dir + "/p", "-o", out, "--uninstaller", "u.exe",
+          "--no-uninstaller"},
+         "exclude each other"},
+        {"list without FILE", {"list"}, "expected 1 operand"},
+        {"verify with two", {"verify", out, out}, "expected 1 operand"},
+        {"extract without DIR", {"extract", out}, "expected 2 operands"},
+        {"list unknown option", {"list", "-x", out}, "unknown option -x"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        Result r = run(vpack(row.args));
+        EXPECT_EQ(2, r.code) << trace(r);
+        EXPECT_NE(std::string::npos, r.err.find(row.says)) << trace(r);
+        EXPECT_NE(std::string::npos, r.err.find("usage")) << trace(r);
+        EXPECT_FALSE(exists(out));
+    }
+}
+
+/* ---- round trips ------------------------------------------------------- */
+
+struct TreeCase {
+    const char       *name;
+    std::vector<Node> disk;
+    std::string       uninstaller;  /* packed with --uninstaller if not "" */
+    std::vector<Node> entries;      /* the package, in entry order */
+};
+
+static std::vector<TreeCase> tree_cases()
+{
+    std::vector<TreeCase> v;
+    v.push_back({"nested folders",
+                 {F("Install.ini", "[Setup]\n"), F("License.txt", "MIT\n"),
+                  F("bin/app.exe", pattern(120000, 3)),
+                  F("bin/lib/x.dll", pattern(5000, 4)),
+                  F("a/b/c/d/deep.txt", "deep\n"), F("zz.txt", "last")},
+                 "",
+                 {F("Install.ini", "[Setup]\n"), F("License.txt", "MIT\n"),
+                  D("a"), D("a\\b"), D("a\\b\\c"), D("a\\b\\c\\d"),
+                  F("a\\b\\c\\d\\deep.txt", "deep\n"), D("bin"),
+                  F("bin\\app.exe", pattern(120000, 3)), D("bin\\lib"),
+                  F("bin\\lib\\x.dll", pattern(5000, 4)),
+                  F("zz.txt", "last")}});
+    v.push_back({"empty files",
+                 {F("Install.ini", ""), F("empty", ""), F("sub/also", ""),
+                  F("sub/one", "1")},
+                 "",
+                 {F("Install.ini", ""), F("empty", ""), D("sub"),
+                  F("sub\\also", ""), F("sub\\one", "1")}});
+    v.push_back({"folders only",
+                 {F("Install.ini", "x"), D("a/b/c"), D("z"), D("a/y")},
+                 "",
+                 {F("Install.ini", "x"), D("a"), D("a\\b"), D("a\\b\\c"),
+                  D("a\\y"), D("z")}});
+    v.push_back({"names with spaces",
+                 {F("Install.ini", "x"), F("My Program/read me.txt", "hi"),
+                  F("My Program/sub dir/x y.dat", pattern(999, 5)),
+                  F(" lead", "l"), F("trail ", "t")},
+                 "",
+                 {F("Install.ini", "x"), F(" lead", "l"), D("My Program"),
+                  F("My Program\\read me.txt", "hi"),
+                  D("My Program\\sub dir"),
+                  F("My Program\\sub dir\\x y.dat", pattern(999, 5)),
+                  F("trail ", "t")}});
+    /* Byte order: digits, capitals, '_', small letters, then non-ASCII. */
+    v.push_back({"byte order",
+                 {F("Install.ini", "x"), F("b", "1"), F("Z", "2"), F("_u", "3"),
+                  F("10", "4"), F("9", "5"), F("\xc3\xa9t\xc3\xa9", "6"),
+                  F("~", "7")},
+                 "",
+                 {F("Install.ini", "x"), F("10", "4"), F("9", "5"), F("Z", "2"),
+                  F("_u", "3"), F("b", "1"), F("~", "7"),
+                  F("\xc3\xa9t\xc3\xa9", "6")}});
+    v.push_back({"uninstaller and special names in any case",
+                 {F("INSTALL.INI", "ini"), F("license.TXT", "lic"),
+                  F("a.txt", "a")},
+                 pattern(4000, 6),
+                 {F("Install.ini", "ini"), F("License.txt", "lic"),
+                  F("Uninstall.exe", pattern(4000, 6)), F("a.txt", "a")}});
+    std::vector<Node> many = {F("Install.ini", "x")}, manyEntries = many;
+    manyEntries.push_back(D("m"));
+    for (int i = 0; i < 40; i++) {
+        char name[16];
+        snprintf(name, sizeof name, "f%02d", i);
+        std::string data = pattern((size_t)(i * 937) % 20000, (unsigned)i);
+        many.push_back(F(std::string("m/") + name, data));
+        manyEntries.push_back(F(std::string("m\\") + name, data));
+    }
+    v.push_back({"many members of mixed sizes", many, "", manyEntries});
+    return v;
+}
+
+TEST(Vpack, RoundTrip)
+{
+    for (const TreeCase &row : tree_cases()) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string dir = fresh("trip");
+        make_tree(dir + "/p", row.disk);
+        std::string out = dir + "/setup.exe";
+        std::vector<std::string> extra = {"--no-uninstaller"};
+        if (!row.uninstaller.empty()) {
+            spit(dir + "/unins.exe", row.uninstaller);
+            extra = {"--uninstaller", dir + "/unins.exe"};
+        }
+        Result r = build(dir + "/p", out, extra);
+        ASSERT_EQ(0, r.code) << trace(r);
+        EXPECT_FALSE(exists(out + ".tmp"));
+
+        /* The stub unchanged, the package right after its image. */
+        std::string setup = slurp(out), stub = slurp(g_stub);
+        ASSERT_GT(setup.size(), stub.size() + PKG_HEADER_SIZE);
+        EXPECT_TRUE(setup.compare(0, stub.size(), stub) == 0);
+        uint32_t magic;
+        memcpy(&magic, &setup[stub.size()], 4);
+        EXPECT_EQ(PKG_MAGIC, magic);
+
+        r = run(vpack({"list", out}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(listing(row.entries), r.out);
+
+        r = run(vpack({"verify", out}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_NE(std::string::npos, r.out.find("OK")) << trace(r);
+
+        r = run(vpack({"extract", out, dir + "/x"}));
+        ASSERT_EQ(0, r.code) << trace(r);
+        expect_tree(dir + "/x", row.entries);
+    }
+}
+
+/* The entries as setup's reader sees them: root first, every folder before
+ * its contents, each member's stream zlib's best level of its bytes. */
+TEST(Vpack, PackageLayout)
+{
+    std::string dir = fresh("layout");
+    make_tree(dir + "/p", base_tree);
+    Result r = build(dir + "/p", dir + "/setup.exe");
+    ASSERT_EQ(0, r.code) << trace(r);
+    PackageHandle *h;
+    ASSERT_EQ(PKG_OK, pkg_Open((dir + "/setup.exe").c_str(), &h));
+    EXPECT_EQ((size_t)(h->header - h->view), (size_t)fs::file_size(g_stub));
+    ASSERT_EQ(8u, h->count);
+    EXPECT_STREQ(".", h->dir[0].name);
+    EXPECT_EQ(-1, h->dir[0].parent);
+    EXPECT_STREQ("Install.ini", h->dir[1].name);
+    for (uint32_t i = 1; i < h->count; i++) {
+        const PackageEntry &e = h->dir[i];
+        SCOPED_TRACE(std::string("entry ") + e.name);
+        ASSERT_GE(e.parent, 0);
+        ASSERT_LT((uint32_t)e.parent, i);
+        if (e.parent > 0)
+            EXPECT_TRUE(h->dir[e.parent].attributes & PKG_ATTR_FOLDER);
+        if (e.attributes & PKG_ATTR_FOLDER)
+            continue;
+        EXPECT_EQ(PKG_ATTR_FILE, e.attributes);
+        ASSERT_GE(e.packedSize, 2u);
+        EXPECT_EQ(0x78, h->data[e.offset]);
+        EXPECT_EQ(0xDA, h->data[e.offset + 1]);
+    }
+    pkg_Close(h);
+}
+
+/* ---- determinism ------------------------------------------------------- */
+
+TEST(Vpack, SameInputSameBytes)
+{
+    std::string dir = fresh("same");
+    std::vector<Node> reversed(base_tree.rbegin(), base_tree.rend());
+    make_tree(dir + "/a", base_tree);
+    make_tree(dir + "/b", reversed);
+    /* Other times on every file of b: nothing of them may get in. */
+    for (auto &it : fs::recursive_directory_iterator(dir + "/b"))
+        fs::last_write_time(it.path(), fs::file_time_type::clock::now() -
+                                           std::chrono::hours(24 * 400));
+    const struct {
+        const char *name;
+        std::string program, tree;
+    } rows[] = {
+        {"first build", g_vpack, dir + "/a"},
+        {"second build", g_vpack, dir + "/a"},
+        {"created in reverse, other times", g_vpack, dir + "/b"},
+        {"unsanitized build", g_vpackPlain.empty() ? g_vpack : g_vpackPlain,
+         dir + "/a"},
+    };
+    std::string first;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string out = dir + "/out.exe";
+        Result r = run({row.program, "build", row.tree, "-o", out, "--stub",
+                        g_stub, "--no-uninstaller"});
+        ASSERT_EQ(0, r.code) << trace(r);
+        std::string bytes = slurp(out);
+        if (first.empty())
+            first = bytes;
+        EXPECT_TRUE(bytes == first) << "differs from the first build";
+        fs::remove(out);
+    }
+}
+
+/* A setup written into the product folder is not packed the next time. */
+TEST(Vpack, OutputInsideProductFolder)
+{
+    std::string dir = fresh("inside");
+    make_tree(dir, base_tree);
+    std::string out = dir + "/setup.exe";
+    std::string first;
+    for (int round = 0; round < 2; round++) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        Result r = build(dir, out);
+        ASSERT_EQ(0, r.code) << trace(r);
+        if (round == 0)
+            first = slurp(out);
+        EXPECT_TRUE(slurp(out) == first);
+        r = run(vpack({"list", out}));
+        EXPECT_EQ(std::string::npos, r.out.find("setup.exe")) << r.out;
+    }
+}
+
+/* ---- defaults beside the program --------------------------------------- */
+
+TEST(Vpack, DefaultsBesideTheProgram)
+{
+    std::string dir = fresh("beside");
+    make_tree(dir + "/p", base_tree);
+    /* A copy of vpack with a stub and an uninstaller of its own. */
+    fs::create_directories(dir + "/bin");
+    fs::copy_file(g_vpack, dir + "/bin/vpack");
+    make_pe(dir + "/bin/setup.exe", 0x400);
+    std::string own = slurp(dir + "/bin/setup.exe");
+    own[0x300] = 0x5A; /* not the same bytes as the --stub one */
+    spit(dir + "/bin/setup.exe", own);
+    spit(dir + "/bin/Uninstall.exe", "beside");
+    spit(dir + "/other.exe", "other");
+    /* And a bare copy, which falls back to the configured stub. */
+    fs::create_directories(dir + "/bare");
+    fs::copy_file(g_vpack, dir + "/bare/vpack");
+    bool configured = !g_configuredStub.empty() && exists(g_configuredStub);
+
+    const struct {
+        const char *name;
+        std::string program;
+        std::vector<std::string> args;
+        std::string stub;         /* "" : refused */
+        const char *uninstaller;  /* null : none packed */
+    } rows[] = {
+        {"stub and uninstaller beside", dir + "/bin/vpack", {}, own, "beside"},
+        {"--no-uninstaller", dir + "/bin/vpack", {"--no-uninstaller"}, own, NULL},
+        {"--uninstaller", dir + "/bin/vpack",
+         {"--uninstaller", dir + "/other.exe"}, own, "other"},
+        {"--stub", dir + "/bin/vpack", {"--stub", g_stub}, slurp(g_stub),
+         "beside"},
+        {"configured stub", dir + "/bare/vpack", {},
+         configured ? slurp(g_configuredStub) : "", NULL},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string out = dir + "/out.exe";
+        fs::remove(out);
+        std::vector<std::string> a = {row.program, "build", dir + "/p", "-o",
+                                      out};
+        a.insert(a.end(), row.args.begin(), row.args.end());
+        Result r = run(a);
+        if (row.stub.empty()) {
+            EXPECT_EQ(1, r.code) << trace(r);
+            EXPECT_NE(std::string::npos, r.err.find("no setup.exe found"))
+                << trace(r);
+            EXPECT_FALSE(exists(out));
+            continue;
+        }
+        ASSERT_EQ(0, r.code) << trace(r);
+        std::string setup = slurp(out);
+        EXPECT_TRUE(setup.compare(0, row.stub.size(), row.stub) == 0)
+            << "the setup does not start with the expected stub";
+        r = run(vpack({"extract", out, dir + "/x"}));
+        ASSERT_EQ(0, r.code) << trace(r);
+        if (row.uninstaller)
+            EXPECT_EQ(row.uninstaller, slurp(dir + "/x/Uninstall.exe"));
+        else
+            EXPECT_FALSE(exists(dir + "/x/Uninstall.exe"));
+        fs::remove_all(dir + "/x");
+    }
+}
+
+/* ---- refusals ---------------------------------------------------------- */
+
+struct Refusal {
+    const char *name;
+    /* Spoils the product in p (case folder dir); returns extra arguments. */
+    std::function<std::vector<std::string>(const std::string &dir)> spoil;
+    const char *says;
+    bool asNobody;
+    const char *output = "setup.exe";  /* -o, in the case folder */
+};
+
+/* Extra arguments: this stub, no uninstaller. */
+static std::vector<std::string> with_stub(const std::string &path)
+{
+    return {"--no-uninstaller", "--stub", path};
+}
+
+static std::vector<Refusal> refusals()
+{
+    auto none = std::vector<std::string>{"--no-uninstaller"};
+    return {
+        {"no Install.ini",
+         [=](const std::string &d) { fs::remove(d + "/p/Install.ini"); return none; },
+         "has no Install.ini", false},
+        {"Install.ini is a folder",
+         [=](const std::string &d) {
+             fs::remove(d + "/p/Install.ini");
+             fs::create_directory(d + "/p/Install.ini");
+             return none;
+         },
+         "is a folder, not a file", false},
+        {"DIR missing",
+         [=](const std::string &d) { fs::remove_all(d + "/p"); return none; },
+         "does not exist", false},
+        {"DIR is a file",
+         [=](const std::string &d) {
+             fs::remove_all(d + "/p");
+             spit(d + "/p", "x");
+             return none;
+         },
+         "is not a folder", false},
+        {"member of 4 GiB",
+         [=](const std::string &d) {
+             spit(d + "/p/bin/huge.dat", "");
+             fs::resize_file(d + "/p/bin/huge.dat", 4ull << 30);
+             return none;
+         },
+         "member of 4 GiB or more", false},
+        {"backslash in a name",
+         [=](const std::string &d) { spit(d + "/p/bin/a\\b.txt", "x"); return none; },
+         "contains '\\'", false},
+        {"names differing only in case",
+         [=](const std::string &d) { spit(d + "/p/bin/APP.exe", "x"); return none; },
+         "differ only in case", false},
+        {"symlink loop",
+         [=](const std::string &d) {
+             fs::create_directory_symlink("../..", d + "/p/bin/sub/up");
+             return none;
+         },
+         "symlink loop", false},
+        {"symlink to itself",
+         [=](const std::string &d) {
+             fs::create_symlink("self", d + "/p/bin/self");
+             return none;
+         },
+         "Too many levels of symbolic links", false},
+        {"dangling symlink",
+         [=](const std::string &d) {
+             fs::create_symlink("nowhere", d + "/p/bin/gone");
+             return none;
+         },
+         "No such file or directory", false},
+        {"pipe",
+         [=](const std::string &d) {
+             mkfifo((d + "/p/bin/pipe").c_str(), 0644);
+             return none;
+         },
+         "is not a file or folder", false},
+        {"unreadable file",
+         [=](const std::string &d) {
+             chmod((d + "/p/bin/app.exe").c_str(), 0);
+             return none;
+         },
+         "Permission denied", true},
+        {"unreadable folder",
+         [=](const std::string &d) {
+             chmod((d + "/p/bin/sub").c_str(), 0);
+             return none;
+         },
+         "Permission denied", true},
+        {"stub missing",
+         [=](const std::string &d) {
+             return with_stub(d + "/none.exe");
+         },
+         "is missing", false},
+        {"stub not a PE image",
+         [=](const std::string &d) {
+             spit(d + "/text.exe", std::string(4096, 'x'));
+             return with_stub(d + "/text.exe");
+         },
+         "is not a PE image", false},
+        {"stub with an overlay",
+         [=](const std::string &d) {
+             spit(d + "/over.exe", slurp(g_stub) + "overlay");
+             return with_stub(d + "/over.exe");
+         },
+         "7 bytes after its PE image", false},
+        {"stub truncated",
+         [=](const std::string &d) {
+             spit(d + "/short.exe", slurp(g_stub).substr(0, 0x300));
+             return with_stub(d + "/short.exe");
+         },
+         "is truncated", false},
+        {"setup of 4 GiB",
+         [=](const std::string &d) {
+             make_pe(d + "/huge.exe", 0xFFFFFF00u);
+             return with_stub(d + "/huge.exe");
+         },
+         "the setup would be 4 GiB or more", false},
+        {"uninstaller missing",
+         [=](const std::string &d) {
+             return std::vector<std::string>{"--uninstaller", d + "/none.exe"};
+         },
+         "No such file or directory", false},
+        {"uninstaller is a folder",
+         [=](const std::string &d) {
+             return std::vector<std::string>{"--uninstaller", d + "/p/bin"};
+         },
+         "is a folder, not a file", false},
+        {"uninstaller and the product's own",
+         [=](const std::string &d) {
+             spit(d + "/p/uninstall.EXE", "own");
+             spit(d + "/u.exe", "given");
+             return std::vector<std::string>{"--uninstaller", d + "/u.exe"};
+         },
+         "has its own uninstall.EXE", false},
+        {"output folder missing",
+         [=](const std::string &) { return none; },
+         "cannot create", false, "nowhere/setup.exe"},
+        {"output is a folder",
+         [=](const std::string &d) {
+             fs::create_directory(d + "/folder.exe");
+             return none;
+         },
+         "cannot rename", false, "folder.exe"},
+    };
+}
+
+TEST(Vpack, RefusalsLeaveNoOutput)
+{
+    for (const Refusal &row : refusals()) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string dir = fresh("refuse");
+        chmod(dir.c_str(), 0777);
+        make_tree(dir + "/p", base_tree);
+        std::vector<std::string> extra = row.spoil(dir);
+        std::string out = dir + "/" + row.output;
+        std::string program = g_vpack;
+        RunOptions opt;
+        if (row.asNobody) {
+            /* nobody needs a program it can reach and a folder to write. */
+            program = dir + "/vpack";
+            fs::copy_file(g_vpack, program);
+            opt.asNobody = true;
+        }
+        std::vector<std::string> a = {program, "build", dir + "/p", "-o", out,
+                                      "--stub", g_stub};
+        a.insert(a.end(), extra.begin(), extra.end());
+        Result r = run(a, opt);
+        EXPECT_EQ(1, r.code) << trace(r);
+        EXPECT_NE(std::string::npos, r.err.find(row.says)) << trace(r);
+        EXPECT_FALSE(fs::is_regular_file(out)) << out;
+        EXPECT_FALSE(exists(out + ".tmp")) << out << ".tmp";
+        EXPECT_EQ("", r.out);
+        chmod((dir + "/p/bin/sub").c_str(), 0755); /* so it can be removed */
+    }
+}
+
+/* A refused build keeps an earlier setup as it was. */
+TEST(Vpack, RefusalKeepsEarlierOutput)
+{
+    std::string dir = fresh("keep");
+    make_tree(dir + "/p", base_tree);
+    spit(dir + "/setup.exe", "earlier");
+    fs::remove(dir + "/p/Install.ini");
+    Result r = build(dir + "/p", dir + "/setup.exe");
+    EXPECT_EQ(1, r.code) << trace(r);
+    EXPECT_EQ("earlier", slurp(dir + "/setup.exe"));
+    EXPECT_FALSE(exists(dir + "/setup.exe.tmp"));
+}
+
+/* ---- damaged setups ---------------------------------------------------- */
+
+static uint32_t get32(const std::string &b, size_t at)
+{
+    uint32_t v;
+    memcpy(&v, &b[at], 4);
+    return v;
+}
+
+static void put32(std::string &b, size_t at, uint32_t v)
+{
+    memcpy(&b[at], &v, 4);
+}
+
+/* Rewrites the directory of the package at `at` through edit, then fixes
+ * sizes and checksums so that only the edit is wrong. */
+static void edit_directory(std::string &b, size_t at,
+                           const std::function<void(std::vector<PackageEntry> &)> &edit)
+{
+    uint32_t dataSize = get32(b, at + 4), dirSize = get32(b, at + 8),
+             count = get32(b, at + 16);
+    std::vector<PackageEntry> dir(count);
+    uLongf len = count * sizeof(PackageEntry);
+    ASSERT_EQ(Z_OK, uncompress((Bytef *)dir.data(), &len,
+                               (const Bytef *)&b[at + 28 + dataSize], dirSize));
+    edit(dir);
+    std::vector<uint8_t> packed;
+    ASSERT_EQ(PKW_OK, pkw_Compress(dir.data(), dir.size() * sizeof(PackageEntry),
+                                   9, packed, NULL));
+    b.resize(at + 28 + dataSize);
+    b.append(packed.begin(), packed.end());
+    put32(b, at + 8, (uint32_t)packed.size());
+    put32(b, at + 16, (uint32_t)dir.size());
+    std::vector<uint8_t> v(b.begin(), b.end());
+    pkw_Reseal(v, at);
+    b.assign(v.begin(), v.end());
+}
+
+/* Index of the entry named name in a directory. */
+static size_t entry_named(const std::vector<PackageEntry> &dir, const char *name)
+{
+    for (size_t i = 0; i < dir.size(); i++)
+        if (strcmp(dir[i].name, name) == 0)
+            return i;
+    return 0;
+}
+
+/* Flips a byte in the stream of the member named name, then reseals. */
+static void spoil_member(std::string &b, size_t at, const char *name)
+{
+    edit_directory(b, at, [&](std::vector<PackageEntry> &dir) {
+        const PackageEntry &e = dir[entry_named(dir, name)];
+        b[at + 28 + e.offset + e.packedSize / 2] ^= 0x55;
+    });
+}
+
+TEST(Vpack, DamageIsNamed)
+{
+    std::string dir = fresh("damage");
+    make_tree(dir + "/p", base_tree);
+    std::string good = dir + "/good.exe";
+    Result r = build(dir + "/p", good);
+    ASSERT_EQ(0, r.code) << trace(r);
+    const std::string pristine = slurp(good);
+    const size_t at = fs::file_size(g_stub);
+    const uint32_t dataSize = get32(pristine, at + 4);
+
+    const struct {
+        const char *name;
+        std::function<void(std::string &)> spoil;
+        std::vector<const char *> says;  /* each must be in stderr */
+    } rows[] = {
+        {"byte flipped in the data area",
+         [&](std::string &b) { b[at + 28 + 100] ^= 1; },
+         {"pkg_Open error 7", "checksum mismatch in the data area"}},
+        {"byte flipped in the directory",
+         [&](std::string &b) { b[at + 28 + dataSize + 5] ^= 1; },
+         {"pkg_Open error 7"}},
+        {"last byte cut off",
+         [&](std::string &b) { b.resize(b.size() - 1); },
+         {"pkg_Open error 6", "does not lie within the file"}},
+        {"package cut off",
+         [&](std::string &b) { b.resize(at); },
+         {"pkg_Open error 5", "no package header found"}},
+        {"member stream damaged, header resealed",
+         [&](std::string &b) { spoil_member(b, at, "app.exe"); },
+         {"member 'bin\\app.exe': pkg_Extract error 3",
+          "does not inflate to its size"}},
+        {"two members damaged",
+         [&](std::string &b) {
+             spoil_member(b, at, "app.exe");
+             spoil_member(b, at, "data.bin");
+         },
+         {"member 'bin\\app.exe'", "member 'bin\\sub\\data.bin'",
+          "2 of 5 members are damaged"}},
+        {"member checksum wrong",
+         [&](std::string &b) {
+             edit_directory(b, at, [](std::vector<PackageEntry> &d) {
+                 d[entry_named(d, "readme.txt")].checksum ^= 1;
+             });
+         },
+         {"member 'readme.txt': pkg_Extract error 4",
+          "checksum mismatch of the member"}},
+        {"parent after its child",
+         [&](std::string &b) {
+             edit_directory(b, at, [](std::vector<PackageEntry> &d) {
+                 d[entry_named(d, "data.bin")].parent = (int32_t)d.size();
+             });
+         },
+         {"is damaged: parent is not an earlier entry"}},
+        {"name leading out",
+         [&](std::string &b) {
+             edit_directory(b, at, [](std::vector<PackageEntry> &d) {
+                 strcpy(d[entry_named(d, "readme.txt")].name, "..");
+             });
+         },
+         {"is damaged: name is not a single path component"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string bytes = pristine;
+        row.spoil(bytes);
+        std::string bad = dir + "/bad.exe";
+        spit(bad, bytes);
+        /* verify names every fault; extract stops at the first. */
+        for (bool verify : {true, false}) {
+            SCOPED_TRACE(verify ? "verify" : "extract");
+            std::vector<std::string> a = {"verify", bad};
+            if (!verify)
+                a = {"extract", bad, dir + "/x"};
+            Result r = run(vpack(a));
+            EXPECT_EQ(1, r.code) << trace(r);
+            size_t n = verify ? row.says.size() : 1;
+            for (size_t i = 0; i < n; i++)
+                EXPECT_NE(std::string::npos, r.err.find(row.says[i]))
+                    << "missing '" << row.says[i] << "'\n" << trace(r);
+            EXPECT_NE(std::string::npos, r.err.find(bad)) << trace(r);
+            fs::remove_all(dir + "/x");
+        }
+    }
+}
+
+/* ---- signing ----------------------------------------------------------- */
+
+static int shell(const std::string &cmd)
+{
+    int rc = system((cmd + " >" + g_root + "/shell.log 2>&1").c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+TEST(Vpack, SignedSetupStillVerifies)
+{
+    std::string dir = fresh("sign");
+    make_tree(dir + "/p", base_tree);
+    ASSERT_EQ(0, shell("openssl req -x509 -newkey rsa:2048 -nodes -days 2 "
+                       "-subj /CN=vpack-test -keyout " + dir + "/key.pem -out " +
+                       dir + "/cert.pem"))
+        << slurp(g_root + "/shell.log");
+    const struct {
+        const char *name;
+        std::string stub;
+    } rows[] = {
+        {"stub made here", g_stub},
+        {"setup.exe of this build", g_configuredStub},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        if (row.stub.empty() || !exists(row.stub)) {
+            /* Built by the win64 tree; make test builds it first. */
+            ADD_FAILURE() << "no stub at '" << row.stub << "'";
+            continue;
+        }
+        std::string out = dir + "/setup.exe", signedOut = dir + "/signed.exe";
+        fs::remove(signedOut);
+        Result r = run(vpack({"build", dir + "/p", "-o", out, "--stub",
+                              row.stub, "--no-uninstaller"}));
+        ASSERT_EQ(0, r.code) << trace(r);
+        ASSERT_EQ(0, shell("osslsigncode sign -certs " + dir + "/cert.pem -key " +
+                           dir + "/key.pem -in " + out + " -out " + signedOut))
+            << slurp(g_root + "/shell.log");
+        ASSERT_EQ(0, shell("osslsigncode verify -CAfile " + dir +
+                           "/cert.pem -in " + signedOut))
+            << slurp(g_root + "/shell.log");
+
+        std::string plain = slurp(out), sig = slurp(signedOut);
+        EXPECT_GT(sig.size(), plain.size()) << "no signature appended";
+        /* The image end is unchanged and the package sits right there. */
+        size_t at = fs::file_size(row.stub);
+        EXPECT_EQ(at, pkg_ImageEnd((const uint8_t *)sig.data(), sig.size()));
+        EXPECT_EQ(PKG_MAGIC, get32(sig, at));
+        EXPECT_TRUE(sig.compare(at, plain.size() - at, plain, at,
+                                plain.size() - at) == 0)
+            << "the package moved or changed";
+
+        r = run(vpack({"verify", signedOut}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        Result l1 = run(vpack({"list", out})), l2 = run(vpack({"list", signedOut}));
+        EXPECT_EQ(0, l2.code) << trace(l2);
+        EXPECT_EQ(l1.out, l2.out);
+    }
+}
+
+/* ---- progress ---------------------------------------------------------- */
+
+TEST(Vpack, ProgressOnlyOnATerminal)
+{
+    std::string dir = fresh("progress");
+    make_tree(dir + "/p", base_tree);
+    spit(dir + "/p/big.dat", "");
+    fs::resize_file(dir + "/p/big.dat", 9u << 20);
+    const struct {
+        const char *name;
+        std::string tree;
+        bool terminal, shows;
+    } rows[] = {
+        {"large input on a terminal", dir + "/p", true, true},
+        {"large input to a file", dir + "/p", false, false},
+        {"small input on a terminal", dir + "/small", true, false},
+    };
+    make_tree(dir + "/small", base_tree);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        RunOptions opt;
+        opt.errTerminal = row.terminal;
+        std::string out = dir + "/setup.exe";
+        Result r = run(vpack({"build", row.tree, "-o", out, "--stub", g_stub,
+                              "--no-uninstaller"}),
+                       opt);
+        EXPECT_EQ(0, r.code) << trace(r);
+        if (row.shows) {
+            EXPECT_NE(std::string::npos, r.err.find("of 9.1 MiB compressed"))
+                << trace(r);
+            EXPECT_NE(std::string::npos, r.err.find("(100%)")) << trace(r);
+        } else {
+            EXPECT_EQ("", r.err);
+        }
+    }
+}
+
+int main(int argc, char **argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fprintf(stderr, "usage: vpack_test VPACK [VPACK_PLAIN [STUB]]\n");
+        return 2;
+    }
+    g_vpack = argv[1];
+    g_vpackPlain = argc > 2 ? argv[2] : "";
+    g_configuredStub = argc > 3 ? argv[3] : "";
+    char root[] = "/tmp/vpack_test.XXXXXX";
+    if (!mkdtemp(root))
+        return 2;
+    g_root = root;
+    chmod(root, 0755); /* the nobody cases reach their files through it */
+    g_stub = g_root + "/stub.exe";
+    make_pe(g_stub, 0x400);
+    int rc = RUN_ALL_TESTS();
+    fs::remove_all(g_root);
+    return rc;
+}

@@ -1,0 +1,101 @@
+#!/bin/bash
+# vpack_wine.sh WINE_RUN VPACK_EXE SETUP_EXE WORK [HOST_VPACK]
+# vpack.exe under Wine: build with either slash, list, verify, extract and
+# compare byte for byte, refusals, damage, usage; and, when the host vpack
+# of the same BUILD is there, the same bytes as it makes.
+set -u
+wine_run=$1 vpack_exe=$2 setup_exe=$3 work=$4 host_vpack=${5:-}
+fails=0
+
+rm -rf "$work"
+mkdir -p "$work/bin" "$work/p/bin/sub" "$work/p/empty dir" "$work/p/My Docs"
+cd "$work" || exit 1
+cp "$vpack_exe" bin/vpack.exe
+cp "$setup_exe" stub.exe
+printf '[Setup]\nTitle=Wine\n' >p/Install.ini
+printf 'License\n' >p/License.txt
+head -c 50000 /dev/urandom >p/bin/app.exe
+: >p/bin/sub/empty.dat
+printf 'read me\n' >"p/My Docs/read me.txt"
+
+# vpack ARGS...: runs vpack.exe, output in out.txt and err.txt (CRs gone)
+vpack() {
+    "$wine_run" bin/vpack.exe "$@" >out.raw 2>err.raw </dev/null
+    rc=$?
+    tr -d '\r' <out.raw >out.txt
+    tr -d '\r' <err.raw >err.txt
+    return $rc
+}
+
+fail() {
+    echo "FAIL row '$row': $*"
+    sed 's/^/  stdout: /' out.txt
+    sed 's/^/  stderr: /' err.txt
+    fails=$((fails + 1))
+}
+
+# Rows: name | expected exit | text in stdout+stderr | file that must exist
+# ("-": none) | file that must not | vpack arguments (eval'ed)
+while IFS='|' read -r row code says must mustnot args; do
+    [ -z "$row" ] && continue
+    eval "set -- $args"
+    vpack "$@"
+    rc=$?
+    [ "$rc" = "$code" ] || fail "exit $rc, want $code"
+    [ -z "$says" ] || grep -qF -- "$says" out.txt err.txt || fail "no '$says'"
+    [ "$must" = - ] || [ -f "$must" ] || fail "$must is missing"
+    [ "$mustnot" = - ] || [ ! -e "$mustnot" ] || fail "$mustnot is there"
+done <<'EOF'
+build, slashes|0|wrote|a.exe|a.exe.tmp|build p -o a.exe --stub stub.exe --no-uninstaller
+build, backslashes|0|wrote|b.exe|b.exe.tmp|build 'p\' -o 'out\..\b.exe' --stub '.\stub.exe' --no-uninstaller
+build, mixed forms|0|wrote|c.exe|-|build p/ -o c.exe --no-uninstaller --stub 'bin/..\stub.exe'
+list|0|bin\app.exe|-|-|list a.exe
+list, nested path|0|bin\sub\empty.dat|-|-|list a.exe
+verify|0|OK, 5 files, 4 folders|-|-|verify a.exe
+extract|0||x/Install.ini|-|extract a.exe x
+refused, no Install.ini|1|has no Install.ini|-|none.exe|build p/bin -o none.exe --stub stub.exe
+refused, stub not a PE|1|is not a PE image|-|none.exe|build p -o none.exe --stub p/License.txt
+usage error|2|usage|-|-|build p
+help|0|--no-uninstaller|-|-|help build
+EOF
+# Both slashes, and the host program, give the same bytes.
+for other in b.exe c.exe; do
+    row="same bytes: $other"
+    cmp -s a.exe "$other" || fail "a.exe and $other differ"
+done
+row="extracted tree"
+diff -r p x >diff.txt || { cat diff.txt; fail "extracted tree differs"; }
+if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
+    row="same bytes as the host vpack"
+    "$host_vpack" build p -o host.exe --stub stub.exe --no-uninstaller >/dev/null ||
+        fail "host build failed"
+    cmp -s a.exe host.exe || fail "vpack.exe and the host vpack differ"
+    row="same list as the host vpack"
+    "$host_vpack" list a.exe >host-list.txt
+    vpack list a.exe
+    cmp -s out.txt host-list.txt || fail "the lists differ"
+else
+    echo "note: no host vpack at '$host_vpack'; cross-build comparison left out"
+fi
+
+# A stub beside vpack.exe is taken without --stub.
+row="default stub beside vpack.exe"
+cp stub.exe bin/setup.exe
+vpack build p -o d.exe --no-uninstaller || fail "exit $?"
+cmp -s a.exe d.exe || fail "d.exe differs from a.exe"
+
+# Damage is named with the reader's code.
+row="damaged data area"
+cp a.exe bad.exe
+size=$(stat -c %s stub.exe)
+printf '\x5a' | dd of=bad.exe bs=1 seek=$((size + 200)) conv=notrunc status=none
+vpack verify bad.exe && fail "verify passed"
+grep -qF "pkg_Open error 7" err.txt || fail "no 'pkg_Open error 7'"
+
+row="truncated"
+head -c $(($(stat -c %s a.exe) - 3)) a.exe >cut.exe
+vpack list cut.exe && fail "list passed"
+grep -qF "pkg_Open error 6" err.txt || fail "no 'pkg_Open error 6'"
+
+[ "$fails" = 0 ] && echo "all rows passed"
+exit $((fails != 0))

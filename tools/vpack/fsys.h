@@ -1,0 +1,63 @@
+/* fsys.h -- what vpack needs from the file system: POSIX on the host, the
+ * Win32 ANSI API in vpack.exe.  Reading and writing file contents goes
+ * through stdio, which both have; this covers the rest.
+ *
+ * Results: 1 success, 0 failure with *err (may be null) set to the cause.
+ */
+#ifndef VPACK_FSYS_H
+#define VPACK_FSYS_H
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+#define FSYS_MISSING 0
+#define FSYS_FILE    1
+#define FSYS_FOLDER  2
+#define FSYS_OTHER   3  /* a device, pipe, socket... */
+
+/* What a path names, links followed.  volume and id together tell two
+ * paths for the same file or folder apart from two different ones. */
+struct FsysInfo {
+    int      kind;
+    uint64_t size;
+    uint64_t volume;
+    uint64_t id;
+};
+
+/* The native separator: '\' in vpack.exe (which accepts '/' as well). */
+extern const char fsys_Separator;
+
+/* Info of path; a path that does not exist is kind FSYS_MISSING with
+ * result 1, anything else that stops the look (a link loop, no access)
+ * is 0. */
+int fsys_Stat(const std::string &path, FsysInfo *info, std::string *err);
+
+/* The names in folder dir, "." and ".." left out, in no set order. */
+int fsys_List(const std::string &dir, std::vector<std::string> &names,
+              std::string *err);
+
+/* Creates folder path; one that is already there is fine. */
+int fsys_MakeFolder(const std::string &path, std::string *err);
+
+/* Renames from to to, replacing to if it exists. */
+int fsys_Rename(const std::string &from, const std::string &to,
+                std::string *err);
+
+/* Removes file path; quietly does nothing when there is none. */
+void fsys_Remove(const std::string &path);
+
+/* a, then the native separator, then b (no doubled separator). */
+std::string fsys_Join(const std::string &a, const std::string &b);
+
+/* The folder holding the running executable ("" if unknown). */
+std::string fsys_SelfFolder(void);
+
+/* 1 when stderr is a terminal. */
+int fsys_ErrIsTerminal(void);
+
+/* The C library's text for errno value code. */
+std::string fsys_ErrnoText(int code);
+
+#endif

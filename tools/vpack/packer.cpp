@@ -1,0 +1,563 @@
+/* packer.cpp -- `vpack build`: scans the product folder into a package
+ * directory, compresses the members on every core, and writes stub and
+ * package to FILE.tmp, renamed to FILE only once all of it is written. */
+#include "packer.h"
+#include "fsys.h"
+#include "ident.h"
+#include "pkg/pkg.h"
+#include "pkg/pkgwrite.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <thread>
+
+MODULE_IDENT("tools/vpack/packer.cpp");
+
+#define STUB_HEAD     (64u * 1024)        /* enough for any PE's headers */
+#define COPY_CHUNK    (1u << 20)
+#define PROGRESS_MIN  (8ull << 20)        /* smaller input packs too fast */
+#define SETUP_MAX     0xFFFFFFFFull       /* the reader's offsets are 32-bit */
+
+/* The members that setup looks for at the top, first in the package under
+ * these names whatever their case on disk. */
+static const char *const root_names[] = {"Install.ini", "License.txt",
+                                         "Uninstall.exe"};
+#define ROOT_INI       0
+#define ROOT_UNINSTALL 2
+
+static int refuse(const std::string &text)
+{
+    fprintf(stderr, "vpack build: %s\n", text.c_str());
+    return 1;
+}
+
+static std::string quoted(const std::string &path)
+{
+    return "'" + path + "'";
+}
+
+/* The case folding of the package lookup: ASCII letters only. */
+static std::string folded(const std::string &name)
+{
+    std::string s = name;
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = (char)(c + 32);
+    return s;
+}
+
+static bool same_name(const std::string &a, const char *b)
+{
+    return folded(a) == folded(b);
+}
+
+/* ---- default places ---------------------------------------------------- */
+
+static std::vector<std::string> places(const char *name, const char *configured)
+{
+    std::vector<std::string> v;
+    std::string self = fsys_SelfFolder();
+    if (!self.empty())
+        v.push_back(fsys_Join(self, name));
+    if (configured && *configured)
+        v.push_back(configured);
+    return v;
+}
+
+std::vector<std::string> packer_StubPlaces(void)
+{
+#ifdef VPACK_DEFAULT_STUB
+    return places("setup.exe", VPACK_DEFAULT_STUB);
+#else
+    return places("setup.exe", NULL);
+#endif
+}
+
+std::vector<std::string> packer_UninstallPlaces(void)
+{
+    return places("Uninstall.exe", NULL);
+}
+
+static std::string first_file(const std::vector<std::string> &v)
+{
+    for (const std::string &p : v) {
+        FsysInfo fi;
+        if (fsys_Stat(p, &fi, NULL) && fi.kind == FSYS_FILE)
+            return p;
+    }
+    return "";
+}
+
+/* ---- the stub ---------------------------------------------------------- */
+
+/* Checks that the stub is a PE image with nothing after it, so the package
+ * can follow the image directly: 0 with *size set, or 1 refused. */
+static int check_stub(const std::string &path, uint64_t *size)
+{
+    FsysInfo fi;
+    std::string why;
+    if (!fsys_Stat(path, &fi, &why))
+        return refuse("cannot read the stub " + quoted(path) + ": " + why);
+    if (fi.kind != FSYS_FILE)
+        return refuse("the stub " + quoted(path) + " is " +
+                      (fi.kind == FSYS_MISSING ? "missing" : "not a file"));
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return refuse("cannot open the stub " + quoted(path) + ": " +
+                      fsys_ErrnoText(errno));
+    std::vector<uint8_t> head(fi.size < STUB_HEAD ? (size_t)fi.size : STUB_HEAD);
+    size_t got = fread(head.data(), 1, head.size(), f);
+    fclose(f);
+    if (got != head.size())
+        return refuse("cannot read the stub " + quoted(path));
+    uint64_t end = pkg_ImageEnd(head.data(), head.size());
+    if (end == 0)
+        return refuse("the stub " + quoted(path) + " is not a PE image");
+    if (end > fi.size)
+        return refuse("the stub " + quoted(path) + " is truncated: its image "
+                      "ends at byte " + std::to_string(end) + " of " +
+                      std::to_string(fi.size));
+    if (end < fi.size)
+        return refuse("the stub " + quoted(path) + " has " +
+                      std::to_string(fi.size - end) +
+                      " bytes after its PE image (a package, a signature or "
+                      "other overlay); the package must follow the image "
+                      "directly, so give the bare, unsigned setup.exe and "
+                      "sign the result instead");
+    *size = fi.size;
+    return 0;
+}
+
+/* ---- scanning the product folder --------------------------------------- */
+
+struct Identity {
+    uint64_t volume, id;
+    bool operator==(const Identity &o) const
+    {
+        return volume == o.volume && id == o.id;
+    }
+};
+
+struct Scan {
+    PkwPackage               pkg;
+    std::vector<std::string> paths;      /* the disk path of every entry */
+    std::vector<Identity>    ancestors;  /* folders being scanned */
+    std::vector<Identity>    skip;       /* the output, if it is in there */
+    uint64_t                 input;      /* bytes of all members */
+    std::string              error;
+};
+
+static int scan_fail(Scan &s, const std::string &text)
+{
+    s.error = text;
+    return 0;
+}
+
+static int scan_folder(Scan &s, const std::string &path, int index,
+                       Identity self);
+
+/* path as entry name in the folder at index: checked, added, and scanned if
+ * it is a folder.  1, or 0 with s.error set. */
+static int scan_child(Scan &s, int index, const std::string &path,
+                      const std::string &name)
+{
+    FsysInfo fi;
+    std::string why;
+    if (!fsys_Stat(path, &fi, &why))
+        return scan_fail(s, "cannot read " + quoted(path) + ": " + why);
+    if (fi.kind == FSYS_MISSING) /* a dangling link, or gone meanwhile */
+        return scan_fail(s, "cannot read " + quoted(path) + ": " +
+                                fsys_ErrnoText(ENOENT));
+    if (fi.kind == FSYS_OTHER)
+        return scan_fail(s, quoted(path) + " is not a file or folder");
+    Identity me = {fi.volume, fi.id};
+    if (fi.kind == FSYS_FILE &&
+        std::find(s.skip.begin(), s.skip.end(), me) != s.skip.end())
+        return 1;
+    int err = PKW_OK, at;
+    if (fi.kind == FSYS_FOLDER) {
+        if (std::find(s.ancestors.begin(), s.ancestors.end(), me) !=
+            s.ancestors.end())
+            return scan_fail(s, "symlink loop: " + quoted(path) +
+                                    " leads back to a folder that contains it");
+        at = pkw_AddFolder(s.pkg, index, name.c_str(), &err);
+    } else {
+        at = pkw_AddStream(s.pkg, index, name.c_str(), fi.size, 0, {}, &err);
+        s.input += fi.size;
+    }
+    if (at < 0)
+        return scan_fail(s, quoted(path) + ": " + pkw_Message(err));
+    s.paths.push_back(path);
+    return fi.kind == FSYS_FOLDER ? scan_folder(s, path, at, me) : 1;
+}
+
+/* The folder at path, already entry index: its names in byte order, each
+ * folder's contents right after the folder. */
+static int scan_folder(Scan &s, const std::string &path, int index,
+                       Identity self)
+{
+    std::vector<std::string> names;
+    std::string why;
+    if (!fsys_List(path, names, &why))
+        return scan_fail(s, "cannot read the folder " + quoted(path) + ": " + why);
+    std::sort(names.begin(), names.end());
+    /* The package is looked up without regard to case, as Windows does:
+     * two names that differ only in case could not both be installed. */
+    std::vector<std::string> keys(names.size());
+    std::transform(names.begin(), names.end(), keys.begin(), folded);
+    std::sort(keys.begin(), keys.end());
+    auto dup = std::adjacent_find(keys.begin(), keys.end());
+    if (dup != keys.end())
+        return scan_fail(s, "two names in " + quoted(path) + " differ only in "
+                            "case (" + quoted(*dup) + "); Windows cannot hold both");
+
+    s.ancestors.push_back(self);
+    for (const std::string &name : names) {
+        bool special = false;
+        if (index == 0)
+            for (const char *r : root_names)
+                special = special || same_name(name, r);
+        if (!special && !scan_child(s, index, fsys_Join(path, name), name))
+            return 0;
+    }
+    s.ancestors.pop_back();
+    return 1;
+}
+
+/* One of the members setup looks for at the top: a file, stored under its
+ * name in root_names whatever its case on disk. */
+static int scan_special(Scan &s, const std::string &path, int r)
+{
+    FsysInfo fi;
+    if (fsys_Stat(path, &fi, NULL) && fi.kind == FSYS_FOLDER)
+        return scan_fail(s, quoted(path) + " is a folder, not a file");
+    return scan_child(s, 0, path, root_names[r]);
+}
+
+/* The top: Install.ini, License.txt and Uninstall.exe first, then the
+ * product's files. */
+static int scan_root(Scan &s, const PackerOptions &opt,
+                     const std::string &uninstaller)
+{
+    FsysInfo fi;
+    std::string why;
+    if (!fsys_Stat(opt.dir, &fi, &why))
+        return scan_fail(s, "cannot read " + quoted(opt.dir) + ": " + why);
+    if (fi.kind == FSYS_MISSING)
+        return scan_fail(s, quoted(opt.dir) + " does not exist");
+    if (fi.kind != FSYS_FOLDER)
+        return scan_fail(s, quoted(opt.dir) + " is not a folder");
+    std::vector<std::string> names;
+    if (!fsys_List(opt.dir, names, &why))
+        return scan_fail(s, "cannot read the folder " + quoted(opt.dir) + ": " + why);
+    Identity self = {fi.volume, fi.id};
+
+    s.ancestors.push_back(self);
+    for (int r = 0; r < 3; r++) {
+        std::string found;
+        for (const std::string &n : names)
+            if (same_name(n, root_names[r]))
+                found = n;
+        if (r == ROOT_INI && found.empty())
+            return scan_fail(s, quoted(opt.dir) + " has no Install.ini: it is "
+                                "not a product folder");
+        if (r == ROOT_UNINSTALL && !uninstaller.empty()) {
+            if (!found.empty())
+                return scan_fail(
+                    s, quoted(opt.dir) + " has its own " + found + " and " +
+                           quoted(uninstaller) + " would be packed as "
+                           "Uninstall.exe too: remove one, or give "
+                           "--no-uninstaller");
+            found = uninstaller;
+        } else if (!found.empty()) {
+            found = fsys_Join(opt.dir, found);
+        }
+        if (!found.empty() && !scan_special(s, found, r))
+            return 0;
+    }
+    s.ancestors.pop_back();
+    return scan_folder(s, opt.dir, 0, self);
+}
+
+/* ---- compression ------------------------------------------------------- */
+
+struct Compressor {
+    Scan                    *scan;
+    std::vector<size_t>      jobs;      /* entry indexes, largest first */
+    std::vector<std::string> errors;    /* per job */
+    std::atomic<size_t>      next;
+    std::atomic<uint64_t>    done;      /* input bytes compressed */
+    std::atomic<uint64_t>    packed;    /* stream bytes made */
+    std::atomic<bool>        stop;
+    uint64_t                 budget;    /* stream bytes the setup can take */
+    std::atomic<int>         running;
+    std::mutex               lock;
+    std::condition_variable  finished;
+};
+
+/* Reads one member whole and replaces it by its stream: "" or the cause. */
+static std::string compress_one(Compressor &c, PkwEntry &e,
+                                const std::string &path)
+{
+    std::vector<uint8_t> data, stream;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(errno);
+    try {
+        data.resize((size_t)e.size);
+    } catch (const std::bad_alloc &) {
+        fclose(f);
+        return "out of memory reading " + quoted(path);
+    }
+    size_t got = fread(data.data(), 1, data.size(), f);
+    int code = ferror(f) ? errno : 0;
+    bool more = fgetc(f) != EOF;
+    fclose(f);
+    if (code != 0)
+        return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(code);
+    if (got != data.size() || more)
+        return quoted(path) + " changed size while it was packed";
+    uint32_t sum;
+    int rc;
+    try {
+        rc = pkw_Compress(data.data(), data.size(), 9, stream, &sum);
+    } catch (const std::bad_alloc &) {
+        return "out of memory compressing " + quoted(path);
+    }
+    if (rc != PKW_OK)
+        return quoted(path) + ": " + pkw_Message(rc);
+    if (c.packed.fetch_add(stream.size()) + stream.size() > c.budget)
+        return "the setup would be 4 GiB or more (the package's offsets are "
+               "32-bit)";
+    e.stream = std::move(stream);
+    e.checksum = sum;
+    return "";
+}
+
+static void compress_worker(Compressor *c)
+{
+    for (;;) {
+        size_t j = c->next.fetch_add(1);
+        if (j >= c->jobs.size() || c->stop.load())
+            break;
+        size_t entry = c->jobs[j];
+        PkwEntry &e = c->scan->pkg.entries[entry];
+        c->errors[j] = compress_one(*c, e, c->scan->paths[entry]);
+        if (!c->errors[j].empty())
+            c->stop.store(true);
+        c->done.fetch_add(e.size);
+    }
+    std::lock_guard<std::mutex> g(c->lock);
+    c->running--;
+    c->finished.notify_all();
+}
+
+static double mib(uint64_t n)
+{
+    return (double)n / (1024.0 * 1024.0);
+}
+
+static void show_progress(uint64_t done, uint64_t total)
+{
+    fprintf(stderr, "\rvpack build: %.1f of %.1f MiB compressed (%d%%)   ",
+            mib(done), mib(total), total ? (int)(done * 100 / total) : 100);
+    fflush(stderr);
+}
+
+/* Compresses every file entry of s: 1, or 0 with s.error set. */
+static int compress_all(Scan &s, uint64_t budget)
+{
+    Compressor c;
+    c.scan = &s;
+    for (size_t i = 0; i < s.pkg.entries.size(); i++)
+        if (s.pkg.entries[i].attributes & PKG_ATTR_FILE)
+            c.jobs.push_back(i);
+    /* Largest first, so that no core is left with a big file at the end. */
+    std::stable_sort(c.jobs.begin(), c.jobs.end(), [&](size_t a, size_t b) {
+        return s.pkg.entries[a].size > s.pkg.entries[b].size;
+    });
+    c.errors.assign(c.jobs.size(), "");
+    c.next = 0;
+    c.done = 0;
+    c.packed = 0;
+    c.stop = false;
+    c.budget = budget;
+
+    unsigned cores = std::thread::hardware_concurrency();
+    size_t n = std::min<size_t>(cores ? cores : 1, c.jobs.size());
+    c.running = (int)n;
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < n; i++)
+        threads.emplace_back(compress_worker, &c);
+
+    bool progress = s.input > PROGRESS_MIN && fsys_ErrIsTerminal();
+    {
+        std::unique_lock<std::mutex> g(c.lock);
+        while (c.running > 0) {
+            c.finished.wait_for(g, std::chrono::milliseconds(200));
+            if (progress)
+                show_progress(c.done.load(), s.input);
+        }
+    }
+    for (std::thread &t : threads)
+        t.join();
+    if (progress) {
+        show_progress(c.done.load(), s.input);
+        fputc('\n', stderr);
+    }
+
+    /* The first failure in package order is the one reported. */
+    size_t worst = s.pkg.entries.size();
+    for (size_t j = 0; j < c.jobs.size(); j++)
+        if (!c.errors[j].empty() && c.jobs[j] < worst) {
+            worst = c.jobs[j];
+            s.error = c.errors[j];
+        }
+    return worst == s.pkg.entries.size();
+}
+
+/* ---- writing ----------------------------------------------------------- */
+
+static int put(FILE *f, const void *p, size_t n)
+{
+    return n == 0 || fwrite(p, 1, n, f) == n;
+}
+
+/* The stub's stubSize bytes onto out: "" or the cause. */
+static std::string copy_stub(FILE *out, const std::string &path,
+                             const std::string &stub, uint64_t stubSize)
+{
+    FILE *in = fopen(stub.c_str(), "rb");
+    if (!in)
+        return "cannot open the stub " + quoted(stub) + ": " +
+               fsys_ErrnoText(errno);
+    std::vector<uint8_t> buf(COPY_CHUNK);
+    uint64_t copied = 0;
+    size_t n;
+    std::string why;
+    while (why.empty() && (n = fread(buf.data(), 1, buf.size(), in)) > 0) {
+        if (!put(out, buf.data(), n))
+            why = "cannot write " + quoted(path) + ": " + fsys_ErrnoText(errno);
+        copied += n;
+    }
+    if (why.empty() && (ferror(in) || copied != stubSize))
+        why = "the stub " + quoted(stub) + " changed while it was copied";
+    fclose(in);
+    return why;
+}
+
+/* Stub, header, streams and directory into path: "" or the cause. */
+static std::string write_setup(const std::string &path, const std::string &stub,
+                               uint64_t stubSize, const PkwPackage &pkg,
+                               const std::vector<uint8_t> &header,
+                               const std::vector<uint8_t> &packedDir)
+{
+    FILE *out = fopen(path.c_str(), "wb");
+    if (!out)
+        return "cannot create " + quoted(path) + ": " + fsys_ErrnoText(errno);
+    std::string why = copy_stub(out, path, stub, stubSize);
+    bool ok = why.empty() && put(out, header.data(), header.size());
+    for (size_t i = 0; ok && i < pkg.entries.size(); i++)
+        ok = put(out, pkg.entries[i].stream.data(), pkg.entries[i].stream.size());
+    ok = ok && put(out, packedDir.data(), packedDir.size());
+    int code = errno;
+    if (fclose(out) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (why.empty() && !ok)
+        why = "cannot write " + quoted(path) + ": " + fsys_ErrnoText(code);
+    return why;
+}
+
+/* ---- the command ------------------------------------------------------- */
+
+static void note_skip(Scan &s, const std::string &path)
+{
+    FsysInfo fi;
+    if (fsys_Stat(path, &fi, NULL) && fi.kind == FSYS_FILE)
+        s.skip.push_back({fi.volume, fi.id});
+}
+
+int packer_Build(const PackerOptions &opt)
+{
+    std::string stub = opt.stub, uninstaller = opt.uninstaller;
+    if (stub.empty()) {
+        std::vector<std::string> v = packer_StubPlaces();
+        stub = first_file(v);
+        if (stub.empty()) {
+            std::string where;
+            for (const std::string &p : v)
+                where += " " + quoted(p);
+            return refuse("no stub given and no setup.exe found (looked "
+                          "for" + where + "); give --stub PATH");
+        }
+    }
+    if (opt.noUninstaller)
+        uninstaller.clear();
+    else if (uninstaller.empty())
+        uninstaller = first_file(packer_UninstallPlaces());
+
+    uint64_t stubSize;
+    if (check_stub(stub, &stubSize) != 0)
+        return 1;
+
+    Scan s;
+    pkw_Init(s.pkg);
+    s.paths.push_back(opt.dir);
+    s.input = 0;
+    /* An earlier setup written into the product folder is not packed. */
+    std::string tmp = opt.output + ".tmp";
+    note_skip(s, opt.output);
+    note_skip(s, tmp);
+    if (!scan_root(s, opt, uninstaller))
+        return refuse(s.error);
+
+    uint64_t budget = SETUP_MAX - stubSize - PKG_HEADER_SIZE;
+    if (stubSize + PKG_HEADER_SIZE > SETUP_MAX)
+        return refuse("the setup would be 4 GiB or more (the stub alone has " +
+                      std::to_string(stubSize) + " bytes)");
+    if (!compress_all(s, budget))
+        return refuse(s.error);
+
+    std::vector<uint8_t> header, packedDir;
+    int rc = pkw_Frame(s.pkg, header, packedDir);
+    if (rc != PKW_OK)
+        return refuse(pkw_Message(rc));
+    uint64_t dataSize = 0;
+    for (const PkwEntry &e : s.pkg.entries)
+        dataSize += e.stream.size();
+    uint64_t total = stubSize + header.size() + dataSize + packedDir.size();
+    if (total > SETUP_MAX)
+        return refuse("the setup would be 4 GiB or more (" +
+                      std::to_string(total) + " bytes; the package's offsets "
+                      "are 32-bit)");
+
+    std::string why = write_setup(tmp, stub, stubSize, s.pkg, header, packedDir);
+    if (why.empty() && !fsys_Rename(tmp, opt.output, &why))
+        why = "cannot rename " + quoted(tmp) + " to " + quoted(opt.output) +
+              ": " + why;
+    if (!why.empty()) {
+        fsys_Remove(tmp);
+        return refuse(why);
+    }
+
+    size_t files = 0;
+    for (const PkwEntry &e : s.pkg.entries)
+        files += (e.attributes & PKG_ATTR_FILE) != 0;
+    printf("vpack build: wrote %s: %zu files, %zu folders, %llu bytes packed "
+           "into %llu, setup %llu bytes\n",
+           opt.output.c_str(), files, s.pkg.entries.size() - 1 - files,
+           (unsigned long long)s.input,
+           (unsigned long long)(header.size() + dataSize + packedDir.size()),
+           (unsigned long long)total);
+    return 0;
+}
