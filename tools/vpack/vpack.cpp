@@ -9,6 +9,9 @@
 
 #include <string>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 MODULE_IDENT("tools/vpack/vpack.cpp");
 
@@ -188,6 +191,12 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
 
 int main(int argc, char **argv)
 {
+#ifdef __GLIBC__
+    /* Members are large, short-lived blocks.  Each gets a mapping of its
+     * own, so freeing it gives the memory back; glibc's moving threshold
+     * would keep freed blocks in the heap and raise the peak by a member. */
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
     if (argc < 2)
         return usage_error(NULL, "no command given");
     const char *name = argv[1];
