@@ -132,6 +132,9 @@ int pkg_CompareVersions(uint64_t a, uint64_t b);
 uint64_t file_GetVersion(const void *image, size_t size);
 uint64_t file_GetFileVersion(const char *path);
 
+/* Adler-32 as zlib's adler32 (start with 1), faster on long runs. */
+uint32_t pkg_Adler32(uint32_t adler, const void *data, size_t len);
+
 /* Meaning of a pkg_Open / pkg_Extract result, for tools. */
 const char *pkg_OpenMessage(int code);
 const char *pkg_ExtractMessage(int code);
