@@ -9,26 +9,13 @@
  * message.
  */
 #include "pkg/pkgwrite.h"
+#include "pkgfix.h"
 
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
-
-static int read_file(const char *path, std::vector<uint8_t> &out)
-{
-    FILE *f = fopen(path, "rb");
-    if (!f)
-        return 0;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        out.insert(out.end(), buf, buf + n);
-    int ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
 
 static int fail(const char *what, const char *name)
 {
@@ -43,7 +30,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::vector<uint8_t> out;
-    if (!read_file(argv[1], out))
+    if (!fix_Load(argv[1], out))
         return fail("cannot read", argv[1]);
     PkwPackage pkg;
     pkw_Init(pkg);
@@ -53,7 +40,7 @@ int main(int argc, char **argv)
             return fail("not NAME=FILE", argv[i]);
         std::string name(argv[i], (size_t)(eq - argv[i]));
         std::vector<uint8_t> data;
-        if (!read_file(eq + 1, data))
+        if (!fix_Load(eq + 1, data))
             return fail("cannot read", eq + 1);
         int err = 0;
         if (pkw_AddFile(pkg, 0, name.c_str(), data.data(), data.size(), 9,
@@ -63,11 +50,7 @@ int main(int argc, char **argv)
     int rc = pkw_Serialize(pkg, out);
     if (rc != PKW_OK)
         return fail(pkw_Message(rc), argv[2]);
-    FILE *f = fopen(argv[2], "wb");
-    if (!f)
-        return fail("cannot create", argv[2]);
-    int ok = fwrite(out.data(), 1, out.size(), f) == out.size();
-    if (fclose(f) != 0 || !ok)
+    if (!fix_Save(argv[2], out))
         return fail("cannot write", argv[2]);
     return 0;
 }
