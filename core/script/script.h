@@ -1,0 +1,142 @@
+/* script.h -- the install script language: compiler, interpreter, host seam.
+ *
+ * An install script (Install.ini) is a small C-like program.  The engine
+ * keeps no token list and makes no code: the compiler fills a constant
+ * table and a function table (each function remembered as a scanner cursor
+ * at its body) and dry-runs every body once in check mode; the interpreter
+ * runs a function by scanning its text again.  Everything lives in one
+ * process-wide record (script_int.h); nothing is allocated.
+ *
+ * The engine is portable.  The host (setup.exe, vpack) plugs in through
+ * script_SetHost: a reporter that shows one "Script error" box, and the
+ * handlers of the built-in table.
+ *
+ * Results: 1/0 for success/failure or yes/no; script values are words.
+ */
+#ifndef VELLUM_SCRIPT_H
+#define VELLUM_SCRIPT_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+/* A script value: a signed 32-bit integer or the address of a NUL-terminated
+ * text in one of the scanner's string slots; null is 0.  The word is
+ * pointer-sized so that it can carry an address on 64-bit builds; integer
+ * arithmetic stays signed 32-bit with wrap-around on every build. */
+typedef intptr_t ScriptValue;
+
+/* Limits of the language. */
+#define SCRIPT_IDENT_MAX     32   /* characters of a name */
+#define SCRIPT_STRING_MAX    512  /* characters of a string literal */
+#define SCRIPT_SLOTS         8    /* string slots, reused in turn */
+#define SCRIPT_MAX_CONSTANTS 64   /* null, true, false and 61 defines */
+#define SCRIPT_MAX_FUNCTIONS 16
+#define SCRIPT_MAX_PARAMS    8
+#define SCRIPT_MAX_LOCALS    8
+#define SCRIPT_MSG_MAX       1024 /* a formatted "Script error" text */
+
+/* Nesting of statements, expressions and calls together, and the number of
+ * scanner cursors that running loops and calls may hold at once.  A script
+ * that goes deeper stops with "Nesting too deep" instead of exhausting the
+ * native stack; real scripts nest a few levels. */
+#define SCRIPT_MAX_DEPTH     1000
+#define SCRIPT_MAX_CURSORS   256
+
+/* script_Exec results. */
+#define SCRIPT_NORMAL    0
+#define SCRIPT_RETURNED  1
+#define SCRIPT_CONTINUED 2
+#define SCRIPT_BROKEN    3
+
+/* The built-in table, by row.  Handlers are bound by the host in this
+ * order (script_SetHost). */
+enum {
+    SB_ISWIN95, SB_ISWIN98, SB_ISWINME, SB_ISWINNT, SB_ISWIN2000,
+    SB_ISWINXP, SB_ISWINFAMILYNT, SB_ISWINFAMILY9X,
+    SB_SETREBOOT, SB_SETUPDATE, SB_SETNOUNINSTALL, SB_LOGON, SB_LOGOFF,
+    SB_FILEINUSE, SB_ISAPPINSTALLED, SB_ISAPPRUNNING, SB_CLOSEAPP,
+    SB_VERSION, SB_MSGBOXOK, SB_MSGBOXYESNO,
+    SB_COPY, SB_COPYSHARED, SB_ISCOPYERROR, SB_MAKEDIR, SB_INSTALLDRIVER,
+    SB_SHORTCUT, SB_SHORTCUTC, SB_SHORTCUTWWW, SB_PREFSKEY,
+    SB_SETPROGSTEPS, SB_PROGSTEP, SB_REGDELKEY, SB_REGDELVALUE,
+    SB_COUNT
+};
+
+/* A handler runs after the keyword and "(" were consumed; it reads its own
+ * arguments (script_Args, or script_Eval/script_Expect), consumes the ")"
+ * and gives the call's value.  Handlers show no script errors of their own. */
+typedef ScriptValue (*ScriptHandler)(void);
+
+typedef struct ScriptBuiltin {
+    const char   *Keyword;    /* lower case, as scripts write it */
+    int           ArgCount;   /* exact number of arguments; -1 any */
+} ScriptBuiltin;
+
+/* The table in row order, ended by a row with a null keyword. */
+extern const ScriptBuiltin script_Builtins[SB_COUNT + 1];
+
+typedef struct ScriptHost {
+    /* Shows one "Script error" box with this text (title "Script error",
+     * OK only, no icon, no owner).  Null: errors are not shown. */
+    void (*Report)(const char *text);
+    /* SB_COUNT handlers in table order; a null table or entry reads the
+     * row's arguments and gives 0. */
+    const ScriptHandler *Handlers;
+} ScriptHost;
+
+/* ---- host side ---- */
+
+void script_SetHost(const ScriptHost *host);
+/* Statements a run may execute before it stops with "Too many steps";
+ * 0 (the default) for no limit.  Dry runs set one so that a script waiting
+ * for something that never comes cannot hang them. */
+void script_SetStepLimit(long long steps);
+
+int  script_Compile(char *text);     /* writable; 1 compiled, 0 failed */
+void script_Prepare(char *text);
+ScriptValue script_Call(const char *name);
+int  script_IsFunction(const char *name);   /* ignoring case */
+int  script_HasError(void);                 /* the sticky error flag */
+
+/* Settings: Name=value found by a plain search of the script text.
+ * script_GetString copies at most capacity - 1 characters and always
+ * terminates; 1 found, 0 not found (out untouched). */
+int  script_GetString(const char *name, char *out, size_t capacity);
+int  script_GetInt(const char *name, int *out);
+
+/* ---- interpreter ---- */
+
+ScriptValue script_Eval(void);
+int  script_Exec(void);
+void script_Skip(void);
+int  script_Expect(int token);   /* 1 matched and moved on, 0 reported */
+
+/* ---- error reporters: each formats a box text and sets the flag ---- */
+
+void script_Error(const char *message);
+void script_ErrorExpected(const char *text);
+void script_ErrorExpectedToken(int token);
+const char *script_TokenName(int token);
+
+/* ---- built-in side ---- */
+
+int  script_IsBuiltin(const char *name);          /* exact keyword */
+ScriptValue script_CallBuiltin(const char *name);
+int  script_CheckArgCount(const char *name, int count);
+int  script_CurrentBuiltin(void);   /* row of the running handler, or -1 */
+
+/* Reads count arguments with "," between them and ")" after the last (also
+ * when count is 0) into values (may be null); 1 unless an error was
+ * reported. */
+int  script_Args(int count, ScriptValue *values);
+
+/* A text argument: the text a value points at, or null when the value is no
+ * address of a string slot (null, an integer, an address moved out of the
+ * slots).  script_TextBuffer gives the slot for rewriting in place, with
+ * the bytes that may be written from the returned address, terminator
+ * included. */
+const char *script_Text(ScriptValue value);
+char *script_TextBuffer(ScriptValue value, size_t *capacity);
+int32_t script_Int(ScriptValue value);
+
+#endif
