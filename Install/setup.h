@@ -16,6 +16,8 @@
 #define SETUP_MSG_INTERNAL    "Internal Error 1"
 #define SETUP_ERROR_TITLE     "Error"
 #define SETUP_SCRIPT_MEMBER   "Install.ini"
+#define SETUP_SCRIPT_TITLE    "Script error"
+#define SETUP_APP_TITLE       "Vellum"
 
 int setup_Main(HINSTANCE instance);
 int setup_Error(const char *text);

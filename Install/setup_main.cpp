@@ -2,6 +2,7 @@
 #include "setup.h"
 #include "state.h"
 #include "ident.h"
+#include "script/script.h"
 
 #include <commctrl.h>
 
@@ -22,6 +23,14 @@ static BOOL real_GetVersion(OSVERSIONINFOA *info)
 }
 
 SetupVersionFn setup_GetVersion = real_GetVersion;
+
+/* The compiler's and interpreter's detailed boxes. */
+static void show_script_error(const char *text)
+{
+    MessageBoxA(NULL, text, SETUP_SCRIPT_TITLE, MB_OK);
+}
+
+static const ScriptHost script_host = {show_script_error, NULL};
 
 int setup_Error(const char *text)
 {
@@ -78,7 +87,14 @@ int setup_Main(HINSTANCE instance)
         return 1;
     }
     InstallState.ScriptText = (char *)script;
-    /* The script compiler and everything after it take over from here. */
+    script_SetHost(&script_host);
+    if (!script_Compile(InstallState.ScriptText)) {
+        /* The compiler has shown what is wrong and where. */
+        MessageBoxA(NULL, SETUP_SCRIPT_TITLE, SETUP_APP_TITLE, MB_OK);
+        close_package();
+        return 0;
+    }
+    /* The init phase and the wizard take over from here. */
     close_package();
     return 0;
 }

@@ -64,6 +64,10 @@ static UiwWindow describe_one(HWND hwnd, int depth)
     d.visible = IsWindowVisible(hwnd) ? 1 : 0;
     d.enabled = IsWindowEnabled(hwnd) ? 1 : 0;
     d.depth = depth;
+    /* A message box keeps its icon static even without an icon. */
+    d.icon = _stricmp(cls, "Static") == 0 &&
+             (GetWindowLongA(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+             SendMessageA(hwnd, STM_GETICON, 0, 0) != 0;
     return d;
 }
 
@@ -157,6 +161,8 @@ void uiw_List(DWORD pid, FILE *out)
                 fprintf(out, " id %d", w.id);
             else if (w.owner)
                 fprintf(out, " owner %p", (void *)w.owner);
+            if (w.icon)
+                fputs(" icon", out);
             if (!w.visible)
                 fputs(" hidden", out);
             if (!w.enabled)

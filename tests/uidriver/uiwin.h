@@ -29,6 +29,7 @@ struct UiwWindow {
     int         visible;
     int         enabled;
     int         depth;    /* 0 top-level, 1 its child, ... */
+    int         icon;     /* a static that shows an icon */
 };
 
 /* Top-level windows of process pid, hidden ones only when all is set. */
