@@ -1,10 +1,13 @@
 # Build helpers shared by every directory.
 
 # setup, Uninstall and knobkit stay lean: no exceptions, no RTTI, optimised
-# for size, unused sections dropped, everything linked statically.
+# for size, unused functions dropped, everything linked statically.  No
+# -fdata-sections: mingw's compiler then gives zero-filled globals sections
+# of their own that the linker does not count as .bss, so a large zeroed
+# record would be stored in the file byte for byte.
 function(vellum_lean target)
   target_compile_options(${target} PRIVATE
-    -fno-exceptions -fno-rtti -Os -ffunction-sections -fdata-sections)
+    -fno-exceptions -fno-rtti -Os -ffunction-sections)
   if(WIN32)
     target_link_options(${target} PRIVATE
       -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
@@ -30,6 +33,6 @@ function(vellum_core name)
   target_link_libraries(${name} PUBLIC ${VELLUM_ZLIB})
   target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti ${ARGN})
   if(WIN32)
-    target_compile_options(${name} PRIVATE -Os -ffunction-sections -fdata-sections)
+    target_compile_options(${name} PRIVATE -Os -ffunction-sections)
   endif()
 endfunction()

@@ -3,7 +3,6 @@
 #include "script_int.h"
 #include "ident.h"
 
-#include <stdio.h>
 #include <string.h>
 
 MODULE_IDENT("core/script/script_host.cpp");
@@ -47,10 +46,33 @@ int script_HasError(void)
 
 /* ---- error reporters ---- */
 
-static void report(const char *format, const char *text)
+/* Appends text to the box, cut at its end. */
+static size_t put(char *box, size_t n, const char *text)
 {
-    char box[SCRIPT_MSG_MAX];
-    snprintf(box, sizeof box, format, text, S.TokenStart, SC.Ident);
+    while (*text && n < SCRIPT_MSG_MAX - 1)
+        box[n++] = *text++;
+    box[n] = 0;
+    return n;
+}
+
+/* "<lead> <text> at <TokenStart> (<identifier>)", formatted without
+ * printf: the one use in setup would pull a whole formatter into it. */
+static void report(const char *lead, const char *text)
+{
+    char box[SCRIPT_MSG_MAX], number[16];
+    char *d = number + sizeof number;
+    unsigned v = (unsigned)S.TokenStart;
+    *--d = 0;
+    do
+        *--d = (char)('0' + v % 10);
+    while (v /= 10);
+    size_t n = put(box, 0, lead);
+    n = put(box, n, text);
+    n = put(box, n, " at ");
+    n = put(box, n, d);
+    n = put(box, n, " (");
+    n = put(box, n, SC.Ident);
+    put(box, n, ")");
     S.ErrorFlag = 1;
     if (S.Host.Report)
         S.Host.Report(box);
@@ -58,7 +80,7 @@ static void report(const char *format, const char *text)
 
 void script_Error(const char *message)
 {
-    report("Error: %s at %d (%s)", message);
+    report("Error: ", message);
 }
 
 /* The position points just after the previous token: the blanks before
@@ -71,7 +93,7 @@ void script_ErrorExpected(const char *text)
             break;
         S.TokenStart--;
     }
-    report("Expected %s at %d (%s)", text);
+    report("Expected ", text);
 }
 
 void script_ErrorExpectedToken(int token)
