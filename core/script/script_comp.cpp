@@ -78,7 +78,8 @@ int script_AddFunction(const char *name)
     return 1;
 }
 
-void script_Prepare(char *text)
+/* Everything of script_Prepare but the first token. */
+static void prepare_text(char *text)
 {
     S.Text = text;
     memset(S.Functions, 0, sizeof S.Functions);
@@ -98,6 +99,11 @@ void script_Prepare(char *text)
     SC.Position = 0;
     S.ErrorFlag = 0;
     script_Fold(text);
+}
+
+void script_Prepare(char *text)
+{
+    prepare_text(text);
     script_ReadChar();
     script_NextToken();
 }
@@ -303,9 +309,11 @@ static int check_pass(void)
     return 1;
 }
 
+/* The lexical pass scans from the start itself: scanning the first token
+ * beforehand as well would show its error twice. */
 int script_Compile(char *text)
 {
-    script_Prepare(text);
+    prepare_text(text);
     S.CheckMode = 1;
     script_Rewind();
     while (SC.Token != TK_EOF && !S.ErrorFlag)
