@@ -109,7 +109,8 @@ int  script_GetInt(const char *name, int *out);
 ScriptValue script_Eval(void);
 int  script_Exec(void);
 void script_Skip(void);
-int  script_Expect(int token);   /* 1 matched and moved on, 0 reported */
+/* 1 matched and moved on; 0 reported, or quietly after an earlier error */
+int  script_Expect(int token);
 
 /* ---- error reporters: each formats a box text and sets the flag ---- */
 

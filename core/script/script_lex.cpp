@@ -297,12 +297,17 @@ void script_NextToken(void)
     }
 }
 
+/* After an error the scanner stands wherever the error left it, and every
+ * statement, argument list and call around it would add a box of its own
+ * on the way out: one fault shows one box. */
 int script_Expect(int token)
 {
     if (SC.Token == token) {
         script_NextToken();
         return 1;
     }
+    if (S.ErrorFlag)
+        return 0;
     if (SC.Token == TK_EOF)
         script_Error("Unexpected end of file");
     else
@@ -338,7 +343,8 @@ void script_RestoreMark(const ScriptMark *m)  { SC = *m; }
 ScriptCursor *script_PushCursor(void)
 {
     if (S.CursorTop == SCRIPT_MAX_CURSORS) {
-        script_Error("Nesting too deep");
+        if (!S.ErrorFlag)
+            script_Error("Nesting too deep");
         return NULL;
     }
     return &S.Cursors[S.CursorTop++];
