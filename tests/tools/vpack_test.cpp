@@ -1,13 +1,16 @@
 /* vpack_test.cpp -- vpack driven as a program on small trees made here:
  * round trips, determinism, defaults, refusals, damaged setups, signing
- * and the progress line.
+ * and the progress line; and its script commands, check (alone and before
+ * build) and run on the simulated machine.
  *
  * usage: vpack_test VPACK [VPACK_PLAIN [CONFIGURED_STUB]]
  * VPACK is the program under test (the sanitized build); VPACK_PLAIN, the
  * ordinary build, must write the same bytes; CONFIGURED_STUB is the stub
  * vpack falls back to when none lies beside it. */
+#include "checker.h"
 #include "pkg/pkg.h"
 #include "pkg/pkgwrite.h"
+#include "script/script.h"
 
 #include <gtest/gtest.h>
 
@@ -294,7 +297,7 @@ static void expect_tree(const std::string &dir, std::vector<Node> want)
 
 /* The product most cases start from. */
 static const std::vector<Node> base_tree = {
-    F("Install.ini", "[Setup]\nTitle=Test\n"),
+    F("Install.ini", "// Title=Test\r\ninstall() { return 1; }\r\n"),
     F("License.txt", "Use it well.\n"),
     D("bin"),
     F("bin/app.exe", pattern(70000, 1)),
@@ -319,6 +322,9 @@ TEST(Vpack, HelpExitsZero)
         {{"list", "-h"}, "one line per entry"},
         {{"extract", "--help"}, "usage: vpack extract FILE.exe DIR"},
         {{"help", "verify"}, "inflates every member"},
+        {{"check", "--help"}, "script error: TEXT"},
+        {{"help", "run"}, "--max-steps N"},
+        {{"run", "x.ini", "--call", "init", "-h"}, "builtin NAME(ARGS)"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE("row: " + row.args[0] + " " +
@@ -357,6 +363,20 @@ TEST(Vpack, UsageErrorsExitTwo)
         {"verify with two", {"verify", out, out}, "expected 1 operand"},
         {"extract without DIR", {"extract", out}, "expected 2 operands"},
         {"list unknown option", {"list", "-x", out}, "unknown option -x"},
+        {"check without FILE", {"check"}, "expected 1 operand"},
+        {"check with two", {"check", out, out}, "expected 1 operand"},
+        {"run without FILE", {"run", "--os", "nt4"}, "FILE is missing"},
+        {"run with two", {"run", out, out}, "only one FILE"},
+        {"run, unknown system", {"run", out, "--os", "win7"},
+         "unknown --os win7 (one of winxp, win2000, nt4, win95, win98, winme)"},
+        {"run, --os without value", {"run", out, "--os"}, "--os needs a value"},
+        {"run, --call without value", {"run", out, "--call="},
+         "--call needs a value"},
+        {"run, steps not a number", {"run", out, "--max-steps", "-1"},
+         "--max-steps takes a number of statements, not -1"},
+        {"run, steps too large", {"run", out, "--max-steps=1234567890123456"},
+         "not 1234567890123456"},
+        {"run, unknown option", {"run", out, "--fast"}, "unknown option --fast"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
@@ -381,12 +401,12 @@ static std::vector<TreeCase> tree_cases()
 {
     std::vector<TreeCase> v;
     v.push_back({"nested folders",
-                 {F("Install.ini", "[Setup]\n"), F("License.txt", "MIT\n"),
+                 {F("Install.ini", "// Setup\r\n"), F("License.txt", "MIT\n"),
                   F("bin/app.exe", pattern(120000, 3)),
                   F("bin/lib/x.dll", pattern(5000, 4)),
                   F("a/b/c/d/deep.txt", "deep\n"), F("zz.txt", "last")},
                  "",
-                 {F("Install.ini", "[Setup]\n"), F("License.txt", "MIT\n"),
+                 {F("Install.ini", "// Setup\r\n"), F("License.txt", "MIT\n"),
                   D("a"), D("a\\b"), D("a\\b\\c"), D("a\\b\\c\\d"),
                   F("a\\b\\c\\d\\deep.txt", "deep\n"), D("bin"),
                   F("bin\\app.exe", pattern(120000, 3)), D("bin\\lib"),
@@ -399,36 +419,36 @@ static std::vector<TreeCase> tree_cases()
                  {F("Install.ini", ""), F("empty", ""), D("sub"),
                   F("sub\\also", ""), F("sub\\one", "1")}});
     v.push_back({"folders only",
-                 {F("Install.ini", "x"), D("a/b/c"), D("z"), D("a/y")},
+                 {F("Install.ini", "// x"), D("a/b/c"), D("z"), D("a/y")},
                  "",
-                 {F("Install.ini", "x"), D("a"), D("a\\b"), D("a\\b\\c"),
+                 {F("Install.ini", "// x"), D("a"), D("a\\b"), D("a\\b\\c"),
                   D("a\\y"), D("z")}});
     v.push_back({"names with spaces",
-                 {F("Install.ini", "x"), F("My Program/read me.txt", "hi"),
+                 {F("Install.ini", "// x"), F("My Program/read me.txt", "hi"),
                   F("My Program/sub dir/x y.dat", pattern(999, 5)),
                   F(" lead", "l"), F("trail ", "t")},
                  "",
-                 {F("Install.ini", "x"), F(" lead", "l"), D("My Program"),
+                 {F("Install.ini", "// x"), F(" lead", "l"), D("My Program"),
                   F("My Program\\read me.txt", "hi"),
                   D("My Program\\sub dir"),
                   F("My Program\\sub dir\\x y.dat", pattern(999, 5)),
                   F("trail ", "t")}});
     /* Byte order: digits, capitals, '_', small letters, then non-ASCII. */
     v.push_back({"byte order",
-                 {F("Install.ini", "x"), F("b", "1"), F("Z", "2"), F("_u", "3"),
+                 {F("Install.ini", "// x"), F("b", "1"), F("Z", "2"), F("_u", "3"),
                   F("10", "4"), F("9", "5"), F("\xc3\xa9t\xc3\xa9", "6"),
                   F("~", "7")},
                  "",
-                 {F("Install.ini", "x"), F("10", "4"), F("9", "5"), F("Z", "2"),
+                 {F("Install.ini", "// x"), F("10", "4"), F("9", "5"), F("Z", "2"),
                   F("_u", "3"), F("b", "1"), F("~", "7"),
                   F("\xc3\xa9t\xc3\xa9", "6")}});
     v.push_back({"uninstaller and special names in any case",
-                 {F("INSTALL.INI", "ini"), F("license.TXT", "lic"),
+                 {F("INSTALL.INI", "// ini"), F("license.TXT", "lic"),
                   F("a.txt", "a")},
                  pattern(4000, 6),
-                 {F("Install.ini", "ini"), F("License.txt", "lic"),
+                 {F("Install.ini", "// ini"), F("License.txt", "lic"),
                   F("Uninstall.exe", pattern(4000, 6)), F("a.txt", "a")}});
-    std::vector<Node> many = {F("Install.ini", "x")}, manyEntries = many;
+    std::vector<Node> many = {F("Install.ini", "// x")}, manyEntries = many;
     manyEntries.push_back(D("m"));
     for (int i = 0; i < 40; i++) {
         char name[16];
@@ -1059,6 +1079,632 @@ TEST(Vpack, ProgressOnlyOnATerminal)
         } else {
             EXPECT_EQ("", r.err);
         }
+    }
+}
+
+/* ---- scripts: check, the check in build, and run ----------------------- */
+
+/* Script text with CR LF line ends, as setup reads its settings, from lines
+ * given without them. */
+static std::string crlf(const std::vector<std::string> &lines)
+{
+    std::string s;
+    for (const std::string &l : lines)
+        s += l + "\r\n";
+    return s;
+}
+
+/* A script file of its own for one row. */
+static std::string script_at(const std::string &name, const std::string &text)
+{
+    std::string dir = fresh(name);
+    spit(dir + "/Install.ini", text);
+    return dir + "/Install.ini";
+}
+
+/* The lines run prints at the end: the install state left behind. */
+static std::string state(int reboot, int update, int noUninstall,
+                         int logChanges, int steps, int range)
+{
+    return "reboot " + std::to_string(reboot) + "\nupdate " +
+           std::to_string(update) + "\nnouninstall " +
+           std::to_string(noUninstall) + "\nlogchanges " +
+           std::to_string(logChanges) + "\nprogress " + std::to_string(steps) +
+           " of " + std::to_string(range) + "\n";
+}
+
+static const std::string clean_state = state(0, 0, 1, 1, 0, 0);
+
+TEST(VpackScript, CheckReportsEveryBox)
+{
+    std::string seventeen;
+    for (int i = 0; i < 17; i++)
+        seventeen += "f" + std::to_string(i) + "() { }\r\n";
+    const struct {
+        const char *name;
+        std::string text;
+        int code;
+        std::string out;   /* after the path, for the OK line */
+        std::string err;   /* must be in stderr ("" : stderr empty) */
+    } rows[] = {
+        {"init and install",
+         crlf({"// Company=Acme", "init() { return true; }",
+               "install() { copy(\"a\", \"%APPDIR%\\\\a\"); return 1; }"}),
+         0, ": OK; setup calls init, install\n", ""},
+        {"install alone", "install() { return 1; }", 0,
+         ": OK; setup calls install (there is no init)\n", ""},
+        {"comments only", crlf({"// Company=Acme", "/* nothing */"}), 0,
+         ": OK; setup calls no function (there is no init or install)\n", ""},
+        {"wrong argument count", "install() { copy(\"a\"); }", 1,
+         "script error: Error: Incompatible number of parameters at 21 (copy)\n",
+         "does not compile (1 script error)"},
+        /* The "Expected" position is just after the previous token. */
+        {"missing semicolon", crlf({"install() { msgboxok(\"a\")", "  return 1; }"}),
+         1, "script error: Expected ; at 25 (return)\n",
+         "does not compile (1 script error)"},
+        {"unknown name: two boxes", "install() { x = 1; }", 1,
+         "script error: Error: Unknown identifier at 12 (x)\n"
+         "script error: Expected identifier at 11 (x)\n",
+         "does not compile (2 script errors)"},
+        {"stray semicolon after define", "define x 5;", 1,
+         "script error: Expected define or function definition at 10 (x)\n"
+         "script error: Expected ; at 10 (x)\n",
+         "does not compile (2 script errors)"},
+        {"break outside loops", "install() { break; }", 1,
+         "script error: Error: Can't break without loop. at 12 (break)\n",
+         "(1 script error)"},
+        {"local named like a function",
+         crlf({"f() { var install; }", "install() { }"}), 1,
+         "script error: Error: install at 0 (f)\n"
+         "script error: Error: Function with that name already defined at 0 (f)\n",
+         "(2 script errors)"},
+        {"string not closed", "install() { msgboxok(\"a); }", 1,
+         "script error: Error: String too long at 21 (msgboxok)\n",
+         "(1 script error)"},
+        /* A full table fails without a box: the cause is on stderr. */
+        {"seventeen functions", seventeen, 1, "",
+         "does not compile: a script holds at most 16 functions and 61 defines"},
+        /* Settings setup would misread compile, with a warning. */
+        {"bare line feeds",
+         "// Company=Acme\n// Product=Tool\ninstall() { return 1; }\n", 0,
+         ": OK; setup calls install (there is no init)\n",
+         "warning: the setting Company runs on past its line"},
+        {"setting hidden by an earlier name",
+         crlf({"// CompanyURL=http://acme.example", "// Company=Acme",
+               "install() { }"}),
+         0, ": OK; setup calls install (there is no init)\n",
+         "setup does not see the setting Company: only the first Company in "
+         "the script counts, on line 1"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string path = script_at("check", row.text);
+        Result r = run(vpack({"check", path}));
+        EXPECT_EQ(row.code, r.code) << trace(r);
+        EXPECT_EQ(row.code == 0 ? "vpack check: " + path + row.out : row.out,
+                  r.out);
+        if (row.err.empty())
+            EXPECT_EQ("", r.err);
+        else
+            EXPECT_NE(std::string::npos, r.err.find(row.err)) << trace(r);
+    }
+}
+
+/* FILE may be a product folder: its Install.ini, found in any case. */
+TEST(VpackScript, CheckTakesAProductFolder)
+{
+    const struct {
+        const char *name;
+        const char *file;   /* "" for none */
+        std::string text;
+        int code;
+        std::string out, err;
+    } rows[] = {
+        {"Install.ini", "Install.ini", "install() { }", 0,
+         ": OK; setup calls install (there is no init)\n", ""},
+        {"name in capitals", "INSTALL.INI", "init() { return 1; }", 0,
+         ": OK; setup calls init (there is no install)\n", ""},
+        {"broken script", "install.ini", "install() { copy(); }", 1,
+         "script error: Error: Incompatible number of parameters at 18 (copy)\n",
+         "does not compile"},
+        {"no script", "", "", 1, "", "has no Install.ini"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string dir = fresh("folder");
+        spit(dir + "/readme.txt", "x");
+        if (*row.file)
+            spit(dir + "/" + row.file, row.text);
+        Result r = run(vpack({"check", dir}));
+        EXPECT_EQ(row.code, r.code) << trace(r);
+        EXPECT_EQ(row.code == 0 ? "vpack check: " + dir + "/" + row.file + row.out
+                                : row.out,
+                  r.out);
+        if (row.err.empty())
+            EXPECT_EQ("", r.err);
+        else
+            EXPECT_NE(std::string::npos, r.err.find(row.err)) << trace(r);
+    }
+    Result r = run(vpack({"check", g_root + "/none.ini"}));
+    EXPECT_EQ(1, r.code) << trace(r);
+    EXPECT_NE(std::string::npos, r.err.find("does not exist")) << trace(r);
+}
+
+/* The scripts this repository packs must keep compiling. */
+TEST(VpackScript, RepositoryScriptsCompile)
+{
+    const struct {
+        const char *name;
+        std::string dir;
+        bool crlf;   /* no warnings expected */
+    } rows[] = {
+        {"sample", VELLUM_SOURCE_DIR "/examples/sample", true},
+        {"end-to-end product", VELLUM_SOURCE_DIR "/tests/e2e/product", false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        Result r = run(vpack({"check", row.dir}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ("vpack check: " + row.dir + "/Install.ini: OK; setup calls "
+                  "install (there is no init)\n",
+                  r.out);
+        if (row.crlf)
+            EXPECT_EQ("", r.err);
+    }
+}
+
+/* The printed forms, tested on the functions that make them: no engine
+ * message carries a line break, so that case cannot be reached through a
+ * script. */
+TEST(VpackScript, PrintedForms)
+{
+    const struct {
+        std::string (*form)(const char *);
+        const char *text, *printed;
+    } rows[] = {
+        {checker_ErrorLine, "Error: Divide by zero at 5 (x)",
+         "script error: Error: Divide by zero at 5 (x)"},
+        {checker_ErrorLine, "first\nsecond", "script error: first\\nsecond"},
+        {checker_ErrorLine, "first\r\nsecond\r", "script error: first\\nsecond\\n"},
+        {checker_ErrorLine, "a\\nb\n\n", "script error: a\\nb\\n\\n"},
+        {checker_ErrorLine, "", "script error: "},
+        {checker_Literal, "plain", "\"plain\""},
+        {checker_Literal, "C:\\dir\\\"q\"", "\"C:\\\\dir\\\\\\\"q\\\"\""},
+        {checker_Literal, "\t\r\n", "\"\\t\\r\\n\""},
+        {checker_Literal, "\x01\x1f\x7f", "\"\\001\\037\\177\""},
+        {checker_Literal, "\x80\xe9\xff" "7", "\"\\200\\351\\3777\""},
+        {checker_Literal, "", "\"\""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.printed);
+        EXPECT_EQ(row.printed, row.form(row.text));
+    }
+}
+
+TEST(VpackScript, BuildRefusesABrokenScript)
+{
+    const struct {
+        const char *name, *file;
+        std::string text, out;
+    } rows[] = {
+        {"count", "Install.ini", "install() { copy(\"a\"); }",
+         "script error: Error: Incompatible number of parameters at 21 (copy)\n"},
+        {"two boxes, name in small letters", "install.ini",
+         "install() { nothing(); }",
+         "script error: Error: Unknown identifier at 12 (nothing)\n"
+         "script error: Expected identifier at 11 (nothing)\n"},
+        {"seventeen functions", "Install.ini",
+         "a(){}b(){}c(){}d(){}e(){}f(){}g(){}h(){}i(){}j(){}k(){}l(){}m(){}"
+         "n(){}o(){}p(){}q(){}",
+         ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string dir = fresh("broken");
+        make_tree(dir + "/p", base_tree);
+        fs::remove(dir + "/p/Install.ini");
+        spit(dir + "/p/" + row.file, row.text);
+        std::string out = dir + "/setup.exe";
+        Result r = build(dir + "/p", out);
+        EXPECT_EQ(1, r.code) << trace(r);
+        EXPECT_EQ(row.out, r.out);
+        EXPECT_NE(std::string::npos,
+                  r.err.find("vpack build: '" + dir + "/p/" + row.file +
+                             "' does not compile"))
+            << trace(r);
+        EXPECT_NE(std::string::npos, r.err.find("nothing was packed")) << trace(r);
+        EXPECT_FALSE(exists(out));
+        EXPECT_FALSE(exists(out + ".tmp"));
+        /* The same lines from check. */
+        Result c = run(vpack({"check", dir + "/p"}));
+        EXPECT_EQ(1, c.code) << trace(c);
+        EXPECT_EQ(row.out, c.out);
+    }
+}
+
+/* Every built-in once, on the default machine (Windows XP). */
+TEST(VpackScript, RunShowsEveryBuiltin)
+{
+    std::string text = crlf({
+        "// Company=Acme",
+        "// Product=Tool",
+        "// Update=1",
+        "// NoUninstall=0",
+        "init()",
+        "{",
+        "    return iswin95() + iswin98() + iswinme() + iswinnt() + iswin2000()",
+        "        + iswinxp() * 10 + iswinfamilynt() * 100 + iswinfamily9x();",
+        "}",
+        "install()",
+        "{",
+        "    var answer;",
+        "    setreboot(0);",
+        "    setupdate(0);",
+        "    setnouninstall(2);",
+        "    logoff();",
+        "    logon();",
+        "    if (fileinuse(\"%WINDIR%\\\\explorer.exe\")) return 0;",
+        "    isappinstalled(\"Acme\", null);",
+        "    isapprunning(null, \"Tool\");",
+        "    closeapp(\"ToolWindow\", 7);",
+        "    version(\"Tool.exe\", \"%APPDIR%\\\\Tool.exe\");",
+        "    msgboxok(\"Tab\\there\\r\\nnext \\bbell \xe9t\xe9\");",
+        "    answer = msgboxyesno(\"Go on?\");",
+        "    copy(\"%APPDIR%\\\\member.txt\", \"%appdir%\\\\Tool.exe\");",
+        "    copyshared(\"Shared.dll\", \"%WINSYSDIR%\\\\Shared.dll\", \"%WINDIR%\");",
+        "    iscopyerror();",
+        "    makedir(\"%PRODUCTDIR%\\\\Data\");",
+        "    installdriver(\"Tool.sys\", \"%DRIVERDIR%\\\\Tool.sys\", \"ToolDrv\");",
+        "    shortcut(\"Tool\", \"%PROGFILESDIR%\\\\Acme\\\\Tool.exe\", null, \"-q\");",
+        "    shortcutc(\"Read me\", \"%CompanyDir%\\\\ReadMe.txt\", \"About\", 0);",
+        "    shortcutwww(\"Web\", \"%APPDIR%\\\\home.url\");",
+        "    prefskey(\"Acme\\\\Tool\");",
+        "    setprogsteps(65536 + 3);",
+        "    progstep(); progstep();",
+        "    regdelkey(\"Tool\\\\Old\");",
+        "    regdelvalue(\"Tool\", 12);",
+        "    makedir(\"x%WINDIR%\");",
+        "    return answer + 41;",
+        "}",
+    });
+    std::string want = R"(builtin iswin95()
+builtin iswin98()
+builtin iswinme()
+builtin iswinnt()
+builtin iswin2000()
+builtin iswinxp()
+builtin iswinfamilynt()
+builtin iswinfamily9x()
+call init = 110
+builtin setreboot(0)
+builtin setupdate(0)
+builtin setnouninstall(2)
+builtin logoff()
+builtin logon()
+builtin fileinuse("C:\\WINDOWS\\explorer.exe")
+builtin isappinstalled("Acme", null)
+builtin isapprunning(null, "Tool")
+builtin closeapp("ToolWindow", 7)
+builtin version("Tool.exe", "C:\\Program Files\\Acme\\Tool\\Tool.exe")
+builtin msgboxok("Tab\there\r\nnext \010bell \351t\351")
+builtin msgboxyesno("Go on?")
+builtin copy("%APPDIR%\\member.txt", "C:\\Program Files\\Acme\\Tool\\Tool.exe")
+builtin copyshared("Shared.dll", "C:\\WINDOWS\\system32\\Shared.dll", "%WINDIR%")
+builtin iscopyerror()
+builtin makedir("C:\\Program Files\\Acme\\Tool\\Data")
+builtin installdriver("Tool.sys", "C:\\WINDOWS\\System32\\Drivers\\Tool.sys", "ToolDrv")
+builtin shortcut("Tool", "C:\\Program Files\\Acme\\Tool.exe", null, "-q")
+builtin shortcutc("Read me", "C:\\Program Files\\Acme\\ReadMe.txt", "About", null)
+builtin shortcutwww("Web", "%APPDIR%\\home.url")
+builtin prefskey("Acme\\Tool")
+builtin setprogsteps(65539)
+builtin progstep()
+builtin progstep()
+builtin regdelkey("Tool\\Old")
+builtin regdelvalue("Tool", 12)
+builtin makedir("x%WINDIR%")
+call install = 42
+)" + state(1, 0, 2, 1, 2, 3);
+    std::string path = script_at("every", text);
+    Result r = run(vpack({"run", path}));
+    EXPECT_EQ(0, r.code) << trace(r);
+    EXPECT_EQ(want, r.out);
+    EXPECT_EQ("", r.err);
+    for (int i = 0; script_Builtins[i].Keyword; i++) {
+        SCOPED_TRACE(std::string("built-in ") + script_Builtins[i].Keyword);
+        EXPECT_NE(std::string::npos,
+                  ("\n" + r.out).find(std::string("\nbuiltin ") +
+                             script_Builtins[i].Keyword + "("));
+    }
+    /* The flags start as the settings say; a driver asks for a restart. */
+    text = crlf({"// Update=1", "// NoUninstall=0",
+                 "install() { installdriver(\"d.sys\", \"d.sys\", \"d\"); }"});
+    r = run(vpack({"run", script_at("flags", text)}));
+    EXPECT_EQ(0, r.code) << trace(r);
+    EXPECT_EQ("builtin installdriver(\"d.sys\", \"d.sys\", \"d\")\n"
+              "call install = 0\n" + state(1, 1, 0, 1, 0, 0),
+              r.out);
+}
+
+/* The folder macros that follow the Company and Product settings. */
+TEST(VpackScript, RunFoldersFromSettings)
+{
+    const struct {
+        const char *name;
+        std::vector<std::string> settings;
+        const char *appDir, *productDir, *companyDir;
+    } rows[] = {
+        {"both", {"// Company=Acme", "// Product=Tool"},
+         R"("C:\\Program Files\\Acme\\Tool")", R"("C:\\Program Files\\Acme\\Tool")",
+         R"("C:\\Program Files\\Acme")"},
+        {"no company", {"// Product=Tool"}, R"("C:\\Program Files\\Tool")",
+         R"("C:\\Program Files\\\\Tool")", R"("C:\\Program Files\\")"},
+        {"no product", {"// Company=Acme"}, R"("C:\\Program Files\\Acme")",
+         R"("C:\\Program Files\\Acme\\")", R"("C:\\Program Files\\Acme")"},
+        {"neither", {}, R"("C:\\Program Files")", R"("C:\\Program Files\\\\")",
+         R"("C:\\Program Files\\")"},
+        {"hidden and empty", {"// Company#Acme", "// Product="},
+         R"("C:\\Program Files\\")", R"("C:\\Program Files\\\\")",
+         R"("C:\\Program Files\\")"},
+        {"quotes and spaces", {"// Company= \"Acme\" Inc"},
+         R"("C:\\Program Files\\ \"Acme\" Inc")",
+         R"("C:\\Program Files\\ \"Acme\" Inc\\")",
+         R"("C:\\Program Files\\ \"Acme\" Inc")"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::vector<std::string> lines = row.settings;
+        lines.push_back("install() { makedir(\"%APPDIR%\"); "
+                        "makedir(\"%PRODUCTDIR%\"); makedir(\"%COMPANYDIR%\"); }");
+        Result r = run(vpack({"run", script_at("folders", crlf(lines))}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(std::string("builtin makedir(") + row.appDir + ")\n" +
+                      "builtin makedir(" + row.productDir + ")\n" +
+                      "builtin makedir(" + row.companyDir + ")\n" +
+                      "call install = 0\n" + clean_state,
+                  r.out);
+    }
+}
+
+/* The eight iswin built-ins and the system folders, per --os. */
+TEST(VpackScript, RunPerWindowsVersion)
+{
+    const char *text =
+        "init() { return iswin95() * 1 + iswin98() * 2 + iswinme() * 4 +\r\n"
+        "  iswinnt() * 8 + iswin2000() * 16 + iswinxp() * 32 +\r\n"
+        "  iswinfamilynt() * 64 + iswinfamily9x() * 128; }\r\n"
+        "install() { makedir(\"%WINDIR%\"); makedir(\"%WINSYSDIR%\");\r\n"
+        "  makedir(\"%DRIVERDIR%\"); }\r\n";
+    const struct {
+        const char *os;   /* "" for the default */
+        int mask;
+        const char *windir, *sysdir;
+    } rows[] = {
+        {"", 32 + 64, "C:\\\\WINDOWS", "C:\\\\WINDOWS\\\\system32"},
+        {"winxp", 32 + 64, "C:\\\\WINDOWS", "C:\\\\WINDOWS\\\\system32"},
+        {"win2000", 16 + 64, "C:\\\\WINNT", "C:\\\\WINNT\\\\system32"},
+        {"nt4", 8 + 64, "C:\\\\WINNT", "C:\\\\WINNT\\\\system32"},
+        {"win95", 1 + 128, "C:\\\\WINDOWS", "C:\\\\WINDOWS\\\\SYSTEM"},
+        {"win98", 2 + 128, "C:\\\\WINDOWS", "C:\\\\WINDOWS\\\\SYSTEM"},
+        {"winme", 4 + 128, "C:\\\\WINDOWS", "C:\\\\WINDOWS\\\\SYSTEM"},
+    };
+    std::string path = script_at("os", text);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + (*row.os ? row.os : "default"));
+        std::vector<std::string> a = {"run", path};
+        if (*row.os)
+            a.insert(a.end(), {"--os", row.os});
+        Result r = run(vpack(a));
+        EXPECT_EQ(0, r.code) << trace(r);
+        std::string want;
+        for (int i = SB_ISWIN95; i <= SB_ISWINFAMILY9X; i++)
+            want += std::string("builtin ") + script_Builtins[i].Keyword + "()\n";
+        want += "call init = " + std::to_string(row.mask) + "\n";
+        want += std::string("builtin makedir(\"") + row.windir + "\")\n";
+        want += std::string("builtin makedir(\"") + row.sysdir + "\")\n";
+        want += std::string("builtin makedir(\"") + row.windir +
+                "\\\\System32\\\\Drivers\")\n";
+        want += "call install = 0\n" + clean_state;
+        EXPECT_EQ(want, r.out);
+    }
+}
+
+TEST(VpackScript, RunCallsInOrder)
+{
+    std::string text = crlf({
+        "init() { return 0; }",
+        "install() { msgboxok(\"installing\"); return \"done\"; }",
+        "helper() { return -7; }",
+        "two(a, b) { return a; }",
+    });
+    std::string path = script_at("calls", text);
+    const struct {
+        const char *name;
+        std::vector<std::string> calls;
+        int code;
+        std::string out, err;
+    } rows[] = {
+        /* As in setup: init gives 0, so install is not called. */
+        {"setup's order", {}, 0,
+         "call init = 0\nstop: init gave 0, so setup ends here\n" + clean_state,
+         ""},
+        {"named, in the order given", {"install", "init"}, 0,
+         "builtin msgboxok(\"installing\")\ncall install = \"done\"\n"
+         "call init = 0\n" + clean_state,
+         ""},
+        {"any case, twice", {"HELPER", "helper"}, 0,
+         "call HELPER = -7\ncall helper = -7\n" + clean_state, ""},
+        {"unknown name", {"nope"}, 1, "",
+         "has no function 'nope'; nothing was run"},
+        {"unknown after a known one", {"install", "Nope"}, 1, "",
+         "has no function 'Nope'; nothing was run"},
+        {"built-in, not a function", {"progstep"}, 1, "",
+         "has no function 'progstep'"},
+        {"function with parameters", {"two"}, 1, "",
+         "the function 'two' takes parameters"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::vector<std::string> a = {"run", path};
+        for (const std::string &c : row.calls)
+            a.insert(a.end(), {"--call", c});
+        Result r = run(vpack(a));
+        EXPECT_EQ(row.code, r.code) << trace(r);
+        EXPECT_EQ(row.out, r.out);
+        if (row.err.empty())
+            EXPECT_EQ("", r.err);
+        else
+            EXPECT_NE(std::string::npos, r.err.find(row.err)) << trace(r);
+    }
+    /* Each of init and install only if the script has it. */
+    const struct {
+        const char *name;
+        std::string text, out;
+    } defaults[] = {
+        {"install alone", "install() { return 3; }", "call install = 3\n"},
+        {"init alone", "init() { return 1; }", "call init = 1\n"},
+        {"init passes", "init() { return 1; } install() { }",
+         "call init = 1\ncall install = 0\n"},
+        {"neither", "f() { }", ""},
+    };
+    for (const auto &row : defaults) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        Result r = run(vpack({"run", script_at("calls", row.text)}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(row.out + clean_state, r.out);
+    }
+}
+
+TEST(VpackScript, RunErrors)
+{
+    const struct {
+        const char *name;
+        std::string text;
+        std::vector<std::string> calls;
+        std::string out;
+    } rows[] = {
+        /* Not compiled: nothing runs, no state. */
+        {"compile error", "install() { copy(\"a\"); }", {},
+         "script error: Error: Incompatible number of parameters at 21 (copy)\n"},
+        /* After a run-time error every later call gives 0. */
+        {"divide by zero",
+         "install() { var x; x = 1 / 0; return 5; } later() { return 3; }",
+         {"install", "later"},
+         "script error: Error: Divide by zero at 28 (x)\ncall install = 0\n"
+         "call later = 0\n" + clean_state},
+        /* A built-in call whose arguments fail still shows what it read. */
+        {"error inside the arguments",
+         "install() { copy(\"a\", 1 / 0); msgboxok(\"never\"); }", {},
+         "script error: Error: Divide by zero at 27 (copy)\n"
+         "builtin copy(\"a\", null)\ncall install = 0\n" + clean_state},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::vector<std::string> a = {"run", script_at("errors", row.text)};
+        for (const std::string &c : row.calls)
+            a.insert(a.end(), {"--call", c});
+        Result r = run(vpack(a));
+        EXPECT_EQ(1, r.code) << trace(r);
+        EXPECT_EQ(row.out, r.out);
+    }
+}
+
+/* A script waiting for an answer that never comes ends with "Too many
+ * steps".  A run counts every statement executed: the body block, each
+ * statement in it, each loop pass; here N passes make N + 4. */
+TEST(VpackScript, RunStepLimit)
+{
+    std::string waits = crlf({
+        "install()", "{",
+        "    while (!isappinstalled(\"Acme\", \"Runtime\"))",
+        "        msgboxok(\"Install the runtime first\");",
+        "    return 1;", "}"});
+    std::string want;
+    for (int i = 0; i < 5; i++)
+        want += "builtin isappinstalled(\"Acme\", \"Runtime\")\n"
+                "builtin msgboxok(\"Install the runtime first\")\n";
+    want += "builtin isappinstalled(\"Acme\", \"Runtime\")\n"
+            "script error: Error: Too many steps at " +
+            std::to_string(waits.find("msgboxok")) + " (msgboxok)\n"
+            "call install = 0\n" + clean_state;
+    Result r = run(vpack({"run", script_at("waits", waits), "--max-steps", "7"}));
+    EXPECT_EQ(1, r.code) << trace(r);
+    EXPECT_EQ(want, r.out);
+
+    auto counting = [](long long n) {
+        return "install() { var i; for (i = 0; i < " + std::to_string(n) +
+               "; i++) ; return i; }";
+    };
+    const struct {
+        const char *name;
+        long long passes;
+        const char *steps;  /* "" for the default */
+        bool ends;
+    } rows[] = {
+        {"just within a limit of 5", 1, "5", true},
+        {"one over a limit of 5", 2, "5", false},
+        {"just within the default", 9999996, "", true},
+        {"one over the default", 9999997, "", false},
+        {"no limit", 9999997, "0", true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string text = counting(row.passes);
+        std::vector<std::string> a = {"run", script_at("count", text)};
+        if (*row.steps)
+            a.insert(a.end(), {"--max-steps", row.steps});
+        r = run(vpack(a));
+        EXPECT_EQ(row.ends ? 0 : 1, r.code) << trace(r);
+        if (row.ends)
+            EXPECT_EQ("call install = " + std::to_string(row.passes) + "\n" +
+                          clean_state,
+                      r.out);
+        else
+            EXPECT_EQ("script error: Error: Too many steps at " +
+                          std::to_string(text.find("return")) + " (return)\n"
+                          "call install = 0\n" + clean_state,
+                      r.out);
+    }
+}
+
+/* A path expanded in its string slot: 512 characters fit, one more makes
+ * it "" (the built-in then fails as on a missing path).  A text that
+ * starts inside its slot has that much less room.  Under ASan an overrun
+ * would end the run. */
+TEST(VpackScript, RunPathThatDoesNotFit)
+{
+    /* %WINDIR% (8) becomes C:\WINDOWS (10): two more. */
+    auto windir = [](size_t literal, size_t skip) {
+        std::string lead(skip, '_');
+        std::string tail(literal - skip - 8, 'y');
+        return "makedir(\"" + lead + "%WINDIR%" + tail + "\" + " +
+               std::to_string(skip) + ");";
+    };
+    const struct {
+        const char *name;
+        size_t literal, skip;
+        bool fits;
+    } rows[] = {
+        {"510 become 512", 510, 0, true},
+        {"511 would become 513", 511, 0, false},
+        {"at offset 3, 507 become 509", 510, 3, true},
+        {"at offset 3, 508 would become 510, room for 509", 511, 3, false},
+        {"at offset 500, 10 become 12", 510, 500, true},
+        {"at offset 500, 11 would become 13", 511, 500, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string text = "install() { " + windir(row.literal, row.skip) +
+                           " makedir(\"%WINDIR%\\\\after\"); }";
+        Result r = run(vpack({"run", script_at("fit", text)}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        std::string path = row.fits ? "C:\\\\WINDOWS" +
+                                          std::string(row.literal - row.skip - 8, 'y')
+                                    : "";
+        EXPECT_EQ("builtin makedir(\"" + path + "\")\n"
+                  "builtin makedir(\"C:\\\\WINDOWS\\\\after\")\n"
+                  "call install = 0\n" + clean_state,
+                  r.out);
     }
 }
 

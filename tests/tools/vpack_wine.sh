@@ -1,8 +1,9 @@
 #!/bin/bash
 # vpack_wine.sh WINE_RUN VPACK_EXE SETUP_EXE WORK [HOST_VPACK]
 # vpack.exe under Wine: build with either slash, list, verify, extract and
-# compare byte for byte, refusals, damage, usage; and, when the host vpack
-# of the same BUILD is there, the same bytes as it makes.
+# compare byte for byte, refusals, damage, usage, check and run; and, when
+# the host vpack of the same BUILD is there, the same bytes and the same
+# runs as it makes.
 set -u
 wine_run=$1 vpack_exe=$2 setup_exe=$3 work=$4 host_vpack=${5:-}
 fails=0
@@ -12,11 +13,20 @@ mkdir -p "$work/bin" "$work/p/bin/sub" "$work/p/empty dir" "$work/p/My Docs"
 cd "$work" || exit 1
 cp "$vpack_exe" bin/vpack.exe
 cp "$setup_exe" stub.exe
-printf '[Setup]\nTitle=Wine\n' >p/Install.ini
+printf '// Title=Wine\r\ninstall() { return 1; }\r\n' >p/Install.ini
 printf 'License\n' >p/License.txt
 head -c 50000 /dev/urandom >p/bin/app.exe
 : >p/bin/sub/empty.dat
 printf 'read me\n' >"p/My Docs/read me.txt"
+# Scripts for check and run: one broken, in a product folder of its own,
+# and one that reaches the folder macros and the iswin built-ins.
+mkdir -p broken
+printf 'install() { copy("a"); }\r\n' >broken/Install.ini
+printf '%s\r\n' '// Company=Acme' '// Product=Tool' \
+    'init() { return iswin98() + iswinfamily9x() * 2; }' \
+    'install() { copy("App.exe", "%APPDIR%\\App.exe");' \
+    '  copyshared("s.dll", "%WINSYSDIR%\\s.dll", "s"); makedir("%COMPANYDIR%");' \
+    '  shortcut("Tool", "%PRODUCTDIR%\\App.exe", null, 5); return "ok"; }' >run.ini
 
 # vpack ARGS...: runs vpack.exe, output in out.txt and err.txt (CRs gone)
 vpack() {
@@ -57,6 +67,11 @@ refused, no Install.ini|1|has no Install.ini|-|none.exe|build p/bin -o none.exe 
 refused, stub not a PE|1|is not a PE image|-|none.exe|build p -o none.exe --stub p/License.txt
 usage error|2|usage|-|-|build p
 help|0|--no-uninstaller|-|-|help build
+check|0|Install.ini: OK; setup calls install|-|-|check p
+check, broken|1|script error: Error: Incompatible number of parameters at 21 (copy)|-|-|check broken
+refused, broken script|1|script error: Error: Incompatible|-|broken.exe|build broken -o broken.exe --stub stub.exe
+run|0|call init = 3|-|-|run run.ini --os win98
+run, unknown function|1|has no function 'nope'|-|-|run run.ini --call nope
 EOF
 # Both slashes, and the host program, give the same bytes.
 for other in b.exe c.exe; do
@@ -74,6 +89,12 @@ if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
     "$host_vpack" list a.exe >host-list.txt
     vpack list a.exe
     cmp -s out.txt host-list.txt || fail "the lists differ"
+    for os in winxp nt4 winme; do
+        row="same run as the host vpack, $os"
+        "$host_vpack" run run.ini --os $os >host-run.txt
+        vpack run run.ini --os $os || fail "exit $?"
+        cmp -s out.txt host-run.txt || { diff host-run.txt out.txt; fail "the runs differ"; }
+    done
 else
     echo "note: no host vpack at '$host_vpack'; cross-build comparison left out"
 fi

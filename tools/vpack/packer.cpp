@@ -2,6 +2,7 @@
  * directory, compresses the members on every core, and writes stub and
  * package to FILE.tmp, renamed to FILE only once all of it is written. */
 #include "packer.h"
+#include "checker.h"
 #include "fsys.h"
 #include "ident.h"
 #include "pkg/pkg.h"
@@ -151,6 +152,7 @@ struct Scan {
     std::vector<std::string> paths;      /* the disk path of every entry */
     std::vector<Identity>    ancestors;  /* folders being scanned */
     std::vector<Identity>    skip;       /* the output, if it is in there */
+    std::string              ini;        /* the disk path of Install.ini */
     uint64_t                 input;      /* bytes of all members */
     std::string              error;
 };
@@ -280,6 +282,8 @@ static int scan_root(Scan &s, const PackerOptions &opt,
         } else if (!found.empty()) {
             found = fsys_Join(opt.dir, found);
         }
+        if (r == ROOT_INI)
+            s.ini = found;
         if (!found.empty() && !scan_special(s, found, r))
             return 0;
     }
@@ -520,6 +524,11 @@ int packer_Build(const PackerOptions &opt)
     note_skip(s, tmp);
     if (!scan_root(s, opt, uninstaller))
         return refuse(s.error);
+    /* A script setup could not compile would only fail on the user's
+     * machine: its box lines go to stdout, as vpack check prints them. */
+    std::string why;
+    if (!checker_Compiles(s.ini, &why))
+        return refuse(why);
 
     uint64_t budget = SETUP_MAX - stubSize - PKG_HEADER_SIZE;
     if (stubSize + PKG_HEADER_SIZE > SETUP_MAX)
@@ -541,7 +550,7 @@ int packer_Build(const PackerOptions &opt)
                       std::to_string(total) + " bytes; the package's offsets "
                       "are 32-bit)");
 
-    std::string why = write_setup(tmp, stub, stubSize, s.pkg, header, packedDir);
+    why = write_setup(tmp, stub, stubSize, s.pkg, header, packedDir);
     if (why.empty() && !fsys_Rename(tmp, opt.output, &why))
         why = "cannot rename " + quoted(tmp) + " to " + quoted(opt.output) +
               ": " + why;

@@ -1,5 +1,6 @@
-/* vpack.cpp -- the command line: vpack build | list | extract | verify.
- * Exit codes: 0 success, 1 refused or failed, 2 usage error. */
+/* vpack.cpp -- the command line: vpack build | list | extract | verify |
+ * check | run.  Exit codes: 0 success, 1 refused or failed, 2 usage error. */
+#include "checker.h"
 #include "ident.h"
 #include "packer.h"
 #include "reader.h"
@@ -7,7 +8,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -58,6 +61,61 @@ static const Command commands[] = {
      "Opens the package in FILE.exe as setup does, checking the header's\n"
      "checksums, and inflates every member in memory, checking each.\n"
      "Every damaged member is named; the exit code is 1 if any is."},
+    {"check", "vpack check FILE",
+     "Compiles the install script FILE with setup's own script engine; FILE\n"
+     "may also be a product folder, whose Install.ini is taken.  Each\n"
+     "\"Script error\" box setup would show becomes one line on stdout,\n"
+     "\n"
+     "  script error: TEXT\n"
+     "\n"
+     "with a line break in TEXT written as \\n.  A script that compiles gets\n"
+     "one OK line naming the functions setup will call (init, install).\n"
+     "vpack build runs the same check first and packs nothing when it fails.\n"
+     "The exit code is 0 when the script compiles, else 1."},
+    {"run",
+     "vpack run FILE [--call NAME]... [--os SYSTEM] [--max-steps N]",
+     "Compiles FILE (a script, or a product folder's Install.ini) and runs\n"
+     "it on a simulated clean machine: init, then install, each if the\n"
+     "script has it (as in setup, install is not called when init gives 0:\n"
+     "the line 'stop: ...' says so), or else the functions named by --call,\n"
+     "in that order.  Nothing is installed.  Output on stdout, one line each:\n"
+     "\n"
+     "  builtin NAME(ARGS)   every built-in call, with its arguments as the\n"
+     "                       built-in reads them, separated by \", \"\n"
+     "  call NAME = VALUE    every function called, with its result\n"
+     "  script error: TEXT   every \"Script error\" box, as in vpack check\n"
+     "\n"
+     "and at the end the install state the script left, one line each:\n"
+     "reboot, update, nouninstall and logchanges with their values (they start\n"
+     "as setup has them: update and nouninstall from the script's settings,\n"
+     "else 0 and 1; logchanges 1), then 'progress S of N': S progstep calls\n"
+     "made, N the last setprogsteps count (its low 16 bits).\n"
+     "\n"
+     "Numbers are decimal.  Texts are C string literals: \\\\ \\\" \\n \\r \\t\n"
+     "escaped, other bytes below 32 or above 126 as three octal digits\n"
+     "(\\033).  null is null; a number where a text belongs is shown as the\n"
+     "number.  Paths (fileinuse, version's installed file, the destinations\n"
+     "of copy, copyshared and installdriver, makedir, the targets of shortcut\n"
+     "and shortcutc) are shown after their leading macro is expanded in\n"
+     "place, as setup does; one that would no longer fit its string becomes\n"
+     "\"\".\n"
+     "\n"
+     "The machine: Windows folder C:\\WINDOWS (C:\\WINNT on nt4 and win2000);\n"
+     "system folder C:\\WINDOWS\\SYSTEM on the 95 family, else system32 in the\n"
+     "Windows folder; drivers in its System32\\Drivers; Program Files in\n"
+     "C:\\Program Files; the destination (%APPDIR%) there \\Company\\Product\n"
+     "(each part only when the script has the setting).  Nothing is\n"
+     "installed, running or in use yet (version gives 1), every copy works,\n"
+     "installdriver gives 1 and asks for a restart (reboot 1), msgboxyesno is\n"
+     "answered Yes; every other built-in gives 0.\n"
+     "\n"
+     "  --call NAME     call this function; repeatable.  A name the script\n"
+     "                  does not define, or one taking parameters, runs nothing\n"
+     "  --os SYSTEM     winxp (the default), win2000, nt4, win95, win98, winme\n"
+     "  --max-steps N   statements the run may execute, 10000000 by default\n"
+     "                  (0: no limit); then it stops with \"Too many steps\"\n"
+     "\n"
+     "The exit code is 0 when the script compiled and no box appeared, else 1."},
 };
 
 static const Command *find_command(const char *name)
@@ -70,8 +128,9 @@ static const Command *find_command(const char *name)
 
 static void tool_help(FILE *to)
 {
-    fprintf(to, "vpack -- packs a product folder into a setup.exe, and reads "
-                "one back.\n\nusage:\n");
+    fprintf(to, "vpack -- packs a product folder into a setup.exe, reads one "
+                "back, and checks\nand dry-runs a product's install script."
+                "\n\nusage:\n");
     for (const Command &c : commands)
         fprintf(to, "  %s\n", c.usage);
     fprintf(to, "  vpack help [COMMAND]    (or COMMAND --help)\n\n"
@@ -136,6 +195,54 @@ static int option_value(const std::vector<const char *> &args, size_t *i,
     return 1;
 }
 
+/* A command line after the command's name: operands, and options in the
+ * order given with their values ("" for one that takes none). */
+struct Parsed {
+    std::vector<std::string>                         plain;
+    std::vector<std::pair<std::string, std::string>> options;
+};
+
+/* Splits args: valued lists the options that take a value ("--name VALUE"
+ * or "--name=VALUE", never empty), flags those that stand alone; "--" ends
+ * the options.  0, or a usage error's exit code. */
+static int parse_args(const Command *c, const std::vector<const char *> &args,
+                      std::initializer_list<const char *> valued,
+                      std::initializer_list<const char *> flags, Parsed *p)
+{
+    bool options = true;
+    for (size_t i = 0; i < args.size(); i++) {
+        const char *a = args[i];
+        if (!options || a[0] != '-' || a[1] == 0) {
+            p->plain.push_back(a);
+            continue;
+        }
+        int got = 0;
+        for (const char *name : valued) {
+            std::string value;
+            got = option_value(args, &i, name, &value);
+            if (got < 0 || (got > 0 && value.empty()))
+                return usage_error(c, std::string(name) + " needs a value");
+            if (got > 0) {
+                p->options.push_back({name, value});
+                break;
+            }
+        }
+        if (got)
+            continue;
+        if (strcmp(a, "--") == 0) {
+            options = false;
+            continue;
+        }
+        bool flag = false;
+        for (const char *name : flags)
+            flag = flag || strcmp(a, name) == 0;
+        if (!flag)
+            return usage_error(c, std::string("unknown option ") + a);
+        p->options.push_back({a, ""});
+    }
+    return 0;
+}
+
 /* The options of build that take a value. */
 static const struct {
     const char *name;
@@ -149,44 +256,77 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
 {
     PackerOptions o;
     o.noUninstaller = false;
-    bool options = true;
-    std::vector<std::string> plain;
-    for (size_t i = 0; i < args.size(); i++) {
-        const char *a = args[i];
-        if (!options || a[0] != '-' || a[1] == 0) {
-            plain.push_back(a);
-            continue;
-        }
-        int got = 0;
-        for (const auto &v : build_values) {
-            std::string value;
-            got = option_value(args, &i, v.name, &value);
-            if (got < 0 || (got > 0 && value.empty()))
-                return usage_error(c, std::string(v.name) + " needs a value");
-            if (got > 0) {
-                o.*v.field = value;
-                break;
-            }
-        }
-        if (got)
-            continue;
-        if (strcmp(a, "--no-uninstaller") == 0)
+    Parsed p;
+    int rc = parse_args(c, args, {"-o", "--output", "--stub", "--uninstaller"},
+                        {"--no-uninstaller"}, &p);
+    if (rc != 0)
+        return rc;
+    for (const auto &opt : p.options) {
+        if (opt.first == "--no-uninstaller")
             o.noUninstaller = true;
-        else if (strcmp(a, "--") == 0)
-            options = false;
-        else
-            return usage_error(c, std::string("unknown option ") + a);
+        for (const auto &v : build_values)
+            if (opt.first == v.name)
+                o.*v.field = opt.second;
     }
-    if (plain.size() != 1)
-        return usage_error(c, plain.empty() ? "DIR is missing"
-                                            : "only one DIR can be packed");
+    if (p.plain.size() != 1)
+        return usage_error(c, p.plain.empty() ? "DIR is missing"
+                                              : "only one DIR can be packed");
     if (o.output.empty())
         return usage_error(c, "-o FILE.exe is missing");
     if (o.noUninstaller && !o.uninstaller.empty())
         return usage_error(c, "--uninstaller and --no-uninstaller exclude "
                               "each other");
-    o.dir = plain[0];
+    o.dir = p.plain[0];
     return packer_Build(o);
+}
+
+/* A --max-steps value: decimal digits only. */
+static bool parse_steps(const std::string &text, long long *steps)
+{
+    if (text.empty() || text.size() > 15)
+        return false;
+    long long v = 0;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9')
+            return false;
+        v = v * 10 + (ch - '0');
+    }
+    *steps = v;
+    return true;
+}
+
+static int run_run(const Command *c, const std::vector<const char *> &args)
+{
+    CheckerRun r;
+    r.system = 0;
+    r.maxSteps = CHECKER_MAX_STEPS;
+    Parsed p;
+    int rc = parse_args(c, args, {"--call", "--os", "--max-steps"}, {}, &p);
+    if (rc != 0)
+        return rc;
+    for (const auto &opt : p.options) {
+        const std::string &value = opt.second;
+        if (opt.first == "--call") {
+            r.calls.push_back(value);
+        } else if (opt.first == "--os") {
+            r.system = checker_System(value.c_str());
+            if (r.system < 0) {
+                std::string known;
+                for (const char *const *s = checker_Systems; *s; s++)
+                    known += std::string(known.empty() ? "" : ", ") + *s;
+                return usage_error(c, "unknown --os " + value + " (one of " +
+                                          known + ")");
+            }
+        } else if (!parse_steps(value, &r.maxSteps)) {
+            return usage_error(c, "--max-steps takes a number of statements, "
+                                  "not " + value);
+        }
+    }
+    if (p.plain.size() != 1)
+        return usage_error(c, p.plain.empty() ? "FILE is missing"
+                                              : "only one FILE can be run");
+    r.file = p.plain[0];
+    return checker_Run(r);
 }
 
 int main(int argc, char **argv)
@@ -222,19 +362,16 @@ int main(int argc, char **argv)
     }
     if (strcmp(c->name, "build") == 0)
         return run_build(c, args);
+    if (strcmp(c->name, "run") == 0)
+        return run_run(c, args);
 
-    /* list, extract and verify take plain operands only. */
+    /* list, extract, verify and check take plain operands only. */
     size_t want = strcmp(c->name, "extract") == 0 ? 2 : 1;
-    std::vector<std::string> plain;
-    bool options = true;
-    for (const char *a : args) {
-        if (options && strcmp(a, "--") == 0)
-            options = false;
-        else if (options && a[0] == '-' && a[1] != 0)
-            return usage_error(c, std::string("unknown option ") + a);
-        else
-            plain.push_back(a);
-    }
+    Parsed p;
+    int rc = parse_args(c, args, {}, {}, &p);
+    if (rc != 0)
+        return rc;
+    const std::vector<std::string> &plain = p.plain;
     if (plain.size() != want)
         return usage_error(c, "expected " + std::to_string(want) +
                                   (want == 1 ? " operand" : " operands"));
@@ -242,5 +379,7 @@ int main(int argc, char **argv)
         return reader_List(plain[0]);
     if (strcmp(c->name, "extract") == 0)
         return reader_Extract(plain[0], plain[1]);
+    if (strcmp(c->name, "check") == 0)
+        return checker_Check(plain[0]);
     return reader_Verify(plain[0]);
 }
