@@ -325,8 +325,10 @@ static std::string not_compiled(const std::string &path)
            std::to_string(SCRIPT_MAX_CONSTANTS - 3) + " defines";
 }
 
+/* The box lines come first, also where stdout is a pipe. */
 static int fail(const char *command, const std::string &why)
 {
+    fflush(stdout);
     fprintf(stderr, "vpack %s: %s\n", command, why.c_str());
     return 1;
 }
@@ -392,6 +394,7 @@ int checker_Compiles(const std::string &ini, std::string *why)
     if (compile(text))
         return 1;
     *why = not_compiled(path) + "; nothing was packed";
+    fflush(stdout);
     return 0;
 }
 
