@@ -79,6 +79,15 @@ void script_Fold(char *text)
     }
 }
 
+/* The scanner goes on after an error, and one call may pass several bad
+ * characters (an accented letter is two or three of them): only the first
+ * error is shown, as the compiler's lexical pass stops at it. */
+static void scan_error(const char *message)
+{
+    if (!S.ErrorFlag)
+        script_Error(message);
+}
+
 int script_ReadChar(void)
 {
     SC.Char = (unsigned char)*SC.Next++;
@@ -110,7 +119,7 @@ static void scan_name(void)
         if (n == SCRIPT_IDENT_MAX) {
             SC.Ident[n] = 0;
             SC.Token = TK_IDENT;
-            script_Error("Identifier too long");
+            scan_error("Identifier too long");
             return;
         }
         SC.Ident[n++] = (char)SC.Char;
@@ -184,7 +193,7 @@ static void scan_string(void)
     if (SC.Char == '"')
         script_ReadChar();
     else
-        script_Error("String too long");
+        scan_error("String too long");
 }
 
 /* Comments: 1 skipped (scan again), 0 not a comment. */
@@ -194,7 +203,7 @@ static int scan_comment(void)
         script_ReadChar();
         for (;;) {
             if (SC.Char == 0) {
-                script_Error("Comment not closed");
+                scan_error("Comment not closed");
                 return 1;
             }
             int star = SC.Char == '*';
@@ -262,7 +271,7 @@ static int scan_operator(int c)
             break;
         return o.one;
     }
-    script_Error("Illegal char");
+    scan_error("Illegal char");
     return -1;
 }
 
