@@ -204,7 +204,8 @@ static ScriptValue multiplicative(void)
         if (op == TK_STAR)
             v = mul(v, r);
         else if (script_Int(r) == 0 && !S.CheckMode) {
-            script_Error("Divide by zero");
+            if (!S.ErrorFlag)       /* a divisor that failed is no new fault */
+                script_Error("Divide by zero");
             v = 0;
         } else
             v = quot(v, r);
@@ -306,12 +307,14 @@ static ScriptValue assignment(void)
     int target = assign_target();
     ScriptValue left = logical_or();
     int op = SC.Token;
+    /* An error inside parentheses leaves the operator after it unread:
+     * every level around would report it again. */
+    if (S.ErrorFlag)
+        return 0;
     if (is_assign_op(op) && !target) {
         script_ErrorExpected("l-expr variable");
         return 0;
     }
-    if (S.ErrorFlag)
-        return 0;
     if (op != TK_SET && op != TK_ADDSET && op != TK_SUBSET &&
         op != TK_MULSET && op != TK_DIVSET)
         return left;
@@ -335,7 +338,8 @@ static ScriptValue assignment(void)
         return mul(left, right);
     default:
         if (script_Int(right) == 0 && !S.CheckMode) {
-            script_Error("Divide by zero");
+            if (!S.ErrorFlag)
+                script_Error("Divide by zero");
             script_SetVar(name, 0);
             return 0;
         }

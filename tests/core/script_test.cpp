@@ -449,6 +449,8 @@ TEST_F(ScriptTest, CompileMessages)
          {"Error: Unknown identifier at 6 (zz)", "Expected identifier at 5 (zz)"}},
         {"assignment to a number", "f() { 5 = 1; }", 0,
          {"Expected l-expr variable at 7 (f)"}},
+        {"prefix decrement in parentheses", "f() { return ((--1)); }", 0,
+         {"Expected l-expr variable at 15 (return)"}},
         {"prefix increment", "f() { var x; ++x; }", 0,
          {"Expected l-expr variable at 12 (x)"}},
         {"missing ;", "f() { return 1 }", 0, {"Expected ; at 14 (return)"}},
@@ -951,6 +953,8 @@ TEST_F(ScriptTest, NestingTooDeepStopsCleanly)
         {"recursion in arguments", "t() { return two(t(), 1); }\n"
          "two(a, b) { return a; }", 1},
         {"recursion in a condition", "t() { while (t()) ; }", 1},
+        {"recursion as a divisor", "t() { return 10 / t(); }", 1},
+        {"recursion as a /= divisor", "t() { var x; x /= t(); }", 1},
         {"2000 nested parentheses",
          "t() { return " + rep("(", 2000) + "1" + rep(")", 2000) + "; }", 0},
         {"2000 nested blocks", "t() { " + rep("{", 2000) + rep("}", 2000) + " }",
@@ -978,10 +982,11 @@ TEST_F(ScriptTest, NestingTooDeepStopsCleanly)
         ASSERT_EQ(r.compiles != 0, compile(r.src));
         if (r.compiles)
             EXPECT_EQ(0, script_Call("t"));
-        ASSERT_EQ(1u, g_boxes.size());
-        EXPECT_EQ(0u, g_boxes[0].find(r.compiles < 0 ? "Error: Divide by zero at "
-                                                     : "Error: Nesting too deep at "))
-            << g_boxes[0];
+        EXPECT_EQ(1u, g_boxes.size());
+        const char *first = r.compiles < 0 ? "Error: Divide by zero at "
+                                           : "Error: Nesting too deep at ";
+        if (!g_boxes.empty())
+            EXPECT_EQ(0u, g_boxes[0].find(first)) << g_boxes[0];
         EXPECT_EQ(1, script_HasError());
         EXPECT_EQ(0, S.Depth);
         EXPECT_EQ(0, S.CursorTop);
