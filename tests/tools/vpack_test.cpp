@@ -1410,6 +1410,9 @@ call install = 42
     EXPECT_EQ(0, r.code) << trace(r);
     EXPECT_EQ(want, r.out);
     EXPECT_EQ("", r.err);
+    Result folder = run(vpack({"run", fs::path(path).parent_path().string()}));
+    EXPECT_EQ(0, folder.code) << trace(folder);
+    EXPECT_EQ(want, folder.out) << "run on the product folder";
     for (int i = 0; script_Builtins[i].Keyword; i++) {
         SCOPED_TRACE(std::string("built-in ") + script_Builtins[i].Keyword);
         EXPECT_NE(std::string::npos,
@@ -1597,6 +1600,10 @@ TEST(VpackScript, RunErrors)
          "install() { copy(\"a\", 1 / 0); msgboxok(\"never\"); }", {},
          "script error: Error: Divide by zero at 27 (copy)\n"
          "builtin copy(\"a\", null)\ncall install = 0\n" + clean_state},
+        /* The compile counts two arguments; the built-in then meets ",". */
+        {"trailing comma", "install() { copy(\"a\", \"b\",); return 1; }", {},
+         "script error: Expected ) at 25 (copy)\nbuiltin copy(\"a\", \"b\")\n"
+         "call install = 0\n" + clean_state},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);

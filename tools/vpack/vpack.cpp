@@ -70,6 +70,9 @@ static const Command commands[] = {
      "\n"
      "with a line break in TEXT written as \\n.  A script that compiles gets\n"
      "one OK line naming the functions setup will call (init, install).\n"
+     "Settings setup would misread are warned about on stderr: a value that\n"
+     "runs on past a bare line feed (setup reads up to a carriage return),\n"
+     "and a setting hidden by an earlier occurrence of its name.\n"
      "vpack build runs the same check first and packs nothing when it fails.\n"
      "The exit code is 0 when the script compiles, else 1."},
     {"run",
@@ -84,6 +87,7 @@ static const Command commands[] = {
      "                       built-in reads them, separated by \", \"\n"
      "  call NAME = VALUE    every function called, with its result\n"
      "  script error: TEXT   every \"Script error\" box, as in vpack check\n"
+     "                       (whose warnings about settings run gives too)\n"
      "\n"
      "and at the end the install state the script left, one line each:\n"
      "reboot, update, nouninstall and logchanges with their values (they start\n"
