@@ -1715,6 +1715,79 @@ TEST(VpackScript, RunPathThatDoesNotFit)
     }
 }
 
+/* The first block of four-space indented lines after marker in text,
+ * without the indent; blank lines inside it kept. */
+static std::vector<std::string> indented_block(const std::string &text,
+                                               const std::string &marker)
+{
+    std::vector<std::string> lines;
+    size_t at = text.find(marker);
+    if (at == std::string::npos)
+        return lines;
+    std::istringstream in(text.substr(at + marker.size()));
+    std::string line;
+    bool started = false;
+    while (std::getline(in, line)) {
+        bool indented = line.compare(0, 4, "    ") == 0;
+        if (indented || (started && line.empty())) {
+            started = true;
+            lines.push_back(indented ? line.substr(4) : "");
+        } else if (started) {
+            break;
+        }
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+/* The README's example script, checked, run and misspelt, prints what the
+ * README shows. */
+TEST(VpackScript, ReadmeExampleHolds)
+{
+    std::string readme = slurp(VELLUM_SOURCE_DIR "/README.md");
+    std::vector<std::string> script =
+        indented_block(readme, "`notes/Install.ini`:\n");
+    std::vector<std::string> shown = indented_block(readme, "Checked and run");
+    std::vector<std::string> broken =
+        indented_block(readme, "With the first `progstep` misspelt:");
+    ASSERT_GT(script.size(), 20u);
+    ASSERT_GT(shown.size(), 10u);
+    ASSERT_EQ(4u, broken.size());
+
+    std::string dir = fresh("readme");
+    std::string program = fs::absolute(g_vpack).string();
+    spit(dir + "/notes/Install.ini", crlf(script));
+    /* Each "$ vpack ..." line with the lines after it as its output. */
+    std::vector<std::pair<std::string, std::string>> commands;
+    for (const std::string &l : shown) {
+        if (l.compare(0, 8, "$ vpack ") == 0)
+            commands.push_back({l.substr(8), ""});
+        else if (!commands.empty())
+            commands.back().second += l + "\n";
+    }
+    ASSERT_EQ(2u, commands.size());
+    for (const auto &c : commands) {
+        SCOPED_TRACE("row: " + c.first);
+        Result r = run({"/bin/sh", "-c", "cd '" + dir + "' && exec '" + program +
+                                             "' " + c.first});
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(c.second, r.out);
+    }
+
+    std::string text = crlf(script);
+    size_t at = text.find("progstep();");
+    ASSERT_NE(std::string::npos, at);
+    text.insert(at + 8, "p");
+    spit(dir + "/notes/Install.ini", text);
+    ASSERT_EQ("$ vpack check notes", broken[0]);
+    Result r = run({"/bin/sh", "-c", "cd '" + dir + "' && exec '" + program +
+                                         "' check notes"});
+    EXPECT_EQ(1, r.code) << trace(r);
+    EXPECT_EQ(broken[1] + "\n" + broken[2] + "\n", r.out);
+    EXPECT_EQ(broken[3] + "\n", r.err);
+}
+
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
