@@ -109,8 +109,7 @@ int  script_GetInt(const char *name, int *out);
 ScriptValue script_Eval(void);
 int  script_Exec(void);
 void script_Skip(void);
-/* 1 matched and moved on; 0 reported, or quietly after an earlier error */
-int  script_Expect(int token);
+int  script_Expect(int token);   /* 1 matched and moved on, 0 reported */
 
 /* ---- error reporters: each formats a box text and sets the flag ---- */
 

@@ -98,6 +98,7 @@ static void prepare_text(char *text)
     SC.Next = text;
     SC.Position = 0;
     S.ErrorFlag = 0;
+    S.Halted = 0;
     script_Fold(text);
 }
 

@@ -74,8 +74,14 @@ static void report(const char *lead, const char *text)
     n = put(box, n, SC.Ident);
     put(box, n, ")");
     S.ErrorFlag = 1;
-    if (S.Host.Report)
+    if (S.Host.Report && !S.Halted)
         S.Host.Report(box);
+}
+
+void script_Halt(const char *message)
+{
+    script_Error(message);
+    S.Halted = 1;
 }
 
 void script_Error(const char *message)

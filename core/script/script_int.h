@@ -72,6 +72,7 @@ typedef struct ScriptStateRec {
     int             LoopDepth;     /* loops around the statement checked */
     int             CurrentFunction;
     int             ErrorFlag;     /* sticky until script_Rewind */
+    int             Halted;        /* stopped by a limit: no more boxes */
     ScriptValue     ArgStage[SCRIPT_MAX_PARAMS];
     ScriptValue     ReturnValue;
     int             Builtin;       /* row of the running handler, or -1 */
@@ -106,6 +107,10 @@ int  script_IsVar(const char *name);
 ScriptValue script_GetVar(const char *name);
 void script_SetVar(const char *name, ScriptValue value);
 int  script_NameEqual(const char *a, const char *b);  /* ignoring case */
+/* Stops the script at one of the engine's own limits (nesting, steps):
+ * one box, then silence until script_Rewind, since every statement and
+ * call on the way out would otherwise add an "Expected" box of its own. */
+void script_Halt(const char *message);
 /* Depth guard: 1 entered (leave with script_Leave), 0 reported. */
 int  script_Enter(void);
 void script_Leave(void);

@@ -79,15 +79,6 @@ void script_Fold(char *text)
     }
 }
 
-/* The scanner goes on after an error, and one call may pass several bad
- * characters (an accented letter is two or three of them): only the first
- * error is shown, as the compiler's lexical pass stops at it. */
-static void scan_error(const char *message)
-{
-    if (!S.ErrorFlag)
-        script_Error(message);
-}
-
 int script_ReadChar(void)
 {
     SC.Char = (unsigned char)*SC.Next++;
@@ -119,7 +110,7 @@ static void scan_name(void)
         if (n == SCRIPT_IDENT_MAX) {
             SC.Ident[n] = 0;
             SC.Token = TK_IDENT;
-            scan_error("Identifier too long");
+            script_Error("Identifier too long");
             return;
         }
         SC.Ident[n++] = (char)SC.Char;
@@ -193,7 +184,7 @@ static void scan_string(void)
     if (SC.Char == '"')
         script_ReadChar();
     else
-        scan_error("String too long");
+        script_Error("String too long");
 }
 
 /* Comments: 1 skipped (scan again), 0 not a comment. */
@@ -203,7 +194,7 @@ static int scan_comment(void)
         script_ReadChar();
         for (;;) {
             if (SC.Char == 0) {
-                scan_error("Comment not closed");
+                script_Error("Comment not closed");
                 return 1;
             }
             int star = SC.Char == '*';
@@ -271,7 +262,7 @@ static int scan_operator(int c)
             break;
         return o.one;
     }
-    scan_error("Illegal char");
+    script_Error("Illegal char");
     return -1;
 }
 
@@ -306,17 +297,12 @@ void script_NextToken(void)
     }
 }
 
-/* After an error the scanner stands wherever the error left it, and every
- * statement, argument list and call around it would add a box of its own
- * on the way out: one fault shows one box. */
 int script_Expect(int token)
 {
     if (SC.Token == token) {
         script_NextToken();
         return 1;
     }
-    if (S.ErrorFlag)
-        return 0;
     if (SC.Token == TK_EOF)
         script_Error("Unexpected end of file");
     else
@@ -328,6 +314,7 @@ void script_Rewind(void)
 {
     SC.Position = 0;
     S.ErrorFlag = 0;
+    S.Halted = 0;
     SC.Next = S.Text;
     script_ReadChar();
     script_NextToken();
@@ -352,8 +339,8 @@ void script_RestoreMark(const ScriptMark *m)  { SC = *m; }
 ScriptCursor *script_PushCursor(void)
 {
     if (S.CursorTop == SCRIPT_MAX_CURSORS) {
-        if (!S.ErrorFlag)
-            script_Error("Nesting too deep");
+        if (!S.ErrorFlag)      /* nothing runs after an error anyway */
+            script_Halt("Nesting too deep");
         return NULL;
     }
     return &S.Cursors[S.CursorTop++];

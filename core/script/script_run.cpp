@@ -71,7 +71,7 @@ int script_Enter(void)
 {
     if (S.Depth >= SCRIPT_MAX_DEPTH) {
         if (!S.ErrorFlag)
-            script_Error("Nesting too deep");
+            script_Halt("Nesting too deep");
         return 0;
     }
     S.Depth++;
@@ -307,10 +307,6 @@ static ScriptValue assignment(void)
     int target = assign_target();
     ScriptValue left = logical_or();
     int op = SC.Token;
-    /* An error inside parentheses leaves the operator after it unread:
-     * every level around would report it again. */
-    if (S.ErrorFlag)
-        return 0;
     if (is_assign_op(op) && !target) {
         script_ErrorExpected("l-expr variable");
         return 0;
@@ -598,7 +594,7 @@ int script_Exec(void)
     if (S.ErrorFlag)
         return SCRIPT_NORMAL;
     if (S.StepLimit && ++S.Steps > S.StepLimit) {
-        script_Error("Too many steps");
+        script_Halt("Too many steps");
         return SCRIPT_NORMAL;
     }
     if (!script_Enter())

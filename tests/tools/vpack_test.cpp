@@ -1603,7 +1603,8 @@ TEST(VpackScript, RunErrors)
         /* The compile counts two arguments; the built-in then meets ",". */
         {"trailing comma", "install() { copy(\"a\", \"b\",); return 1; }", {},
          "script error: Expected ) at 25 (copy)\nbuiltin copy(\"a\", \"b\")\n"
-         "call install = 0\n" + clean_state},
+         "script error: Expected ; at 25 (copy)\ncall install = 0\n" +
+             clean_state},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
