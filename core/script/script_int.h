@@ -80,6 +80,10 @@ typedef struct ScriptStateRec {
     int             CursorTop;     /* cursors in use */
     ScriptCursor    Cursors[SCRIPT_MAX_CURSORS]; /* held by loops and calls */
     uint64_t        Stamp;         /* last slot stamp given out */
+    /* Texts that crossed a call, as arguments or results, used in turn:
+     * outside the scanner, so that no cursor restore takes them back. */
+    char            Crossed[SCRIPT_SLOTS][SCRIPT_SLOT_SIZE];
+    int             CrossedIndex;
     long long       Steps;         /* statements run since Prepare */
     long long       StepLimit;     /* 0: none */
     ScriptHost      Host;
@@ -117,11 +121,12 @@ void script_Leave(void);
 /* A cursor of the pool, or null after reporting "Nesting too deep". */
 ScriptCursor *script_PushCursor(void);
 void script_PopCursor(void);
-/* The slot and offset a value points at; 0 when it is no slot address. */
-int  script_SlotOf(ScriptValue value, int *slot, int *offset);
-/* A new text in the slot after slot index of cursor c (the scanner or a
- * saved one), as a literal would be put there; gives its address in the
- * scanner's slots. */
-ScriptValue script_PlaceText(ScriptCursor *c, const char *text);
+/* Where a text value lives: the start of its buffer (a scanner slot or a
+ * crossed text) and the bytes from the value to the buffer's end; *slot is
+ * the scanner slot, or -1.  0 when the value is no text address. */
+int  script_TextPlace(ScriptValue value, char **buffer, size_t *room,
+                      int *slot);
+/* A copy of text in the next crossed-text buffer; gives its address. */
+ScriptValue script_CrossText(const char *text);
 
 #endif

@@ -351,45 +351,62 @@ void script_PopCursor(void)
     S.CursorTop--;
 }
 
-int script_SlotOf(ScriptValue value, int *slot, int *offset)
+/* Which of the eight buffers at base value points into: 0 to 7, or -1. */
+static int buffer_of(ScriptValue value, char (*base)[SCRIPT_SLOT_SIZE],
+                     size_t *offset)
 {
-    uintptr_t base = (uintptr_t)&S.Scan.Slots[0][0];
-    uintptr_t v = (uintptr_t)value;
-    if (v < base || v - base >= sizeof S.Scan.Slots)
+    uintptr_t b = (uintptr_t)&base[0][0], v = (uintptr_t)value;
+    if (v < b || v - b >= SCRIPT_SLOTS * SCRIPT_SLOT_SIZE)
+        return -1;
+    *offset = (size_t)((v - b) % SCRIPT_SLOT_SIZE);
+    return (int)((v - b) / SCRIPT_SLOT_SIZE);
+}
+
+int script_TextPlace(ScriptValue value, char **buffer, size_t *room,
+                     int *slot)
+{
+    size_t offset;
+    int i = buffer_of(value, S.Scan.Slots, &offset);
+    *slot = i;
+    if (i >= 0)
+        *buffer = S.Scan.Slots[i];
+    else if ((i = buffer_of(value, S.Crossed, &offset)) >= 0)
+        *buffer = S.Crossed[i];
+    else
         return 0;
-    *slot = (int)((v - base) / SCRIPT_SLOT_SIZE);
-    *offset = (int)((v - base) % SCRIPT_SLOT_SIZE);
+    *room = SCRIPT_SLOT_SIZE - offset;
     return 1;
 }
 
-ScriptValue script_PlaceText(ScriptCursor *c, const char *text)
+/* Every buffer ends in a NUL that nothing overwrites, so any address
+ * inside one reads a terminated text. */
+ScriptValue script_CrossText(const char *text)
 {
-    int i = (c->Mark.SlotIndex + 1) % SCRIPT_SLOTS;
+    int i = S.CrossedIndex = (S.CrossedIndex + 1) % SCRIPT_SLOTS;
     size_t n = strnlen(text, SCRIPT_STRING_MAX);
-    /* The text may sit in this very slot: move, not copy. */
-    memmove(c->Slots[i], text, n);
-    c->Slots[i][n] = 0;
-    c->Stamps[i] = ++S.Stamp;
-    c->Mark.SlotIndex = i;
-    return (ScriptValue)S.Scan.Slots[i];
+    memmove(S.Crossed[i], text, n);   /* text may lie in this very buffer */
+    S.Crossed[i][n] = 0;
+    return (ScriptValue)S.Crossed[i];
 }
 
 const char *script_Text(ScriptValue value)
 {
-    int slot, offset;
-    if (!script_SlotOf(value, &slot, &offset))
-        return NULL;
-    return (const char *)value;
+    char *buffer;
+    size_t room;
+    int slot;
+    return script_TextPlace(value, &buffer, &room, &slot)
+        ? (const char *)value : NULL;
 }
 
 char *script_TextBuffer(ScriptValue value, size_t *capacity)
 {
-    int slot, offset;
-    if (!script_SlotOf(value, &slot, &offset))
+    char *buffer;
+    int slot;
+    if (!script_TextPlace(value, &buffer, capacity, &slot))
         return NULL;
-    /* The caller may rewrite the slot: it is no longer what any saved
-     * cursor holds under its old stamp. */
-    S.Scan.Stamps[slot] = ++S.Stamp;
-    *capacity = (size_t)(SCRIPT_SLOT_SIZE - offset);
+    /* The caller may rewrite a slot: it is no longer what any saved cursor
+     * holds under its old stamp. */
+    if (slot >= 0)
+        S.Scan.Stamps[slot] = ++S.Stamp;
     return (char *)value;
 }

@@ -27,8 +27,7 @@ static ScriptValue wrap(uint32_t v)
 
 static int is_text(ScriptValue v)
 {
-    int slot, offset;
-    return script_SlotOf(v, &slot, &offset);
+    return script_Text(v) != NULL;
 }
 
 /* "+" and "-" on a text move its address; everything else wraps at 32 bits.
@@ -665,20 +664,21 @@ void script_Skip(void)
     script_Leave();
 }
 
-/* Texts cannot cross a call in the slots as they are: entering a body
- * brings back the slots of its definition, and leaving brings back the
- * caller's.  So a text argument is put into a fresh slot of the body, and
- * a text result into a fresh slot of the caller, as if a literal had been
- * scanned there; each lives as long as a literal would. */
-static void place_params(ScriptFunction *f, const ScriptCursor *caller)
+/* Texts cannot cross a call in the slots: entering a body brings back the
+ * slots of its definition, leaving it the caller's, and a loop going round
+ * brings back its own.  So text arguments and results are copied into the
+ * crossed-text buffers, which no cursor touches; each lives until eight
+ * more texts have crossed a call. */
+static void cross_arguments(const char *name)
 {
-    for (int i = 0; i < f->ParamCount; i++) {
-        int slot, offset;
-        ScriptValue v = S.ArgStage[i];
-        if (script_SlotOf(v, &slot, &offset))
-            v = script_PlaceText(&S.Scan, caller->Slots[slot] + offset);
-        f->ParamValues[i] = v;
-    }
+    int count = 0;
+    for (int i = 0; i < S.FunctionCount; i++)
+        if (script_NameEqual(S.Functions[i].Name, name) &&
+            S.Functions[i].ParamCount > count)
+            count = S.Functions[i].ParamCount;
+    for (int i = 0; i < count; i++)
+        if (script_Text(S.ArgStage[i]))
+            S.ArgStage[i] = script_CrossText(script_Text(S.ArgStage[i]));
 }
 
 ScriptValue script_Call(const char *name)
@@ -691,6 +691,7 @@ ScriptValue script_Call(const char *name)
         return 0;
     }
     script_SaveCursor(saved);
+    cross_arguments(name);
     int caller = S.CurrentFunction;
     ScriptValue result = 0;
     for (int i = 0; i < S.FunctionCount; i++) {
@@ -699,12 +700,13 @@ ScriptValue script_Call(const char *name)
             continue;
         script_RestoreCursor(&f->Body);
         S.CurrentFunction = i;
-        place_params(f, saved);
+        memcpy(f->ParamValues, S.ArgStage,
+               sizeof f->ParamValues[0] * (size_t)f->ParamCount);
         if (script_Exec() == SCRIPT_RETURNED)
             result = S.ReturnValue;
     }
     if (script_Text(result))
-        result = script_PlaceText(saved, script_Text(result));
+        result = script_CrossText(script_Text(result));
     S.CurrentFunction = caller;
     script_RestoreCursor(saved);
     script_PopCursor();

@@ -819,6 +819,23 @@ TEST_F(ScriptTest, CallsAndArguments)
          "in(s) { msgboxok(s); return s; }\nout(s) { return in(s); }\n"
          "t() { msgboxok(out(\"relay\")); }",
          0, {"msgboxok(\"relay\")", "msgboxok(\"relay\")"}, {}},
+        {"text result kept through a for loop",
+         "name() { return \"abc\"; }\n"
+         "t() { var i s; for (i = 0; i < 2; i++) s = name(); msgboxok(s); }",
+         0, {"msgboxok(\"abc\")"}, {}},
+        {"text result kept through a loop body with a literal",
+         "name() { return \"abc\"; }\n"
+         "t() { var i s; for (i = 0; i < 1; i++) { s = name(); "
+         "msgboxok(\"x\"); } msgboxok(s); }",
+         0, {"msgboxok(\"x\")", "msgboxok(\"abc\")"}, {}},
+        {"text result kept through a while loop left by break",
+         "name() { return \"abc\"; }\n"
+         "t() { var s; while (1) { s = name(); \"y\"; break; } msgboxok(s); }",
+         0, {"msgboxok(\"abc\")"}, {}},
+        {"text argument used inside the callee's loop",
+         "show(s) { var i; for (i = 0; i < 2; i++) { \"z\"; msgboxok(s); } }\n"
+         "t() { show(\"loop\"); }",
+         0, {"msgboxok(\"loop\")", "msgboxok(\"loop\")"}, {}},
         {"caller's literals survive a call",
          "name() { \"a\"; \"b\"; \"c\"; \"d\"; \"e\"; \"f\"; \"g\"; \"h\"; "
          "\"i\"; return 0; }\n"
