@@ -8,13 +8,9 @@
 
 MODULE_IDENT("Install/setup_main.cpp");
 
-InstallStateRec InstallState = {
-    NULL, 0, "", NULL, NULL, NULL,
-    0,  /* Update */
-    1,  /* NoLicense */
-    1,  /* NoUninstall */
-    1,  /* LogChanges */
-};
+/* Zero-filled (kept out of the file); the three flags that start at 1 are
+ * set by setup_Main. */
+InstallStateRec InstallState;
 
 static BOOL real_GetVersion(OSVERSIONINFOA *info)
 {
@@ -77,6 +73,8 @@ static void close_package(void)
 int setup_Main(HINSTANCE instance)
 {
     InitCommonControls();
+    InstallState.NoLicense = InstallState.NoUninstall = 1;
+    InstallState.LogChanges = 1;
     InstallState.Instance = instance;
     if (!check_platform() || !open_package())
         return 0;
