@@ -7,7 +7,8 @@
 # record would be stored in the file byte for byte.
 function(vellum_lean target)
   target_compile_options(${target} PRIVATE
-    -fno-exceptions -fno-rtti -Os -ffunction-sections)
+    -fno-exceptions -fno-rtti -Os -ffunction-sections
+    -fno-asynchronous-unwind-tables -fno-unwind-tables)
   if(WIN32)
     target_link_options(${target} PRIVATE
       -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
@@ -33,6 +34,7 @@ function(vellum_core name)
   target_link_libraries(${name} PUBLIC ${VELLUM_ZLIB})
   target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti ${ARGN})
   if(WIN32)
-    target_compile_options(${name} PRIVATE -Os -ffunction-sections)
+    target_compile_options(${name} PRIVATE -Os -ffunction-sections
+      -fno-asynchronous-unwind-tables -fno-unwind-tables)
   endif()
 endfunction()
