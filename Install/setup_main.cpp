@@ -68,6 +68,41 @@ static void close_package(void)
     InstallState.Package = NULL;
     pkg_Free(InstallState.ScriptText);
     InstallState.ScriptText = NULL;
+    pkg_Free(InstallState.LicenseText);
+    InstallState.LicenseText = NULL;
+}
+
+/* The shutdown privilege is asked for on NT; failures along the way are
+ * ignored and the restart is requested regardless. */
+static void real_Restart(int isNT)
+{
+    if (isNT) {
+        HANDLE token;
+        TOKEN_PRIVILEGES tp;
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
+                                     GetCurrentProcessId());
+        if (process && OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES |
+                                                     TOKEN_QUERY, &token)) {
+            if (LookupPrivilegeValueA(NULL, "SeShutdownPrivilege",
+                                      &tp.Privileges[0].Luid)) {
+                tp.PrivilegeCount = 1;
+                tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+                AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
+            }
+            CloseHandle(token);
+        }
+        if (process)
+            CloseHandle(process);
+    }
+    ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+SetupRestartFn setup_Restart = real_Restart;
+
+/* The wizard comes in with the pages; until then setup ends after the
+ * init phase. */
+static void run_wizard(void)
+{
 }
 
 int setup_Main(HINSTANCE instance)
@@ -92,8 +127,20 @@ int setup_Main(HINSTANCE instance)
         close_package();
         return 0;
     }
-    /* The init phase and the wizard take over from here. */
+    if (!setup_Init()) {
+        close_package();
+        return 0;
+    }
+    void *license;
+    if (pkg_Extract(InstallState.Package, SETUP_LICENSE_MEMBER, &license,
+                    NULL) == PKG_OK)
+        InstallState.LicenseText = (char *)license;
+    else
+        InstallState.NoLicense = 1;
+    run_wizard();
     close_package();
+    if (InstallState.Reboot)
+        setup_Restart(InstallState.IsNT);
     return 0;
 }
 

@@ -1,0 +1,438 @@
+/* install.cpp -- the init phase, the install run and what follows it:
+ * registration of the uninstaller and the product, or the rollback.
+ * Also the path macros over the install state and the names derived from
+ * the script's Company and Product settings. */
+#include "setup.h"
+#include "state.h"
+#include "shared.h"
+#include "ident.h"
+#include "path/path.h"
+#include "script/script.h"
+
+#include <string.h>
+
+MODULE_IDENT("Install/install.cpp");
+
+#define NAME_MAX_TEXT 256        /* Company, Product: up to 255 characters */
+#define EXPAND_MAX    1024
+
+static const char UNINSTALL_KEY[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+static const char SHELL_FOLDERS[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+/* ---- settings and derived names ---- */
+
+/* A text setting; an absent one reads as empty text (0). */
+int setup_Setting(const char *name, char *out, size_t capacity)
+{
+    out[0] = 0;
+    return script_GetString(name, out, capacity);
+}
+
+/* Appends "\" + text, cut at the buffer's end. */
+static void append_part(char *out, size_t capacity, const char *text)
+{
+    size_t n = strlen(out);
+    if (n + 1 < capacity) {
+        out[n++] = '\\';
+        out[n] = 0;
+    }
+    strncat(out, text, capacity - n - 1);
+}
+
+/* base + "\" Company + "\" Product; with always, the backslashes go in even
+ * when a setting is absent (the path macros), else only with the setting. */
+void setup_Compose(char *out, size_t capacity, const char *base,
+                   int company, int product, int always)
+{
+    char value[NAME_MAX_TEXT];
+    out[0] = 0;
+    strncat(out, base, capacity - 1);
+    if (company && (setup_Setting("Company", value, sizeof value) || always))
+        append_part(out, capacity, value);
+    if (product && (setup_Setting("Product", value, sizeof value) || always))
+        append_part(out, capacity, value);
+}
+
+/* The Start menu's programs folder (all users on NT); 0 when it cannot be
+ * read, and then nothing is made or removed there. */
+int setup_ProgramsFolder(char *out, size_t capacity)
+{
+    HKEY root = InstallState.IsNT ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const char *value = InstallState.IsNT ? "Common Programs" : "Programs";
+    char folder[STATE_PATH];
+    DWORD type, size = sizeof folder - 1;
+    HKEY key;
+    int ok = 0;
+    if (RegOpenKeyExA(root, SHELL_FOLDERS, 0, KEY_QUERY_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        ok = RegQueryValueExA(key, value, NULL, &type, (BYTE *)folder,
+                              &size) == ERROR_SUCCESS &&
+             (type == REG_SZ || type == REG_EXPAND_SZ);
+        RegCloseKey(key);
+    }
+    if (!ok)
+        return 0;
+    folder[size] = 0;
+    setup_Compose(out, capacity, folder, 1, 1, 0);
+    return 1;
+}
+
+int path_Expand(char *text, size_t capacity)
+{
+    static char folders[PATH_MACROS][EXPAND_MAX];
+    const char *f[PATH_MACROS];
+    GetWindowsDirectoryA(folders[PATH_WINDIR], EXPAND_MAX);
+    GetSystemDirectoryA(folders[PATH_WINSYSDIR], EXPAND_MAX);
+    strcpy(folders[PATH_DRIVERDIR], folders[PATH_WINDIR]);
+    strncat(folders[PATH_DRIVERDIR], "\\System32\\Drivers",
+            EXPAND_MAX - strlen(folders[PATH_DRIVERDIR]) - 1);
+    strcpy(folders[PATH_APPDIR], InstallState.AppDir);
+    strcpy(folders[PATH_PROGFILESDIR], InstallState.ProgFilesDir);
+    setup_Compose(folders[PATH_PRODUCTDIR], EXPAND_MAX,
+                  InstallState.ProgFilesDir, 1, 1, 1);
+    setup_Compose(folders[PATH_COMPANYDIR], EXPAND_MAX,
+                  InstallState.ProgFilesDir, 1, 0, 1);
+    for (int i = 0; i < PATH_MACROS; i++)
+        f[i] = folders[i];
+    return path_ExpandWith(text, capacity, f);
+}
+
+/* Every folder of the path, outermost first; failures (the drive, folders
+ * that exist) are ignored.  The result is that of the last creation. */
+int dir_CreatePath(const char *path)
+{
+    char part[EXPAND_MAX];
+    size_t n = strlen(path);
+    if (n >= sizeof part)
+        return 0;
+    memcpy(part, path, n + 1);
+    for (size_t i = 0; i < n; i++)
+        if (part[i] == '\\') {
+            part[i] = 0;
+            CreateDirectoryA(part, NULL);
+            part[i] = '\\';
+        }
+    return CreateDirectoryA(part, NULL) != 0;
+}
+
+/* ---- versions ---- */
+
+uint64_t setup_ParseVersion(const char *text)
+{
+    uint32_t field[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4 && *text; i++) {
+        while (*text && *text != '.')      /* digits are not checked */
+            field[i] = field[i] * 10 + (uint32_t)(*text++ - '0');
+        if (*text == '.')
+            text++;
+    }
+    uint32_t high = field[0] << 16 | (field[1] & 0xFFFF);
+    uint32_t low = field[2] << 16 | (field[3] & 0xFFFF);
+    return (uint64_t)high << 32 | low;
+}
+
+/* A product registered with a "Version" while the script has none: the
+ * versions cannot be compared, so the script's init decides (or setup goes
+ * on), as for a product not installed. */
+int setup_CheckVersion(void)
+{
+    char key[EXPAND_MAX], installed[NAME_MAX_TEXT], wanted[NAME_MAX_TEXT];
+    setup_Compose(key, sizeof key, "Software", 1, 1, 0);
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &h) !=
+        ERROR_SUCCESS)
+        return 1;
+    DWORD type, size = sizeof installed - 1;
+    LONG rc = RegQueryValueExA(h, "Version", NULL, &type, (BYTE *)installed,
+                               &size);
+    RegCloseKey(h);
+    if (rc != ERROR_SUCCESS || !setup_Setting("Version", wanted, sizeof wanted))
+        return 1;
+    installed[size] = 0;
+    uint64_t a = setup_ParseVersion(installed), b = setup_ParseVersion(wanted);
+    int32_t ah = (int32_t)(a >> 32), bh = (int32_t)(b >> 32);
+    uint32_t al = (uint32_t)a, bl = (uint32_t)b;
+    if (ah != bh)
+        return ah > bh ? -1 : 1;
+    if (al != bl)
+        return al > bl ? -1 : 1;
+    return 0;
+}
+
+/* ---- init phase ---- */
+
+static int is_windows95(void)
+{
+    OSVERSIONINFOA v;
+    ZeroMemory(&v, sizeof v);
+    setup_GetVersion(&v);
+    return v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
+           v.dwMajorVersion == 4 && v.dwMinorVersion == 0;
+}
+
+static int registry_writable(void)
+{
+    char key[sizeof UNINSTALL_KEY + 8];
+    strcpy(key, UNINSTALL_KEY);
+    strcat(key, "Vellum");
+    HKEY h;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, KEY_SET_VALUE,
+                        NULL, &h, NULL) != ERROR_SUCCESS)
+        return 0;
+    RegCloseKey(h);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    return 1;
+}
+
+static int driver_database_open(void)
+{
+    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!scm)
+        return setup_Error(GetLastError() == ERROR_ACCESS_DENIED
+                               ? SETUP_MSG_DRIVER_RIGHTS
+                               : SETUP_MSG_DRIVER_DB);
+    CloseServiceHandle(scm);
+    return 1;
+}
+
+int setup_Init(void)
+{
+    int noWin95 = 0;
+    char value[NAME_MAX_TEXT];
+    script_GetInt("Update", &InstallState.Update);
+    script_GetInt("NoLicense", &InstallState.NoLicense);
+    script_GetInt("NoUninstall", &InstallState.NoUninstall);
+    script_GetInt("NoWin95", &noWin95);
+    if (noWin95 && is_windows95())
+        return setup_Error(SETUP_MSG_NO_WIN95);
+    int result = setup_CheckVersion();
+    if (!registry_writable())
+        return setup_Error(SETUP_MSG_REGISTRY);
+    if (script_GetString("InstallDriver", value, sizeof value) &&
+        InstallState.IsNT && !driver_database_open())
+        return 0;
+    if (script_IsFunction("init"))
+        result = (int)script_Call("init");
+    return result;
+}
+
+/* ---- registration ---- */
+
+static void set_text(HKEY key, const char *name, const char *text)
+{
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text,
+                   (DWORD)strlen(text) + 1);
+}
+
+/* A value from the setting of that name, when the script has it. */
+static void set_setting(HKEY key, const char *name, const char *setting)
+{
+    char value[EXPAND_MAX];
+    if (setup_Setting(setting, value, sizeof value))
+        set_text(key, name, value);
+}
+
+static HKEY create_key(const char *path)
+{
+    HKEY h;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, NULL, &h,
+                        NULL) != ERROR_SUCCESS)
+        return NULL;
+    return h;
+}
+
+/* The uninstall entry's name: the product, else the company. */
+static void entry_name(char *name, size_t capacity)
+{
+    if (!setup_Setting("Product", name, capacity))
+        setup_Setting("Company", name, capacity);
+}
+
+void setup_RegisterUninstall(void)
+{
+    if (InstallState.NoUninstall ||
+        pkg_GetSize(InstallState.Package, SETUP_UNINSTALL_MEMBER) ==
+            PKG_NO_SIZE)
+        return;
+    char path[STATE_PATH + 16], name[NAME_MAX_TEXT];
+    char key[sizeof UNINSTALL_KEY + NAME_MAX_TEXT];
+    if (!GetWindowsDirectoryA(path, STATE_PATH))
+        return;
+    strcat(path, "\\vuninst.exe");
+    if (!pkg_InstallFile(SETUP_UNINSTALL_MEMBER, path))
+        return;
+    entry_name(name, sizeof name);
+    strcpy(key, UNINSTALL_KEY);
+    strcat(key, name);
+    HKEY h = create_key(key);
+    if (!h)
+        return;
+    char command[STATE_PATH * 2 + 8];
+    char display[EXPAND_MAX];
+    if (!setup_Setting("Name", display, sizeof display))
+        strcpy(display, name);
+    set_text(h, "DisplayName", display);
+    /* The uninstaller's path quoted, one blank, the log's path as it is. */
+    strcpy(command, "\"");
+    strcat(command, path);
+    strcat(command, "\" ");
+    strcat(command, InstallState.LogPath);
+    set_text(h, "UninstallString", command);
+    RegCloseKey(h);
+}
+
+void setup_RegisterProduct(void)
+{
+    char key[EXPAND_MAX];
+    setup_Compose(key, sizeof key, "Software", 1, 1, 0);
+    HKEY h = create_key(key);
+    if (h) {
+        set_setting(h, "Version", "Version");
+        set_setting(h, "URL", "ProductURL");
+        set_setting(h, "Email", "ProductEmail");
+        set_text(h, "Path", InstallState.AppDir);
+        RegCloseKey(h);
+    }
+    setup_Compose(key, sizeof key, "Software", 1, 0, 0);
+    h = create_key(key);
+    if (!h)
+        return;
+    set_setting(h, "URL", "CompanyURL");
+    set_setting(h, "Email", "CompanyEmail");
+    RegCloseKey(h);
+}
+
+/* ---- rollback ---- */
+
+/* Clears the values of a key and deletes it when it has no subkeys: the
+ * 9x family's RegDeleteKey takes every subkey with it, and a product key
+ * named by the company alone holds other products and the shared-file
+ * counts.  Failures are skipped. */
+static void delete_key(const char *path, const char *const *values, int n)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
+                      KEY_SET_VALUE | KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return;
+    for (int i = 0; i < n; i++)
+        RegDeleteValueA(h, values[i]);
+    DWORD subkeys = 1;
+    RegQueryInfoKeyA(h, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
+                     NULL, NULL, NULL);
+    RegCloseKey(h);
+    if (subkeys == 0)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+}
+
+/* The folder, then each parent from the innermost out: only empty folders
+ * go, so the first one still holding something keeps those above it. */
+static void remove_with_parents(const char *folder)
+{
+    char path[STATE_PATH];
+    strncpy(path, folder, sizeof path - 1);
+    path[sizeof path - 1] = 0;
+    RemoveDirectoryA(path);
+    for (size_t i = strlen(path); i-- > 0;)
+        if (path[i] == '\\') {
+            path[i] = 0;
+            RemoveDirectoryA(path);
+        }
+}
+
+/* Undoes the entries of the log file at LogPath, in recorded order. */
+static void undo_entries(const char *company, const char *product)
+{
+    LogList *list = &InstallState.UndoList;
+    log_Load(list, InstallState.LogPath);
+    for (LogEntry *e = log_Next(list, NULL, 0); e; e = log_Next(list, e, 0)) {
+        if (!e->Text1)
+            continue;
+        switch (e->Kind) {
+        case LOG_FILE:
+            DeleteFileA(e->Text1);
+            break;
+        case LOG_SHAREDFILE:
+            if (e->Text2 && shared_Release(company, product, e->Text2))
+                DeleteFileA(e->Text1);
+            break;
+        case LOG_DRIVER:
+            if (e->Text2)
+                shared_RemoveDriver(company, product, e->Text1, e->Text2,
+                                    InstallState.IsNT);
+            break;
+        }
+    }
+    DeleteFileA(InstallState.LogPath);
+    for (LogEntry *e = log_Next(list, NULL, LOG_DIR); e;
+         e = log_Next(list, e, LOG_DIR))
+        if (e->Text1)
+            RemoveDirectoryA(e->Text1);
+}
+
+/* Every shared entry in a log stands for one count by this product, so
+ * each is counted down; a file nobody counts (a foreign one) has no value
+ * to count down and is never deleted. */
+void setup_Rollback(void)
+{
+    char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT], path[EXPAND_MAX];
+    setup_Setting("Company", company, sizeof company);
+    setup_Setting("Product", product, sizeof product);
+    undo_entries(company, product);
+    remove_with_parents(InstallState.AppDir);
+    if (setup_ProgramsFolder(path, sizeof path)) {
+        RemoveDirectoryA(path);                    /* ...\Company\Product */
+        char *cut = strrchr(path, '\\');
+        if (cut && product[0] && company[0]) {
+            *cut = 0;
+            RemoveDirectoryA(path);                /* ...\Company */
+        }
+    }
+    /* With neither setting the keys would be "Software" and the Uninstall
+     * key itself: nothing of this product's is there. */
+    static const char *const product_values[] = {"Version", "Path", "URL",
+                                                 "Email"};
+    setup_Compose(path, sizeof path, "Software", 1, 1, 0);
+    if (company[0] || product[0])
+        delete_key(path, product_values, 4);
+    static const char *const entry_values[] = {"DisplayName",
+                                               "UninstallString"};
+    char name[NAME_MAX_TEXT];
+    entry_name(name, sizeof name);
+    strcpy(path, UNINSTALL_KEY);
+    strcat(path, name);
+    if (name[0])
+        delete_key(path, entry_values, 2);
+    log_Save(&InstallState.UndoList, NULL);
+}
+
+/* ---- the install run ---- */
+
+int setup_Install(void)
+{
+    int result = 1;
+    char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
+    setup_Setting("Company", company, sizeof company);
+    setup_Setting("Product", product, sizeof product);
+    char *log = InstallState.LogPath;
+    if (!setup_Setting("LogPath", log, STATE_PATH) ||
+        !path_Expand(log, STATE_PATH))   /* an expansion too long: AppDir */
+        strcpy(log, InstallState.AppDir);
+    append_part(log, STATE_PATH, product);
+    strncat(log, ".log", STATE_PATH - strlen(log) - 1);
+    log_Load(&InstallState.UndoList, log);
+    log_AddProduct(&InstallState.UndoList, company, product,
+                   InstallState.AppDir);
+    dir_CreatePath(InstallState.AppDir);
+    if (script_IsFunction("install"))
+        result = (int)script_Call("install");
+    log_Save(&InstallState.UndoList, log);
+    if (result) {
+        setup_RegisterUninstall();
+        setup_RegisterProduct();
+    } else
+        setup_Rollback();
+    return result;
+}
