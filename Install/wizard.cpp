@@ -180,18 +180,6 @@ static const WizRow licence_rows[] = {
 
 /* ---- page 2: destination ---- */
 
-/* A "\" and the setting's value, when the script has the setting and
- * the folder has room for it. */
-static void append_setting(char *folder, const char *name)
-{
-    char value[WIZ_NAME_MAX];
-    if (script_GetString(name, value, sizeof value) &&
-        lstrlenA(folder) + lstrlenA(value) + 2 <= STATE_PATH) {
-        lstrcatA(folder, "\\");
-        lstrcatA(folder, value);
-    }
-}
-
 static INT_PTR folder_init(HWND page, WPARAM, LPARAM, LPARAM)
 {
     mark(page, "\3", WIZ_TRANSPARENT);
@@ -213,9 +201,7 @@ static INT_PTR folder_init(HWND page, WPARAM, LPARAM, LPARAM)
                          (BYTE *)ST.ProgFilesDir, &size);
         RegCloseKey(key);
     }
-    lstrcpyA(ST.AppDir, ST.ProgFilesDir);
-    append_setting(ST.AppDir, "Company");
-    append_setting(ST.AppDir, "Product");
+    setup_Compose(ST.AppDir, STATE_PATH, ST.ProgFilesDir, 1, 1, 0);
     SendDlgItemMessageA(page, SETUP_ID_EDIT, EM_LIMITTEXT, MAX_PATH, 0);
     SetDlgItemTextA(page, SETUP_ID_EDIT, ST.AppDir);
     return DLG_HANDLED;
@@ -296,19 +282,6 @@ static int folder_exists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-/* Every missing level: each prefix ending before a backslash, then the
- * whole path; failures show later, in the test file. */
-static void create_folders(char *path)
-{
-    for (char *p = path; *p; p++)
-        if (*p == '\\' && p > path) {
-            *p = 0;
-            CreateDirectoryA(path, NULL);
-            *p = '\\';
-        }
-    CreateDirectoryA(path, NULL);
-}
-
 static INT_PTR folder_leave(HWND page, WPARAM, LPARAM forward, LPARAM)
 {
     if (!forward)
@@ -324,7 +297,7 @@ static INT_PTR folder_leave(HWND page, WPARAM, LPARAM forward, LPARAM)
                    "Do you want install to it?";
     if (question && box(page, question, MB_YESNO | MB_ICONQUESTION) == IDNO)
         return 1;
-    create_folders(ST.AppDir);
+    dir_CreatePath(ST.AppDir);   /* failures show in the test file */
     char test[STATE_PATH + 16];
     wsprintfA(test, "%s\\temp.temp", ST.AppDir);
     HANDLE h = CreateFileA(test, GENERIC_READ | GENERIC_WRITE, 0, NULL,

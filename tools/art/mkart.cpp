@@ -1,0 +1,345 @@
+// mkart.cpp -- setup's artwork, drawn by code so that it can be remade:
+//   mkart DIR          writes DIR/tile.bmp and DIR/setup.ico
+//   mkart --check DIR  exit 0 when both files hold exactly what mkart makes
+//
+// tile.bmp: the wizard's background tile, 100 x 300, 8 bits per pixel,
+// run-length encoded (BI_RLE8): a calm vertical gradient from pale aqua to
+// light sea blue with a faint diamond grid of dots whose period (20 pixels)
+// divides the width, so tiles meet without a seam.  Rows are runs of one
+// colour, which is what keeps it small.
+// setup.ico: a package box in front of a disc, 32 x 32 and 16 x 16 at 4
+// bits per pixel with a mask, drawn with 4 x 4 supersampling and mapped to
+// a palette of sixteen colours.
+#include <math.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+typedef std::vector<uint8_t> Bytes;
+
+static void put16(Bytes &b, unsigned v)
+{
+    b.push_back(v & 0xFF);
+    b.push_back((v >> 8) & 0xFF);
+}
+
+static void put32(Bytes &b, uint32_t v)
+{
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+static void set32(Bytes &b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        b[at + i] = (v >> (8 * i)) & 0xFF;
+}
+
+struct Rgb {
+    double r, g, b;
+};
+
+static Rgb mix(Rgb a, Rgb c, double t)
+{
+    return {a.r + (c.r - a.r) * t, a.g + (c.g - a.g) * t,
+            a.b + (c.b - a.b) * t};
+}
+
+// BITMAPINFOHEADER with the palette after it (blue, green, red, 0).
+static void info_header(Bytes &b, int w, int h, int bits, uint32_t compression,
+                        uint32_t image, const std::vector<Rgb> &palette)
+{
+    put32(b, 40);
+    put32(b, (uint32_t)w);
+    put32(b, (uint32_t)h);
+    put16(b, 1);
+    put16(b, bits);
+    put32(b, compression);
+    put32(b, image);
+    put32(b, 2835);
+    put32(b, 2835);
+    put32(b, (uint32_t)palette.size());
+    put32(b, 0);
+    for (const Rgb &c : palette) {
+        b.push_back((uint8_t)lround(c.b));
+        b.push_back((uint8_t)lround(c.g));
+        b.push_back((uint8_t)lround(c.r));
+        b.push_back(0);
+    }
+}
+
+// ---- the tile ----
+
+#define TILE_W      100
+#define TILE_H      300
+#define TILE_LEVELS 50    // gradient steps: 6 rows each
+#define TILE_DOT    20    // grid period in both directions
+
+static Bytes make_tile(void)
+{
+    const Rgb top = {234, 248, 250}, bottom = {158, 210, 224};
+    std::vector<Rgb> palette;
+    for (int i = 0; i < TILE_LEVELS; i++)
+        palette.push_back(mix(top, bottom, i / (double)(TILE_LEVELS - 1)));
+    // Dots: a touch lighter than the band they sit on, one shade per ten
+    // levels.
+    for (int i = 0; i < TILE_LEVELS / 10; i++)
+        palette.push_back(mix(palette[i * 10 + 5], {255, 255, 255}, 0.45));
+
+    Bytes rle;
+    for (int y = TILE_H - 1; y >= 0; y--) {   // bottom-up
+        uint8_t level = (uint8_t)(y * TILE_LEVELS / TILE_H);
+        uint8_t dot = (uint8_t)(TILE_LEVELS + level / 10);
+        int phase = y % TILE_DOT == 0 ? 0 : y % TILE_DOT == TILE_DOT / 2
+                                                ? TILE_DOT / 2 : -1;
+        int x = 0;
+        while (x < TILE_W) {
+            if (phase >= 0 && x % TILE_DOT == phase) {
+                rle.push_back(1);
+                rle.push_back(dot);
+                x++;
+                continue;
+            }
+            int run = 0;
+            while (x + run < TILE_W &&
+                   !(phase >= 0 && (x + run) % TILE_DOT == phase))
+                run++;
+            rle.push_back((uint8_t)run);
+            rle.push_back(level);
+            x += run;
+        }
+        rle.push_back(0);   // end of line
+        rle.push_back(0);
+    }
+    rle.back() = 1;         // the last one ends the bitmap
+
+    Bytes b;
+    b.push_back('B');
+    b.push_back('M');
+    put32(b, 0);            // file size, below
+    put32(b, 0);
+    put32(b, 0);            // pixel offset, below
+    info_header(b, TILE_W, TILE_H, 8, 1 /* BI_RLE8 */, (uint32_t)rle.size(),
+                palette);
+    set32(b, 10, (uint32_t)b.size());
+    b.insert(b.end(), rle.begin(), rle.end());
+    set32(b, 2, (uint32_t)b.size());
+    return b;
+}
+
+// ---- the icon ----
+
+struct Pt {
+    double x, y;
+};
+
+// Inside a convex polygon given clockwise (y down).
+static bool inside(const Pt *p, int n, double x, double y)
+{
+    for (int i = 0; i < n; i++) {
+        Pt a = p[i], c = p[(i + 1) % n];
+        if ((c.x - a.x) * (y - a.y) - (c.y - a.y) * (x - a.x) < 0)
+            return false;
+    }
+    return true;
+}
+
+// The picture in unit coordinates: colour and coverage of one point.
+static bool sample(double x, double y, Rgb *out)
+{
+    static const Pt top[] = {{0.06, 0.56}, {0.40, 0.43}, {0.74, 0.56},
+                             {0.40, 0.69}};
+    static const Pt left[] = {{0.06, 0.56}, {0.40, 0.69}, {0.40, 0.97},
+                              {0.06, 0.84}};
+    static const Pt right[] = {{0.40, 0.69}, {0.74, 0.56}, {0.74, 0.84},
+                               {0.40, 0.97}};
+    // The tape across the lid, from the left corner's edge to the right.
+    static const Pt tape[] = {{0.19, 0.51}, {0.27, 0.48}, {0.61, 0.61},
+                              {0.53, 0.64}};
+    if (inside(tape, 4, x, y)) {
+        *out = {236, 246, 248};
+        return true;
+    }
+    if (inside(top, 4, x, y)) {
+        *out = mix({150, 222, 232}, {96, 188, 208}, (y - 0.43) / 0.26);
+        return true;
+    }
+    if (inside(left, 4, x, y)) {
+        *out = {38, 116, 178};
+        return true;
+    }
+    if (inside(right, 4, x, y)) {
+        *out = {22, 78, 136};
+        return true;
+    }
+    // The disc behind the box: a silver face with a bright sweep, a hub
+    // ring and a hole.
+    double dx = x - 0.60, dy = y - 0.38, d = sqrt(dx * dx + dy * dy);
+    if (d > 0.35 || d < 0.055)
+        return false;
+    if (d > 0.33) {
+        *out = {70, 110, 150};   // rim
+        return true;
+    }
+    if (d < 0.12) {
+        *out = d < 0.075 ? Rgb{120, 140, 160} : Rgb{232, 238, 242};
+        return true;
+    }
+    double a = atan2(dy, dx);
+    double sweep = 0.5 + 0.5 * cos(2 * (a + 0.8));
+    *out = mix({170, 196, 214}, {244, 250, 252}, sweep);
+    return true;
+}
+
+static const Rgb icon_palette[16] = {
+    {0, 0, 0},       {22, 78, 136},   {38, 116, 178},  {70, 110, 150},
+    {96, 188, 208},  {122, 204, 220}, {150, 222, 232}, {120, 140, 160},
+    {170, 196, 214}, {200, 220, 232}, {226, 236, 242}, {244, 250, 252},
+    {236, 246, 248}, {48, 96, 144},   {110, 160, 196}, {255, 255, 255}};
+
+static int nearest(Rgb c)
+{
+    int best = 0;
+    double bestd = 1e30;
+    for (int i = 0; i < 16; i++) {
+        double dr = c.r - icon_palette[i].r, dg = c.g - icon_palette[i].g,
+               db = c.b - icon_palette[i].b;
+        double d = 0.30 * dr * dr + 0.59 * dg * dg + 0.11 * db * db;
+        if (d < bestd) {
+            bestd = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+// One icon image: BITMAPINFOHEADER (height doubled for the mask), the
+// palette, 4-bit colours and the 1-bit mask, rows bottom-up.
+static Bytes icon_image(int n)
+{
+    std::vector<int> colour(n * n);
+    std::vector<bool> clear(n * n);
+    for (int y = 0; y < n; y++)
+        for (int x = 0; x < n; x++) {
+            Rgb sum = {0, 0, 0};
+            int hits = 0;
+            for (int sy = 0; sy < 4; sy++)
+                for (int sx = 0; sx < 4; sx++) {
+                    Rgb c;
+                    if (sample((x + (sx + 0.5) / 4) / n,
+                               (y + (sy + 0.5) / 4) / n, &c)) {
+                        sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
+                        hits++;
+                    }
+                }
+            clear[y * n + x] = hits < 8;
+            if (hits)
+                colour[y * n + x] =
+                    nearest({sum.r / hits, sum.g / hits, sum.b / hits});
+        }
+    int xor_stride = (n / 2 + 3) & ~3, and_stride = (n / 8 + 3) & ~3;
+    Bytes b;
+    std::vector<Rgb> palette(icon_palette, icon_palette + 16);
+    info_header(b, n, 2 * n, 4, 0,
+                (uint32_t)((xor_stride + and_stride) * n), palette);
+    for (int y = n - 1; y >= 0; y--) {
+        Bytes row(xor_stride, 0);
+        for (int x = 0; x < n; x++)
+            if (!clear[y * n + x])
+                row[x / 2] |= colour[y * n + x] << (x % 2 ? 0 : 4);
+        b.insert(b.end(), row.begin(), row.end());
+    }
+    for (int y = n - 1; y >= 0; y--) {
+        Bytes row(and_stride, 0);
+        for (int x = 0; x < n; x++)
+            if (clear[y * n + x])
+                row[x / 8] |= 0x80 >> (x % 8);
+        b.insert(b.end(), row.begin(), row.end());
+    }
+    return b;
+}
+
+static Bytes make_icon(void)
+{
+    const int sizes[2] = {32, 16};
+    Bytes images[2] = {icon_image(32), icon_image(16)};
+    Bytes b;
+    put16(b, 0);
+    put16(b, 1);            // an icon
+    put16(b, 2);
+    uint32_t at = 6 + 16 * 2;
+    for (int i = 0; i < 2; i++) {
+        b.push_back((uint8_t)sizes[i]);
+        b.push_back((uint8_t)sizes[i]);
+        b.push_back(16);    // colours
+        b.push_back(0);
+        put16(b, 1);        // planes
+        put16(b, 4);        // bits
+        put32(b, (uint32_t)images[i].size());
+        put32(b, at);
+        at += (uint32_t)images[i].size();
+    }
+    for (int i = 0; i < 2; i++)
+        b.insert(b.end(), images[i].begin(), images[i].end());
+    return b;
+}
+
+// ---- main ----
+
+static bool read_file(const std::string &path, Bytes &out)
+{
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    uint8_t buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.insert(out.end(), buf, buf + n);
+    fclose(f);
+    return true;
+}
+
+static bool write_file(const std::string &path, const Bytes &b)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = fwrite(b.data(), 1, b.size(), f) == b.size();
+    return fclose(f) == 0 && ok;
+}
+
+int main(int argc, char **argv)
+{
+    bool check = argc == 3 && strcmp(argv[1], "--check") == 0;
+    if (argc != 2 && !check) {
+        fprintf(stderr, "usage: mkart DIR | mkart --check DIR\n");
+        return 2;
+    }
+    std::string dir = argv[argc - 1];
+    struct {
+        const char *name;
+        Bytes       bytes;
+    } out[2] = {{"tile.bmp", make_tile()}, {"setup.ico", make_icon()}};
+    int rc = 0;
+    for (auto &o : out) {
+        std::string path = dir + "/" + o.name;
+        if (check) {
+            Bytes have;
+            if (!read_file(path, have) || have != o.bytes) {
+                fprintf(stderr, "mkart: %s differs from what mkart makes "
+                                "(%zu bytes): run mkart %s\n",
+                        path.c_str(), o.bytes.size(), dir.c_str());
+                rc = 1;
+            }
+        } else if (!write_file(path, o.bytes)) {
+            fprintf(stderr, "mkart: cannot write %s\n", path.c_str());
+            rc = 1;
+        } else {
+            printf("mkart: %s, %zu bytes\n", path.c_str(), o.bytes.size());
+        }
+    }
+    return rc;
+}
