@@ -21,14 +21,18 @@ static int shared_key(const char *company, const char *product, char *key)
     return 1;
 }
 
-static HKEY open_counts(const char *company, const char *product)
+/* Counting down only opens the key: making it (and the company's key
+ * above it) for a name that was never counted would leave keys behind. */
+static HKEY open_counts(const char *company, const char *product, int create)
 {
     char key[SHARED_KEY_MAX];
     HKEY h;
+    REGSAM access = KEY_SET_VALUE | KEY_QUERY_VALUE;
     if (!shared_key(company, product, key) ||
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, NULL, &h,
-                        NULL) != ERROR_SUCCESS)
+        (create ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, access,
+                                  NULL, &h, NULL)
+                : RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, access, &h)) !=
+            ERROR_SUCCESS)
         return NULL;
     return h;
 }
@@ -43,7 +47,7 @@ static int read_count(HKEY h, const char *name, DWORD *count)
 
 void shared_AddRef(const char *company, const char *product, const char *name)
 {
-    HKEY h = open_counts(company, product);
+    HKEY h = open_counts(company, product, 1);
     if (!h)
         return;
     DWORD n;
@@ -56,7 +60,7 @@ void shared_AddRef(const char *company, const char *product, const char *name)
 
 int shared_Release(const char *company, const char *product, const char *name)
 {
-    HKEY h = open_counts(company, product);
+    HKEY h = open_counts(company, product, 0);
     if (!h)
         return 0;
     DWORD n;
