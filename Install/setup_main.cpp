@@ -10,7 +10,7 @@ MODULE_IDENT("Install/setup_main.cpp");
 
 /* Zero-filled (kept out of the file); the three flags that start at 1 are
  * set by setup_Main. */
-InstallStateRec InstallState;
+VELLUM_BSS InstallStateRec InstallState;
 
 static BOOL real_GetVersion(OSVERSIONINFOA *info)
 {
@@ -18,7 +18,13 @@ static BOOL real_GetVersion(OSVERSIONINFOA *info)
     return GetVersionExA(info);
 }
 
-SetupVersionFn setup_GetVersion = real_GetVersion;
+VELLUM_BSS SetupVersionFn setup_GetVersion;
+
+void setup_WindowsVersion(OSVERSIONINFOA *info)
+{
+    ZeroMemory(info, sizeof *info);
+    (setup_GetVersion ? setup_GetVersion : real_GetVersion)(info);
+}
 
 /* The compiler's and interpreter's detailed boxes. */
 static void show_script_error(const char *text)
@@ -38,8 +44,7 @@ int setup_Error(const char *text)
 static int check_platform(void)
 {
     OSVERSIONINFOA v;
-    ZeroMemory(&v, sizeof v);
-    setup_GetVersion(&v);
+    setup_WindowsVersion(&v);
     if (v.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS &&
         v.dwPlatformId != VER_PLATFORM_WIN32_NT)
         return setup_Error(SETUP_MSG_WIN95);
@@ -97,13 +102,8 @@ static void real_Restart(int isNT)
     ExitWindowsEx(EWX_REBOOT, 0);
 }
 
-SetupRestartFn setup_Restart = real_Restart;
+VELLUM_BSS SetupRestartFn setup_Restart;
 
-/* The wizard comes in with the pages; until then setup ends after the
- * init phase. */
-static void run_wizard(void)
-{
-}
 
 int setup_Main(HINSTANCE instance)
 {
@@ -137,10 +137,10 @@ int setup_Main(HINSTANCE instance)
         InstallState.LicenseText = (char *)license;
     else
         InstallState.NoLicense = 1;
-    run_wizard();
+    setup_Wizard();
     close_package();
     if (InstallState.Reboot)
-        setup_Restart(InstallState.IsNT);
+        (setup_Restart ? setup_Restart : real_Restart)(InstallState.IsNT);
     return 0;
 }
 
