@@ -16,10 +16,18 @@ MODULE_IDENT("Install/install.cpp");
 #define NAME_MAX_TEXT 256        /* Company, Product: up to 255 characters */
 #define EXPAND_MAX    1024
 
-static const char UNINSTALL_KEY[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-static const char SHELL_FOLDERS[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+/* Windows' own key; the keys below it are made from it at run time, since
+ * the linker would store each spelled-out path in full. */
+const char setup_WindowsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+#define UNINSTALL_TAIL "\\Uninstall\\"
+#define UNINSTALL_KEY_MAX (sizeof setup_WindowsKey + sizeof UNINSTALL_TAIL)
+
+/* setup_WindowsKey + tail into out. */
+static char *windows_key(char *out, const char *tail)
+{
+    strcpy(out, setup_WindowsKey);
+    return strcat(out, tail);
+}
 
 /* ---- settings and derived names ---- */
 
@@ -65,7 +73,8 @@ int setup_ProgramsFolder(char *out, size_t capacity)
     DWORD type, size = sizeof folder - 1;
     HKEY key;
     int ok = 0;
-    if (RegOpenKeyExA(root, SHELL_FOLDERS, 0, KEY_QUERY_VALUE, &key) ==
+    windows_key(folder, "\\Explorer\\Shell Folders");
+    if (RegOpenKeyExA(root, folder, 0, KEY_QUERY_VALUE, &key) ==
         ERROR_SUCCESS) {
         ok = RegQueryValueExA(key, value, NULL, &type, (BYTE *)folder,
                               &size) == ERROR_SUCCESS &&
@@ -81,7 +90,7 @@ int setup_ProgramsFolder(char *out, size_t capacity)
 
 int path_Expand(char *text, size_t capacity)
 {
-    static char folders[PATH_MACROS][EXPAND_MAX];
+    static char folders[PATH_MACROS][EXPAND_MAX] VELLUM_BSS;
     const char *f[PATH_MACROS];
     GetWindowsDirectoryA(folders[PATH_WINDIR], EXPAND_MAX);
     GetSystemDirectoryA(folders[PATH_WINSYSDIR], EXPAND_MAX);
@@ -166,17 +175,15 @@ int setup_CheckVersion(void)
 static int is_windows95(void)
 {
     OSVERSIONINFOA v;
-    ZeroMemory(&v, sizeof v);
-    setup_GetVersion(&v);
+    setup_WindowsVersion(&v);
     return v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
            v.dwMajorVersion == 4 && v.dwMinorVersion == 0;
 }
 
 static int registry_writable(void)
 {
-    char key[sizeof UNINSTALL_KEY + 8];
-    strcpy(key, UNINSTALL_KEY);
-    strcat(key, "Vellum");
+    char key[UNINSTALL_KEY_MAX + 8];
+    strcat(windows_key(key, UNINSTALL_TAIL), "Vellum");
     HKEY h;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, KEY_SET_VALUE,
                         NULL, &h, NULL) != ERROR_SUCCESS)
@@ -258,15 +265,14 @@ void setup_RegisterUninstall(void)
             PKG_NO_SIZE)
         return;
     char path[STATE_PATH + 16], name[NAME_MAX_TEXT];
-    char key[sizeof UNINSTALL_KEY + NAME_MAX_TEXT];
+    char key[UNINSTALL_KEY_MAX + NAME_MAX_TEXT];
     if (!GetWindowsDirectoryA(path, STATE_PATH))
         return;
     strcat(path, "\\vuninst.exe");
     if (!pkg_InstallFile(SETUP_UNINSTALL_MEMBER, path))
         return;
     entry_name(name, sizeof name);
-    strcpy(key, UNINSTALL_KEY);
-    strcat(key, name);
+    strcat(windows_key(key, UNINSTALL_TAIL), name);
     HKEY h = create_key(key);
     if (!h)
         return;
@@ -401,8 +407,7 @@ void setup_Rollback(void)
                                                "UninstallString"};
     char name[NAME_MAX_TEXT];
     entry_name(name, sizeof name);
-    strcpy(path, UNINSTALL_KEY);
-    strcat(path, name);
+    strcat(windows_key(path, UNINSTALL_TAIL), name);
     if (name[0])
         delete_key(path, entry_values, 2);
     log_Save(&InstallState.UndoList, NULL);

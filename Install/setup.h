@@ -40,10 +40,13 @@ void setup_RegisterUninstall(void);
 void setup_RegisterProduct(void);
 void setup_Rollback(void);
 
-/* Restarts Windows at the end of setup when Reboot is set.  Replaceable:
- * tests must not end the session they run in. */
+/* Restarts Windows at the end of setup when Reboot is set: setup_Restart
+ * when set (tests must not end the session they run in), else for real. */
 typedef void (*SetupRestartFn)(int isNT);
 extern SetupRestartFn setup_Restart;
+
+/* HKEY_LOCAL_MACHINE "SOFTWARE\\Microsoft\\Windows\\CurrentVersion". */
+extern const char setup_WindowsKey[];
 
 /* A text setting into out (empty when absent): 1 present, 0 absent. */
 int setup_Setting(const char *name, char *out, size_t capacity);
@@ -89,10 +92,13 @@ int setup_Install(void);
 #define SETUP_ID_GROUP     1013  /* the page's title frame */
 #define SETUP_ID_LINE      1014  /* a rule, or the folder's frame */
 
-/* The Windows version as setup sees it.  Replaceable for tests that need a
- * system Wine cannot pretend to be (Win32s, NT 3.51). */
+/* The Windows version as setup sees it, through setup_GetVersion when a
+ * test has set it (a system Wine cannot pretend to be: Win32s, NT 3.51),
+ * else from the system.  The replaceable functions start null so that
+ * they take no initialised data in the file. */
 typedef BOOL (*SetupVersionFn)(OSVERSIONINFOA *info);
 extern SetupVersionFn setup_GetVersion;
+void setup_WindowsVersion(OSVERSIONINFOA *info);
 
 /* Member installs over the package setup holds open (InstallState.Package):
  * 1/0, and 1/0/-1/-2 as pkg_CompareMember. */

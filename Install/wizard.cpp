@@ -193,8 +193,7 @@ static INT_PTR folder_init(HWND page, WPARAM, LPARAM, LPARAM)
               "select another folder.");
     SetDlgItemTextA(page, SETUP_ID_BROWSE, "Browse...");
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, setup_WindowsKey, 0,
                       KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
         DWORD size = STATE_PATH - 1;
         RegQueryValueExA(key, "ProgramFilesDir", NULL, NULL,
@@ -482,8 +481,7 @@ static INT_PTR frame_about(HWND frame, WPARAM wParam, LPARAM, LPARAM)
     if (wParam != SETUP_CMD_ABOUT)
         return 0;
     MessageBoxA(frame, "Vellum v1.0\n"
-                       "A self-contained installer: one file carries the "
-                       "script, the product and this wizard.",
+                       "A self-contained installer and its uninstaller.",
                 WIZ_TITLE, MB_OK | MB_ICONINFORMATION);
     return DLG_HANDLED;
 }

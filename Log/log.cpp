@@ -96,7 +96,7 @@ static void list_Append(LogList *list, LogEntry *e)
  * linguistic comparison of lstrcmpi, which would also match "æ" and "ae".
  * The second byte of a double-byte character is compared as it is: it
  * may lie in the range of ASCII letters. */
-static unsigned char fold[256];
+static unsigned char fold[256] VELLUM_BSS;
 
 static void fold_Init(void)
 {

@@ -1,14 +1,20 @@
 # Build helpers shared by every directory.
 
 # setup, Uninstall and knobkit stay lean: no exceptions, no RTTI, optimised
-# for size, unused functions dropped, everything linked statically.  No
-# -fdata-sections: mingw's compiler then gives zero-filled globals sections
-# of their own that the linker does not count as .bss, so a large zeroed
-# record would be stored in the file byte for byte.
+# for size, unused code and data dropped, everything linked statically.
+# Under -fdata-sections mingw's compiler gives zero-filled globals .data
+# sections of their own, stored in the file: large zeroed records are
+# marked VELLUM_BSS (ident.h).
+# i686: the Windows ABI keeps the stack 4-byte aligned, so code that
+# assumes 16 bytes would only realign it at a cost (no SSE here).
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VELLUM_SIZE_FLAGS -mpreferred-stack-boundary=2)
+endif()
+
 function(vellum_lean target)
   target_compile_options(${target} PRIVATE
-    -fno-exceptions -fno-rtti -Os -ffunction-sections
-    -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    -fno-exceptions -fno-rtti -Os -ffunction-sections -fdata-sections
+    -fno-asynchronous-unwind-tables -fno-unwind-tables ${VELLUM_SIZE_FLAGS})
   if(WIN32)
     target_link_options(${target} PRIVATE
       -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
@@ -34,7 +40,7 @@ function(vellum_core name)
   target_link_libraries(${name} PUBLIC ${VELLUM_ZLIB})
   target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti ${ARGN})
   if(WIN32)
-    target_compile_options(${name} PRIVATE -Os -ffunction-sections
-      -fno-asynchronous-unwind-tables -fno-unwind-tables)
+    target_compile_options(${name} PRIVATE -Os -ffunction-sections -fdata-sections
+      -fno-asynchronous-unwind-tables -fno-unwind-tables ${VELLUM_SIZE_FLAGS})
   endif()
 endfunction()

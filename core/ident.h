@@ -15,6 +15,16 @@
 #define IDENT_USED
 #endif
 
+/* Large zero-filled records.  The Windows builds give every object its own
+ * section (-fdata-sections), and mingw's compiler then places zero-filled
+ * globals in .data sections of their own, stored in the file byte for byte;
+ * these are placed in .bss explicitly. */
+#if defined(__GNUC__)
+#define VELLUM_BSS __attribute__((section(".bss")))
+#else
+#define VELLUM_BSS
+#endif
+
 #define MODULE_IDENT(path) \
     static const char module_ident[] IDENT_USED = \
         "[#=- " path ", Compiled: " __DATE__ " " __TIME__ " -=#]"

@@ -162,7 +162,7 @@ static int declare_params(ScriptFunction *f)
         if (SC.Token == TK_RPAREN)
             break;
         if (SC.Token == TK_EOF) {
-            script_Error("Unexpected end of file");
+            script_Error(script_MsgEof);
             return 0;
         }
         if (SC.Token != TK_COMMA) {
@@ -181,7 +181,7 @@ static int declare_locals(ScriptFunction *f)
     for (;;) {
         switch (SC.Token) {
         case TK_EOF:
-            script_Error("Unexpected end of file");
+            script_Error(script_MsgEof);
             return 0;
         case TK_SEMI:
             script_NextToken();

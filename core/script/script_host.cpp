@@ -26,6 +26,9 @@ const ScriptBuiltin script_Builtins[SB_COUNT + 1] = {
     {NULL, 0},
 };
 
+const char script_MsgEof[] = "Unexpected end of file";
+const char script_MsgDeep[] = "Nesting too deep";
+
 void script_SetHost(const ScriptHost *host)
 {
     if (host)

@@ -91,6 +91,10 @@ typedef struct ScriptStateRec {
 
 extern ScriptStateRec ScriptState;
 
+/* Messages raised from more than one module, stored once. */
+extern const char script_MsgEof[];     /* "Unexpected end of file" */
+extern const char script_MsgDeep[];    /* "Nesting too deep" */
+
 /* Between the engine's modules. */
 int  script_ReadChar(void);
 void script_NextToken(void);

@@ -11,7 +11,7 @@
 
 MODULE_IDENT("core/script/script_lex.cpp");
 
-ScriptStateRec ScriptState;
+VELLUM_BSS ScriptStateRec ScriptState;
 
 #define S  ScriptState
 #define SC ScriptState.Scan.Mark
@@ -24,11 +24,6 @@ static const char *const token_names[TK_COUNT] = {
     "end of file",
 };
 
-static const struct { const char *word; int token; } keywords[] = {
-    {"return", TK_RETURN}, {"if", TK_IF},       {"else", TK_ELSE},
-    {"for", TK_FOR},       {"while", TK_WHILE}, {"continue", TK_CONTINUE},
-    {"break", TK_BREAK},   {"define", TK_DEFINE}, {"var", TK_VAR},
-};
 
 const char *script_TokenName(int token)
 {
@@ -118,9 +113,11 @@ static void scan_name(void)
     }
     SC.Ident[n] = 0;
     SC.Token = TK_IDENT;
-    for (const auto &k : keywords)
-        if (strcmp(SC.Ident, k.word) == 0) {
-            SC.Token = k.token;
+    /* The keywords are the names of the tokens "return" to "var", searched
+     * in that order. */
+    for (int t = TK_RETURN; t <= TK_VAR; t++)
+        if (strcmp(SC.Ident, token_names[t]) == 0) {
+            SC.Token = t;
             break;
         }
 }
@@ -304,7 +301,7 @@ int script_Expect(int token)
         return 1;
     }
     if (SC.Token == TK_EOF)
-        script_Error("Unexpected end of file");
+        script_Error(script_MsgEof);
     else
         script_ErrorExpectedToken(token);
     return 0;
@@ -340,7 +337,7 @@ ScriptCursor *script_PushCursor(void)
 {
     if (S.CursorTop == SCRIPT_MAX_CURSORS) {
         if (!S.ErrorFlag)      /* nothing runs after an error anyway */
-            script_Halt("Nesting too deep");
+            script_Halt(script_MsgDeep);
         return NULL;
     }
     return &S.Cursors[S.CursorTop++];

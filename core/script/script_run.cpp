@@ -70,7 +70,7 @@ int script_Enter(void)
 {
     if (S.Depth >= SCRIPT_MAX_DEPTH) {
         if (!S.ErrorFlag)
-            script_Halt("Nesting too deep");
+            script_Halt(script_MsgDeep);
         return 0;
     }
     S.Depth++;
@@ -372,7 +372,7 @@ static ScriptValue check_call(const char *name)
             continue;
         }
         if (SC.Token == TK_EOF)
-            script_Error("Unexpected end of file");
+            script_Error(script_MsgEof);
         script_ErrorExpected(", or )");
         return 0;
     }

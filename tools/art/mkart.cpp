@@ -7,7 +7,7 @@
 // light sea blue with a faint diamond grid of dots whose period (20 pixels)
 // divides the width, so tiles meet without a seam.  Rows are runs of one
 // colour, which is what keeps it small.
-// setup.ico: a package box in front of a disc, 32 x 32 and 16 x 16 at 4
+// setup.ico: a package box in front of a disc, 32 x 32 at 4
 // bits per pixel with a mask, drawn with 4 x 4 supersampling and mapped to
 // a palette of sixteen colours.
 #include <math.h>
@@ -262,16 +262,19 @@ static Bytes icon_image(int n)
     return b;
 }
 
+/* One 32 x 32 image: Windows scales it for the title bar, and a 16 x 16
+ * image of its own would cost setup 300 bytes. */
 static Bytes make_icon(void)
 {
-    const int sizes[2] = {32, 16};
-    Bytes images[2] = {icon_image(32), icon_image(16)};
+    const int sizes[1] = {32};
+    Bytes images[1] = {icon_image(32)};
+    const int count = 1;
     Bytes b;
     put16(b, 0);
     put16(b, 1);            // an icon
-    put16(b, 2);
-    uint32_t at = 6 + 16 * 2;
-    for (int i = 0; i < 2; i++) {
+    put16(b, (uint16_t)count);
+    uint32_t at = 6 + 16 * count;
+    for (int i = 0; i < count; i++) {
         b.push_back((uint8_t)sizes[i]);
         b.push_back((uint8_t)sizes[i]);
         b.push_back(16);    // colours
@@ -282,7 +285,7 @@ static Bytes make_icon(void)
         put32(b, at);
         at += (uint32_t)images[i].size();
     }
-    for (int i = 0; i < 2; i++)
+    for (int i = 0; i < count; i++)
         b.insert(b.end(), images[i].begin(), images[i].end());
     return b;
 }
