@@ -58,6 +58,19 @@ void shared_AddRef(const char *company, const char *product, const char *name)
     RegCloseKey(h);
 }
 
+unsigned shared_Count(const char *company, const char *product,
+                      const char *name)
+{
+    HKEY h = open_counts(company, product, 0);
+    if (!h)
+        return 0;
+    DWORD n;
+    if (!read_count(h, name, &n))
+        n = 0;
+    RegCloseKey(h);
+    return n;
+}
+
 int shared_Release(const char *company, const char *product, const char *name)
 {
     HKEY h = open_counts(company, product, 0);

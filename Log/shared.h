@@ -16,6 +16,11 @@ void shared_AddRef(const char *company, const char *product,
 int  shared_Release(const char *company, const char *product,
                     const char *name);
 
+/* The count of a shared name; 0 when it is not counted (no value, or a
+ * value that is no REG_DWORD). */
+unsigned shared_Count(const char *company, const char *product,
+                      const char *name);
+
 /* Takes a driver back once its count reaches 0: the NT service (isNT), its
  * registry key and, after half a second, the driver file. */
 void shared_RemoveDriver(const char *company, const char *product,

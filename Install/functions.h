@@ -1,0 +1,78 @@
+/* functions.h -- the script's built-in functions: one handler per row of
+ * the built-in table (core/script/script.h), bound to the engine by
+ * setup_Main through setup_Handlers.
+ *
+ * A handler runs after the keyword and "(" were consumed: it reads its
+ * arguments with the helpers below (which follow the engine's contract:
+ * "," between arguments, ")" after the last), acts, and gives the call's
+ * value.  Handlers show no script errors of their own; failures show in
+ * their values and in InstallState (CopyError, Reboot).
+ */
+#ifndef VELLUM_FUNCTIONS_H
+#define VELLUM_FUNCTIONS_H
+
+#include "script/script.h"
+
+#include <stddef.h>
+
+/* SB_COUNT handlers in the order of the built-in table. */
+extern const ScriptHandler setup_Handlers[SB_COUNT];
+
+/* ---- argument helpers ---- */
+
+/* Reads the row's arguments into values (count from the table). */
+int  fn_Args(ScriptValue *values);
+/* A text argument, or null (a null value, an integer, no text). */
+const char *fn_Text(ScriptValue value);
+/* A path argument with its leading macro expanded in place in its slot;
+ * null when the value is no text.  An expansion that does not fit the slot
+ * leaves an empty text, so the built-in fails as on a missing path. */
+char *fn_Path(ScriptValue value);
+
+/* ---- helpers of the file built-ins, also used by the others ---- */
+
+/* 1 when the path exists: an empty text does; a drive root "X:\" unless
+ * the drive has no root; else when the system gives attributes. */
+int  file_Exists(const char *path);
+
+/* ---- the handlers, by table row ---- */
+
+/* system queries, flags, messages, progress (func_system.cpp) */
+ScriptValue fn_IsWin95(void);
+ScriptValue fn_IsWin98(void);
+ScriptValue fn_IsWinMe(void);
+ScriptValue fn_IsWinNT(void);
+ScriptValue fn_IsWin2000(void);
+ScriptValue fn_IsWinXP(void);
+ScriptValue fn_IsWinFamilyNT(void);
+ScriptValue fn_IsWinFamily9x(void);
+ScriptValue fn_SetReboot(void);
+ScriptValue fn_SetUpdate(void);
+ScriptValue fn_SetNoUninstall(void);
+ScriptValue fn_LogOn(void);
+ScriptValue fn_LogOff(void);
+ScriptValue fn_FileInUse(void);
+ScriptValue fn_IsAppInstalled(void);
+ScriptValue fn_IsAppRunning(void);
+ScriptValue fn_CloseApp(void);
+ScriptValue fn_Version(void);
+ScriptValue fn_MsgBoxOk(void);
+ScriptValue fn_MsgBoxYesNo(void);
+ScriptValue fn_SetProgSteps(void);
+ScriptValue fn_ProgStep(void);
+/* files (func_files.cpp) */
+ScriptValue fn_Copy(void);
+ScriptValue fn_CopyShared(void);
+ScriptValue fn_IsCopyError(void);
+ScriptValue fn_MakeDir(void);
+/* shortcuts (func_links.cpp) */
+ScriptValue fn_Shortcut(void);
+ScriptValue fn_ShortcutC(void);
+ScriptValue fn_ShortcutWWW(void);
+/* registry and drivers (func_registry.cpp) */
+ScriptValue fn_InstallDriver(void);
+ScriptValue fn_PrefsKey(void);
+ScriptValue fn_RegDelKey(void);
+ScriptValue fn_RegDelValue(void);
+
+#endif
