@@ -253,6 +253,7 @@ static int is_number(const char *s)
 static void usage(void)
 {
     fprintf(stderr, "usage: uidriver.exe run PROGRAM [ARGS...] -- STEP...\n"
+                    "       uidriver.exe run-line \"COMMAND LINE\" -- STEP...\n"
                     "steps:\n");
     for (const Step &s : steps)
         fprintf(stderr, "  %s%s%s\n", s.name, *s.usage ? " " : "", s.usage);
@@ -311,11 +312,16 @@ static void append_quoted(std::string &cmd, const char *arg)
     cmd += '"';
 }
 
-static int start(Run &run, char **args, int n)
+/* raw: args[0] is the whole command line, used as it is (as Add/Remove
+ * Programs uses an UninstallString); else the arguments are quoted. */
+static int start(Run &run, char **args, int n, int raw)
 {
     std::string cmd;
-    for (int i = 0; i < n; i++)
-        append_quoted(cmd, args[i]);
+    if (raw)
+        cmd = args[0];
+    else
+        for (int i = 0; i < n; i++)
+            append_quoted(cmd, args[i]);
     STARTUPINFOA si;
     PROCESS_INFORMATION pi;
     ZeroMemory(&si, sizeof si);
@@ -350,7 +356,8 @@ int main(int argc, char **argv)
     const char *env = getenv("UIDRIVER_TIMEOUT_MS");
     if (env && is_number(env))
         g_timeout = (DWORD)strtoul(env, NULL, 10);
-    if (argc < 2 || strcmp(argv[1], "run") != 0) {
+    int raw = argc >= 2 && strcmp(argv[1], "run-line") == 0;
+    if (argc < 2 || (!raw && strcmp(argv[1], "run") != 0)) {
         usage();
         return 2;
     }
@@ -358,12 +365,13 @@ int main(int argc, char **argv)
     while (sep < argc && strcmp(argv[sep], "--") != 0)
         sep++;
     std::vector<Planned> plan;
-    if (sep == 2 || sep >= argc || !parse_steps(argc, argv, sep + 1, plan)) {
+    if (sep == 2 || (raw && sep != 3) || sep >= argc ||
+        !parse_steps(argc, argv, sep + 1, plan)) {
         usage();
         return 2;
     }
     Run run;
-    if (!start(run, argv + 2, sep - 2))
+    if (!start(run, argv + 2, sep - 2, raw))
         return 1;
     int n = 0, failed = 0;
     for (const Planned &p : plan) {
