@@ -63,9 +63,10 @@ void setup_Compose(char *out, size_t capacity, const char *base,
         append_part(out, capacity, value);
 }
 
-/* The Start menu's programs folder (all users on NT); 0 when it cannot be
- * read, and then nothing is made or removed there. */
-int setup_ProgramsFolder(char *out, size_t capacity)
+/* The Start menu's programs folder (all users on NT) + Company, + Product
+ * when product is set; 0 when it cannot be read, and then nothing is made
+ * or removed there. */
+int setup_ProgramsFolder(char *out, size_t capacity, int product)
 {
     HKEY root = InstallState.IsNT ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     const char *value = InstallState.IsNT ? "Common Programs" : "Programs";
@@ -84,7 +85,7 @@ int setup_ProgramsFolder(char *out, size_t capacity)
     if (!ok)
         return 0;
     folder[size] = 0;
-    setup_Compose(out, capacity, folder, 1, 1, 0);
+    setup_Compose(out, capacity, folder, 1, product, 0);
     return 1;
 }
 

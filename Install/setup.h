@@ -54,8 +54,9 @@ int setup_Setting(const char *name, char *out, size_t capacity);
  * the backslash goes in even for an absent setting). */
 void setup_Compose(char *out, size_t capacity, const char *base,
                    int company, int product, int always);
-/* The Start menu's programs folder + Company + Product; 0 unreadable. */
-int setup_ProgramsFolder(char *out, size_t capacity);
+/* The Start menu's programs folder + Company (+ Product when product is
+ * set); 0 unreadable. */
+int setup_ProgramsFolder(char *out, size_t capacity, int product = 1);
 /* A leading path macro replaced in place by its folder; 0 when the result
  * does not fit capacity (the text is then empty). */
 int path_Expand(char *text, size_t capacity);

@@ -1,0 +1,245 @@
+/* func_registry.cpp -- the registry built-ins: the per-user preferences
+ * key recorded for the uninstaller, deletions below the maker's settings
+ * branch, and kernel drivers copied from the package and registered as
+ * automatically started services. */
+#include "functions.h"
+#include "setup.h"
+#include "state.h"
+#include "shared.h"
+#include "ident.h"
+
+#include <windows.h>
+#include <string.h>
+
+MODULE_IDENT("Install/func_registry.cpp");
+
+#define BRANCH        "Software\\Orrery Software\\"
+#define SERVICES      "System\\CurrentControlSet\\Services\\"
+#define KEY_PATH_MAX  1024
+#define SUBKEY_MAX    256
+#define NAME_MAX_TEXT 256
+
+ScriptValue fn_PrefsKey(void)
+{
+    ScriptValue v[1];
+    if (!fn_Args(v))
+        return 0;
+    const char *key = fn_Text(v[0]);
+    if (key && InstallState.LogChanges)
+        log_AddPrefsKey(&InstallState.UndoList, key);
+    return 0;
+}
+
+/* BRANCH + key into path.  An empty key would name the branch itself,
+ * which these built-ins only reach below: 0 then, and when it does not
+ * fit. */
+static int branch_Path(char *path, const char *key)
+{
+    if (!key || !*key || strlen(key) + sizeof BRANCH > KEY_PATH_MAX)
+        return 0;
+    strcpy(path, BRANCH);
+    strcat(path, key);
+    return 1;
+}
+
+/* Deletes the HKEY_CURRENT_USER key at path (KEY_PATH_MAX bytes, its end
+ * at length) with every subkey; 1 when it is gone.  A subkey that stays
+ * (no right to open or delete it, a path too long) ends the loop: asking
+ * for the first subkey again would only meet the same one. */
+static int tree_Delete(char *path, size_t length)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ENUMERATE_SUB_KEYS,
+                      &h) != ERROR_SUCCESS)
+        return 0;
+    char name[SUBKEY_MAX];
+    DWORD n = sizeof name;
+    while (RegEnumKeyExA(h, 0, name, &n, NULL, NULL, NULL, NULL) ==
+           ERROR_SUCCESS) {
+        size_t sub = length + 1 + n;
+        if (sub >= KEY_PATH_MAX)
+            break;
+        path[length] = '\\';
+        memcpy(path + length + 1, name, n + 1);
+        int gone = tree_Delete(path, sub);
+        path[length] = 0;
+        if (!gone)
+            break;
+        n = sizeof name;
+    }
+    RegCloseKey(h);
+    return RegDeleteKeyA(HKEY_CURRENT_USER, path) == ERROR_SUCCESS;
+}
+
+ScriptValue fn_RegDelKey(void)
+{
+    ScriptValue v[1];
+    char path[KEY_PATH_MAX];
+    if (fn_Args(v) && branch_Path(path, fn_Text(v[0])))
+        tree_Delete(path, strlen(path));
+    return 0;
+}
+
+ScriptValue fn_RegDelValue(void)
+{
+    ScriptValue v[2];
+    char path[KEY_PATH_MAX];
+    if (!fn_Args(v))
+        return 0;
+    const char *value = fn_Text(v[1]);
+    HKEY h;
+    /* A null name would delete the key's default value: not asked for. */
+    if (value && branch_Path(path, fn_Text(v[0])) &&
+        RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &h) ==
+            ERROR_SUCCESS) {
+        RegDeleteValueA(h, value);
+        RegCloseKey(h);
+    }
+    return 0;
+}
+
+/* ---- drivers ---- */
+
+/* Same text in any letter case, folded as the system folds file names. */
+static int same_file(const char *a, const char *b)
+{
+    char x[KEY_PATH_MAX], y[KEY_PATH_MAX];
+    size_t n = strlen(a);
+    if (n != strlen(b) || n >= sizeof x)
+        return 0;
+    memcpy(x, a, n + 1);
+    memcpy(y, b, n + 1);
+    CharUpperBuffA(x, (DWORD)n);
+    CharUpperBuffA(y, (DWORD)n);
+    return strcmp(x, y) == 0;
+}
+
+/* A reinstall of the same product loads the earlier log, whose driver
+ * entry already stands for this product's count: the log takes one entry
+ * per file and the rollback counts down once per entry, so the count goes
+ * up only when the log has no driver entry for the file yet. */
+static int driver_Counted(const char *file)
+{
+    LogList *list = &InstallState.UndoList;
+    for (LogEntry *e = log_Next(list, NULL, LOG_DRIVER); e;
+         e = log_Next(list, e, LOG_DRIVER))
+        if (e->Text1 && same_file(e->Text1, file))
+            return 1;
+    return 0;
+}
+
+static void set_dword(HKEY key, const char *name, DWORD value)
+{
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value,
+                   sizeof value);
+}
+
+/* The service's key and the two subkeys the system may have made below
+ * it, innermost first. */
+static void service_KeysDelete(const char *service)
+{
+    static const char *const tails[] = {"\\Enum", "\\Security", ""};
+    char key[KEY_PATH_MAX];
+    for (const char *tail : tails) {
+        strcpy(key, SERVICES);
+        strcat(key, service);
+        strcat(key, tail);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    }
+}
+
+/* The NT service: a kernel driver started with the system, its image in
+ * the system's drivers folder under the destination's file name.  1 made
+ * or already there (an existing service is left as it is). */
+static int service_Create(SC_HANDLE scm, const char *service,
+                          const char *dest)
+{
+    char image[KEY_PATH_MAX];
+    const char *file = dest;
+    for (const char *p = dest; *p; p++)
+        if (*p == '\\' || *p == '/')
+            file = p + 1;
+    strcpy(image, "\\SystemRoot\\System32\\drivers\\");
+    strncat(image, file, sizeof image - strlen(image) - 1);
+    SC_HANDLE s = CreateServiceA(scm, service, service, SERVICE_ALL_ACCESS,
+                                 SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START,
+                                 SERVICE_ERROR_NORMAL, image, NULL, NULL,
+                                 NULL, NULL, NULL);
+    if (s) {
+        CloseServiceHandle(s);
+        return 1;
+    }
+    return GetLastError() == ERROR_SERVICE_EXISTS;
+}
+
+/* member, destination, service name: 1 registered, 0 when the service key
+ * or the NT service could not be made.  A failed copy shows in CopyError
+ * only. */
+ScriptValue fn_InstallDriver(void)
+{
+    ScriptValue v[3];
+    if (!fn_Args(v))
+        return 0;
+    const char *member = fn_Text(v[0]);
+    const char *dest = fn_Path(v[1]);
+    const char *service = fn_Text(v[2]);
+    /* An empty service name would make the failure path delete the
+     * Services key itself, a '\' reach another service's key. */
+    if (!member || !dest || !service || !*service ||
+        strchr(service, '\\') ||
+        strlen(service) + sizeof SERVICES + 16 > KEY_PATH_MAX)
+        return 0;
+
+    if (!InstallState.CopyError) {
+        /* Newer, older or unreadable: the running driver is replaced only
+         * at the restart. */
+        if (pkg_CompareVersion(member, dest) != 0)
+            InstallState.Reboot = 1;
+        int ok = pkg_InstallFile(member, dest);
+        InstallState.CopyError = !ok;
+        if (ok && !driver_Counted(dest)) {
+            char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
+            setup_Setting("Company", company, sizeof company);
+            setup_Setting("Product", product, sizeof product);
+            shared_AddRef(company, product, service);
+        }
+    }
+    Sleep(500);
+
+    OSVERSIONINFOA version;
+    setup_WindowsVersion(&version);
+    int isNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    /* A manager that cannot be opened fails the service's creation below,
+     * with the same clean-up. */
+    SC_HANDLE scm = isNT ? OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS)
+                         : NULL;
+    char path[KEY_PATH_MAX];
+    strcpy(path, SERVICES);
+    strcat(path, service);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, (LPSTR) "", 0,
+                        KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS) {
+        if (scm)
+            CloseServiceHandle(scm);
+        return 0;
+    }
+    set_dword(key, "Start", SERVICE_AUTO_START);
+    set_dword(key, "Type", SERVICE_KERNEL_DRIVER);
+    set_dword(key, "ErrorControl", SERVICE_ERROR_NORMAL);
+    RegSetValueExA(key, "DisplayName", 0, REG_SZ, (const BYTE *)service,
+                   (DWORD)strlen(service) + 1);
+    RegCloseKey(key);
+
+    if (isNT) {
+        int made = scm && service_Create(scm, service, dest);
+        if (scm)
+            CloseServiceHandle(scm);
+        if (!made) {
+            service_KeysDelete(service);
+            return 0;
+        }
+    }
+    if (InstallState.LogChanges)
+        log_AddDriver(&InstallState.UndoList, dest, service);
+    return 1;
+}
