@@ -96,11 +96,11 @@ int shared_Release(const char *company, const char *product, const char *name)
     return released;
 }
 
-void shared_RemoveDriver(const char *company, const char *product,
-                         const char *file, const char *service, int isNT)
+int shared_RemoveDriver(const char *company, const char *product,
+                        const char *file, const char *service, int isNT)
 {
     if (!shared_Release(company, product, service))
-        return;               /* another product still uses the driver */
+        return 0;             /* another product still uses the driver */
     if (isNT) {
         SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
         if (scm) {
@@ -123,4 +123,5 @@ void shared_RemoveDriver(const char *company, const char *product,
         }
     Sleep(500);
     DeleteFileA(file);
+    return 1;
 }

@@ -22,8 +22,10 @@ unsigned shared_Count(const char *company, const char *product,
                       const char *name);
 
 /* Takes a driver back once its count reaches 0: the NT service (isNT), its
- * registry key and, after half a second, the driver file. */
-void shared_RemoveDriver(const char *company, const char *product,
+ * registry key and, after half a second, the driver file.  1 when it was
+ * taken back (Windows should restart), 0 when another product still
+ * counts on it. */
+int  shared_RemoveDriver(const char *company, const char *product,
                          const char *file, const char *service, int isNT);
 
 #endif

@@ -1,6 +1,6 @@
 // mkart.cpp -- setup's artwork, drawn by code so that it can be remade:
-//   mkart DIR          writes DIR/tile.bmp and DIR/setup.ico
-//   mkart --check DIR  exit 0 when both files hold exactly what mkart makes
+//   mkart DIR          writes DIR/tile.bmp, DIR/setup.ico, DIR/uninstall.ico
+//   mkart --check DIR  exit 0 when the files hold exactly what mkart makes
 //
 // tile.bmp: the wizard's background tile, 100 x 300, 8 bits per pixel,
 // run-length encoded (BI_RLE8): a calm vertical gradient from pale aqua to
@@ -10,6 +10,8 @@
 // setup.ico: a package box in front of a disc, 32 x 32 at 4
 // bits per pixel with a mask, drawn with 4 x 4 supersampling and mapped to
 // a palette of sixteen colours.
+// uninstall.ico: the same box, the disc gone, with a red badge and a white
+// bar across it (taking away), in the same manner.
 #include <math.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -147,8 +149,11 @@ static bool inside(const Pt *p, int n, double x, double y)
     return true;
 }
 
-// The picture in unit coordinates: colour and coverage of one point.
-static bool sample(double x, double y, Rgb *out)
+// A picture in unit coordinates: colour and coverage of one point.
+typedef bool (*Sampler)(double x, double y, Rgb *out);
+
+// The box with its tape, shared by both icons.
+static bool box(double x, double y, Rgb *out)
 {
     static const Pt top[] = {{0.06, 0.56}, {0.40, 0.43}, {0.74, 0.56},
                              {0.40, 0.69}};
@@ -175,6 +180,13 @@ static bool sample(double x, double y, Rgb *out)
         *out = {22, 78, 136};
         return true;
     }
+    return false;
+}
+
+static bool setup_sample(double x, double y, Rgb *out)
+{
+    if (box(x, y, out))
+        return true;
     // The disc behind the box: a silver face with a bright sweep, a hub
     // ring and a hole.
     double dx = x - 0.60, dy = y - 0.38, d = sqrt(dx * dx + dy * dy);
@@ -194,13 +206,38 @@ static bool sample(double x, double y, Rgb *out)
     return true;
 }
 
+// The badge: a red disc with a light rim and a white bar, over the box's
+// right side and partly beyond it.
+static bool uninstall_sample(double x, double y, Rgb *out)
+{
+    double dx = x - 0.70, dy = y - 0.32, d = sqrt(dx * dx + dy * dy);
+    if (d <= 0.27) {
+        if (fabs(dy) < 0.055 && fabs(dx) < 0.16)
+            *out = {255, 255, 255};
+        else if (d > 0.245)
+            *out = {150, 20, 24};
+        else
+            *out = mix({236, 70, 60}, {196, 32, 32}, (dy + 0.27) / 0.54);
+        return true;
+    }
+    return box(x, y + 0.02, out);
+}
+
 static const Rgb icon_palette[16] = {
     {0, 0, 0},       {22, 78, 136},   {38, 116, 178},  {70, 110, 150},
     {96, 188, 208},  {122, 204, 220}, {150, 222, 232}, {120, 140, 160},
     {170, 196, 214}, {200, 220, 232}, {226, 236, 242}, {244, 250, 252},
     {236, 246, 248}, {48, 96, 144},   {110, 160, 196}, {255, 255, 255}};
 
-static int nearest(Rgb c)
+// The uninstaller's: the box's colours, three reds instead of the disc's
+// greys.
+static const Rgb uninstall_palette[16] = {
+    {0, 0, 0},       {22, 78, 136},   {38, 116, 178},  {150, 20, 24},
+    {96, 188, 208},  {122, 204, 220}, {150, 222, 232}, {196, 32, 32},
+    {236, 70, 60},   {216, 50, 46},   {226, 236, 242}, {244, 250, 252},
+    {236, 246, 248}, {48, 96, 144},   {110, 160, 196}, {255, 255, 255}};
+
+static int nearest(const Rgb *icon_palette, Rgb c)
 {
     int best = 0;
     double bestd = 1e30;
@@ -218,7 +255,7 @@ static int nearest(Rgb c)
 
 // One icon image: BITMAPINFOHEADER (height doubled for the mask), the
 // palette, 4-bit colours and the 1-bit mask, rows bottom-up.
-static Bytes icon_image(int n)
+static Bytes icon_image(int n, Sampler sample, const Rgb *icon_palette)
 {
     std::vector<int> colour(n * n);
     std::vector<bool> clear(n * n);
@@ -238,7 +275,7 @@ static Bytes icon_image(int n)
             clear[y * n + x] = hits < 8;
             if (hits)
                 colour[y * n + x] =
-                    nearest({sum.r / hits, sum.g / hits, sum.b / hits});
+                    nearest(icon_palette, {sum.r / hits, sum.g / hits, sum.b / hits});
         }
     int xor_stride = (n / 2 + 3) & ~3, and_stride = (n / 8 + 3) & ~3;
     Bytes b;
@@ -264,10 +301,10 @@ static Bytes icon_image(int n)
 
 /* One 32 x 32 image: Windows scales it for the title bar, and a 16 x 16
  * image of its own would cost setup 300 bytes. */
-static Bytes make_icon(void)
+static Bytes make_icon(Sampler sample, const Rgb *palette)
 {
     const int sizes[1] = {32};
-    Bytes images[1] = {icon_image(32)};
+    Bytes images[1] = {icon_image(32, sample, palette)};
     const int count = 1;
     Bytes b;
     put16(b, 0);
@@ -325,7 +362,10 @@ int main(int argc, char **argv)
     struct {
         const char *name;
         Bytes       bytes;
-    } out[2] = {{"tile.bmp", make_tile()}, {"setup.ico", make_icon()}};
+    } out[3] = {{"tile.bmp", make_tile()},
+                {"setup.ico", make_icon(setup_sample, icon_palette)},
+                {"uninstall.ico",
+                 make_icon(uninstall_sample, uninstall_palette)}};
     int rc = 0;
     for (auto &o : out) {
         std::string path = dir + "/" + o.name;

@@ -1,0 +1,462 @@
+/* uninstall.cpp -- the uninstaller: the log is chosen and checked, one
+ * dialog asks, and the Remove button takes back everything the log names
+ * with the product's folders, Start-menu folders and registry keys. */
+#include "uninstall.h"
+#include "log.h"
+#include "shared.h"
+#include "wiz.h"
+#include "ident.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <string.h>
+
+MODULE_IDENT("Uninstall/uninstall.cpp");
+
+#define UN_PATH 512
+
+#define UN_MSG_BADLOG "Couldn't open log file\nor this is not valid " \
+                      "uninstallation file..."
+#define UN_MSG_CORRUPT "Log file corrupted!\nDeinstalation aborted!"
+#define UN_MSG_ADMIN "You must have Administrator privileges in order to " \
+                     "deinstall drivers!\nLog on as an administrator and " \
+                     "try again..."
+#define UN_MSG_SCM "Can't open driver database!"
+#define UN_MSG_REGISTRY "Unable to access system registry!\nLog on as an " \
+                        "Administrator or SuperUser and try again..."
+#define UN_MSG_INUSE "Some program files are in use.\nQuit applications " \
+                     "that may use them and try again..."
+#define UN_MSG_REBOOT "In order to conform changes Windows needs to be " \
+                      "rebooted.\nDo you want to do it now?"
+#define UN_MSG_DONE "Removing completed succesfully.\nThere is no need to " \
+                    "reboot Windows."
+#define UN_QUESTION_FORMAT "\nAre you sure you want to completely remove\n" \
+                           "%s and all it's components?"
+
+#define UN_WINDOWS_KEY "Software\\Microsoft\\Windows\\CurrentVersion"
+#define UN_ENTRY_KEY UN_WINDOWS_KEY "\\Uninstall\\"
+
+/* The program's state; zero-filled, DeleteSettings is set at start. */
+static struct {
+    HINSTANCE   Instance;
+    int         IsNT;
+    char        LogFile[UN_PATH];
+    LogList     UndoList;
+    const char *Company, *Product, *AppDir;   /* into the product entry */
+    int         DeleteSettings;
+    int         RebootNeeded;
+} UN VELLUM_BSS;
+
+VELLUM_BSS UninstallRestartFn uninstall_Restart;
+
+static int error_box(HWND owner, const char *text)
+{
+    MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
+    return 1;
+}
+
+static int present(const char *text)
+{
+    return text && *text;
+}
+
+/* ---- choosing and checking the log ---- */
+
+/* The open-file dialog, in the current folder, which it may change and
+ * which is put back; 0 when cancelled. */
+static int ask_log_file(void)
+{
+    char folder[MAX_PATH + 1];
+    DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
+    if (n == 0 || n >= sizeof folder)
+        folder[0] = 0;
+    strcpy(UN.LogFile, "install.log");
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = "Log files (*.log)\0*.log\0";
+    ofn.lpstrFile = UN.LogFile;
+    ofn.nMaxFile = UN_PATH;
+    ofn.lpstrInitialDir = folder[0] ? folder : NULL;
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NONETWORKBUTTON |
+                OFN_HIDEREADONLY | OFN_EXPLORER;
+    int chosen = GetOpenFileNameA(&ofn);
+    if (folder[0])
+        SetCurrentDirectoryA(folder);
+    UN.LogFile[UN_PATH - 1] = 0;
+    return chosen;
+}
+
+/* Service control is only asked for when there is a driver to take back. */
+static int check_drivers(void)
+{
+    if (!UN.IsNT || !log_Next(&UN.UndoList, NULL, LOG_DRIVER))
+        return 0;
+    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!scm)
+        return error_box(NULL, GetLastError() == ERROR_ACCESS_DENIED
+                                   ? UN_MSG_ADMIN : UN_MSG_SCM);
+    CloseServiceHandle(scm);
+    return 0;
+}
+
+/* Write access to the machine's uninstall list stands for write access to
+ * the machine's keys.  The probe key is deleted only when it was made
+ * here: a product named Vellum keeps its entry. */
+static int check_registry(void)
+{
+    static const char probe[] = UN_ENTRY_KEY "Vellum";
+    HKEY h;
+    DWORD made;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, probe, 0, (char *)"", 0,
+                        KEY_SET_VALUE, NULL, &h, &made) != ERROR_SUCCESS)
+        return error_box(NULL, UN_MSG_REGISTRY);
+    RegCloseKey(h);
+    if (made == REG_CREATED_NEW_KEY)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, probe);
+    return 0;
+}
+
+/* 0 when the log can be used; otherwise its box was shown. */
+static int load_log(void)
+{
+    if (!log_Load(&UN.UndoList, UN.LogFile))
+        return error_box(NULL, UN_MSG_BADLOG);
+    LogEntry *product = log_Next(&UN.UndoList, NULL, LOG_PRODUCT);
+    if (!product)
+        return error_box(NULL, UN_MSG_CORRUPT);
+    UN.Company = product->Text1;
+    UN.Product = product->Text2;
+    UN.AppDir = product->Text3;
+    return check_drivers() || check_registry();
+}
+
+/* ---- removal ---- */
+
+/* A file opened for writing, unshared, by someone else refuses us. */
+static int file_in_use(const char *path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0,
+                           NULL);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return 0;
+    }
+    DWORD e = GetLastError();
+    return e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION;
+}
+
+static int any_file_in_use(void)
+{
+    for (LogEntry *e = log_Next(&UN.UndoList, NULL, LOG_FILE); e;
+         e = log_Next(&UN.UndoList, e, LOG_FILE))
+        if (e->Text1 && file_in_use(e->Text1))
+            return 1;
+    return 0;
+}
+
+/* Deletes the HKEY_CURRENT_USER key in path (len characters, in a buffer of
+ * UN_PATH * 2) with its subkeys, deepest first; the buffer is restored.
+ * 1 when the key went.  NT's RegDeleteKey refuses a key with subkeys, so
+ * one that stays stops its parent's loop instead of repeating it. */
+static int delete_tree(char *path, size_t len)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ENUMERATE_SUB_KEYS,
+                      &h) != ERROR_SUCCESS)
+        return 0;
+    char name[257];
+    while (RegEnumKeyA(h, 0, name, sizeof name) == ERROR_SUCCESS) {
+        size_t n = strlen(name);
+        if (len + 1 + n >= UN_PATH * 2)
+            break;
+        path[len] = '\\';
+        memcpy(path + len + 1, name, n + 1);
+        int gone = delete_tree(path, len + 1 + n);
+        path[len] = 0;
+        if (!gone)
+            break;
+    }
+    RegCloseKey(h);
+    return RegDeleteKeyA(HKEY_CURRENT_USER, path) == ERROR_SUCCESS;
+}
+
+static void delete_settings(const char *key)
+{
+    char path[UN_PATH * 2];
+    size_t len = strlen(key);
+    if (len >= UN_PATH)
+        return;
+    memcpy(path, key, len + 1);
+    delete_tree(path, len);
+}
+
+/* "base\first\second", each part only when present. */
+static void compose(char *out, const char *base, const char *first,
+                    const char *second)
+{
+    strcpy(out, base);
+    if (present(first))
+        strcat(strcat(out, "\\"), first);
+    if (present(second))
+        strcat(strcat(out, "\\"), second);
+}
+
+/* The folder, then its parents from the innermost: only empty ones go. */
+static void remove_folder_and_parents(const char *folder)
+{
+    char path[UN_PATH];
+    size_t len = strlen(folder);
+    if (len == 0 || len >= sizeof path)
+        return;
+    memcpy(path, folder, len + 1);
+    RemoveDirectoryA(path);
+    while (--len > 0)
+        if (path[len] == '\\') {
+            path[len] = 0;
+            RemoveDirectoryA(path);
+        }
+}
+
+static void remove_start_menu(void)
+{
+    HKEY root = UN.IsNT ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    const char *value = UN.IsNT ? "Common Programs" : "Programs";
+    char programs[UN_PATH + 1], path[UN_PATH * 3 + 8];
+    DWORD type, size = UN_PATH;
+    HKEY h;
+    if (RegOpenKeyExA(root, UN_WINDOWS_KEY "\\Explorer\\Shell Folders", 0,
+                      KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return;
+    LONG rc = RegQueryValueExA(h, value, NULL, &type, (BYTE *)programs,
+                               &size);
+    RegCloseKey(h);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return;
+    programs[size] = 0;
+    compose(path, programs, UN.Company, UN.Product);
+    RemoveDirectoryA(path);
+    compose(path, programs, UN.Company, NULL);
+    if (present(UN.Company))
+        RemoveDirectoryA(path);
+}
+
+/* Clears the values and deletes the key only when it has no subkeys: on
+ * the 9x family RegDeleteKey takes every subkey along, and a key named by
+ * the company alone holds its other products and the shared-file counts.
+ * The key is only opened: one that is not there is not made. */
+static void clear_key(const char *path, const char *const *values, int n)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
+                      KEY_SET_VALUE | KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+        return;
+    while (n-- > 0)
+        RegDeleteValueA(h, *values++);
+    DWORD subkeys = 1;
+    RegQueryInfoKeyA(h, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
+                     NULL, NULL, NULL);
+    RegCloseKey(h);
+    if (!subkeys)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+}
+
+/* With neither name the keys would be "Software" and the uninstall list
+ * itself: nothing of this product's is there. */
+static void remove_keys(void)
+{
+    static const char *const product_values[] = {"Version", "Path", "URL",
+                                                 "Email"};
+    static const char *const entry_values[] = {"DisplayName",
+                                               "UninstallString"};
+    char path[UN_PATH * 3];
+    const char *entry = present(UN.Product) ? UN.Product : UN.Company;
+    if (!present(entry))
+        return;
+    compose(path, "Software", UN.Company, UN.Product);
+    clear_key(path, product_values, 4);
+    compose(path, UN_WINDOWS_KEY "\\Uninstall", entry, NULL);
+    clear_key(path, entry_values, 2);
+}
+
+static void enable_all(HWND dialog, BOOL on)
+{
+    EnableWindow(GetDlgItem(dialog, UN_REMOVE), on);
+    EnableWindow(GetDlgItem(dialog, UN_EXIT), on);
+    EnableWindow(dialog, on);
+}
+
+static void step(HWND dialog)
+{
+    SendDlgItemMessageA(dialog, UN_PROGRESS, PBM_STEPIT, 0, 0);
+}
+
+static void remove_entries(HWND dialog)
+{
+    LogList *list = &UN.UndoList;
+    for (LogEntry *e = log_Next(list, NULL, 0); e; e = log_Next(list, e, 0)) {
+        if (e->Text1)
+            switch (e->Kind) {
+            case LOG_FILE:
+                DeleteFileA(e->Text1);
+                break;
+            case LOG_SHAREDFILE:
+                if (e->Text2 &&
+                    shared_Release(UN.Company, UN.Product, e->Text2))
+                    DeleteFileA(e->Text1);
+                break;
+            case LOG_PREFSKEY:
+                if (UN.DeleteSettings)
+                    delete_settings(e->Text1);
+                break;
+            case LOG_DRIVER:
+                if (e->Text2 &&
+                    shared_RemoveDriver(UN.Company, UN.Product, e->Text1,
+                                        e->Text2, UN.IsNT))
+                    UN.RebootNeeded = 1;
+                break;
+            }
+        step(dialog);
+    }
+    DeleteFileA(UN.LogFile);
+    for (LogEntry *e = log_Next(list, NULL, LOG_DIR); e;
+         e = log_Next(list, e, LOG_DIR)) {
+        if (e->Text1)
+            RemoveDirectoryA(e->Text1);
+        step(dialog);
+    }
+}
+
+/* ---- the dialog ---- */
+
+static INT_PTR on_init(HWND dialog, WPARAM, LPARAM, LPARAM)
+{
+    SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                 (LPARAM)LoadIconA(UN.Instance, MAKEINTRESOURCEA(UN_ICON)));
+    ShowWindow(GetDlgItem(dialog, UN_WAIT), SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, UN_PROGRESS), SW_HIDE);
+    SetDlgItemTextA(dialog, UN_REMOVE, "Remove");
+    SetDlgItemTextA(dialog, UN_EXIT, "Exit");
+    SetDlgItemTextA(dialog, UN_WAIT, "Removing... Please Wait...");
+    SetDlgItemTextA(dialog, UN_SETTINGS, "Delete program settings");
+    /* A log without a product name still says what it would remove. */
+    const char *name = present(UN.Product) ? UN.Product
+                       : UN.Company        ? UN.Company : "";
+    char text[sizeof UN_QUESTION_FORMAT + LOG_TEXT_MAX];
+    wsprintfA(text, UN_QUESTION_FORMAT, name);
+    SetDlgItemTextA(dialog, UN_QUESTION, text);
+    CheckDlgButton(dialog, UN_SETTINGS, BST_CHECKED);
+    return DLG_HANDLED;
+}
+
+static INT_PTR on_end(HWND, WPARAM, LPARAM, LPARAM)
+{
+    return DLG_ENDCANCEL;
+}
+
+static INT_PTR on_settings(HWND, WPARAM, LPARAM, LPARAM)
+{
+    UN.DeleteSettings ^= 1;
+    return DLG_HANDLED;
+}
+
+static INT_PTR on_remove(HWND dialog, WPARAM, LPARAM, LPARAM)
+{
+    if (any_file_in_use()) {
+        error_box(dialog, UN_MSG_INUSE);
+        return DLG_ENDCANCEL;
+    }
+    int entries = 0;
+    for (LogEntry *e = log_Next(&UN.UndoList, NULL, 0); e;
+         e = log_Next(&UN.UndoList, e, 0))
+        entries++;
+    SendDlgItemMessageA(dialog, UN_PROGRESS, PBM_SETRANGE32, 0, entries + 3);
+    SendDlgItemMessageA(dialog, UN_PROGRESS, PBM_SETSTEP, 1, 0);
+    ShowWindow(GetDlgItem(dialog, UN_SETTINGS), SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, UN_WAIT), SW_SHOW);
+    ShowWindow(GetDlgItem(dialog, UN_PROGRESS), SW_SHOW);
+    RedrawWindow(dialog, NULL, NULL,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    enable_all(dialog, FALSE);
+    remove_entries(dialog);
+    if (UN.AppDir)
+        remove_folder_and_parents(UN.AppDir);
+    remove_start_menu();
+    step(dialog);
+    remove_keys();
+    step(dialog);
+    enable_all(dialog, TRUE);
+    return DLG_ENDOK;
+}
+
+static const WizRow dialog_rows[] = {
+    {WM_INITDIALOG, 0, on_init, 0},
+    {WM_COMMAND, IDOK, on_end, 0},
+    {WM_CLOSE, 0, on_end, 0},
+    {WM_COMMAND, UN_REMOVE, on_remove, 0},
+    {WM_COMMAND, UN_EXIT, on_end, 0},
+    {WM_COMMAND, UN_SETTINGS, on_settings, 0},
+    {0, 0, NULL, 0},
+};
+
+/* ---- the run ---- */
+
+/* The shutdown privilege is asked for on NT; the restart is requested
+ * whatever came of that. */
+static void real_restart(int isNT)
+{
+    HANDLE token;
+    if (isNT && OpenProcessToken(GetCurrentProcess(),
+                                 TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                                 &token)) {
+        TOKEN_PRIVILEGES p;
+        p.PrivilegeCount = 1;
+        p.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (LookupPrivilegeValueA(NULL, "SeShutdownPrivilege",
+                                  &p.Privileges[0].Luid))
+            AdjustTokenPrivileges(token, FALSE, &p, 0, NULL, NULL);
+        CloseHandle(token);
+    }
+    ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+static void finish(void)
+{
+    if (!UN.RebootNeeded) {
+        MessageBoxA(NULL, UN_MSG_DONE, "Uninstall", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (MessageBoxA(NULL, UN_MSG_REBOOT, "Uninstall",
+                    MB_YESNO | MB_ICONQUESTION) == IDYES)
+        (uninstall_Restart ? uninstall_Restart : real_restart)(UN.IsNT);
+}
+
+int uninstall_Main(HINSTANCE instance, const char *commandLine)
+{
+    InitCommonControls();
+    OSVERSIONINFOA v;
+    ZeroMemory(&v, sizeof v);
+    v.dwOSVersionInfoSize = sizeof v;
+    GetVersionExA(&v);
+    ZeroMemory(&UN, sizeof UN);
+    UN.IsNT = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    UN.Instance = instance;
+    UN.DeleteSettings = 1;
+    if (!*commandLine) {
+        if (!ask_log_file())
+            return 0;
+    } else {
+        strncpy(UN.LogFile, commandLine, UN_PATH - 1);
+    }
+    if (load_log()) {
+        log_Save(&UN.UndoList, NULL);
+        return 1;
+    }
+    INT_PTR ended = DialogBoxParamA(instance, MAKEINTRESOURCEA(UN_DIALOG),
+                                    NULL, wiz_DialogProc,
+                                    (LPARAM)dialog_rows);
+    log_Save(&UN.UndoList, NULL);
+    if (ended == 1)
+        finish();
+    return 0;
+}
