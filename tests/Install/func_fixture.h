@@ -1,0 +1,162 @@
+/* func_fixture.h -- what the built-in tests of func_system.cpp and
+ * func_files.cpp share: a package in a scratch folder opened as setup
+ * opens its own, a small script compiled over a local handler table, and
+ * the install state reset around each test. */
+#ifndef VELLUM_FUNC_FIXTURE_H
+#define VELLUM_FUNC_FIXTURE_H
+
+#include "functions.h"
+#include "setup.h"
+#include "state.h"
+#include "script/script.h"
+#include "pkg/pkgwrite.h"
+#include "pkgfix.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+typedef std::vector<uint8_t> FuncBytes;
+
+struct FuncMember {
+    std::string name;
+    FuncBytes   bytes;
+};
+
+/* The handlers under test at their rows; null elsewhere (the engine then
+ * reads the arguments and gives 0). */
+inline const ScriptHandler *func_Table()
+{
+    static ScriptHandler table[SB_COUNT];
+    const struct { int row; ScriptHandler h; } rows[] = {
+        {SB_ISWIN95, fn_IsWin95}, {SB_ISWIN98, fn_IsWin98},
+        {SB_ISWINME, fn_IsWinMe}, {SB_ISWINNT, fn_IsWinNT},
+        {SB_ISWIN2000, fn_IsWin2000}, {SB_ISWINXP, fn_IsWinXP},
+        {SB_ISWINFAMILYNT, fn_IsWinFamilyNT},
+        {SB_ISWINFAMILY9X, fn_IsWinFamily9x},
+        {SB_SETREBOOT, fn_SetReboot}, {SB_SETUPDATE, fn_SetUpdate},
+        {SB_SETNOUNINSTALL, fn_SetNoUninstall}, {SB_LOGON, fn_LogOn},
+        {SB_LOGOFF, fn_LogOff}, {SB_FILEINUSE, fn_FileInUse},
+        {SB_ISAPPINSTALLED, fn_IsAppInstalled},
+        {SB_ISAPPRUNNING, fn_IsAppRunning}, {SB_CLOSEAPP, fn_CloseApp},
+        {SB_VERSION, fn_Version}, {SB_MSGBOXOK, fn_MsgBoxOk},
+        {SB_MSGBOXYESNO, fn_MsgBoxYesNo}, {SB_COPY, fn_Copy},
+        {SB_COPYSHARED, fn_CopyShared}, {SB_ISCOPYERROR, fn_IsCopyError},
+        {SB_MAKEDIR, fn_MakeDir}, {SB_SETPROGSTEPS, fn_SetProgSteps},
+        {SB_PROGSTEP, fn_ProgStep},
+    };
+    for (const auto &r : rows)
+        table[r.row] = r.h;
+    return table;
+}
+
+/* A text as a script's string literal. */
+inline std::string func_Lit(const std::string &text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+inline std::vector<std::string> &func_Reports()
+{
+    static std::vector<std::string> reports;
+    return reports;
+}
+
+inline void func_Record(const char *text) { func_Reports().push_back(text); }
+
+/* Deletes a folder with everything in it, read-only files included. */
+inline void func_RemoveTree(const std::string &d)
+{
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((d + "\\*").c_str(), &f);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string n = f.cFileName, p = d + "\\" + n;
+            if (n == "." || n == "..")
+                continue;
+            if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                func_RemoveTree(p);
+            else {
+                SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(p.c_str());
+            }
+        } while (FindNextFileA(h, &f));
+        FindClose(h);
+    }
+    RemoveDirectoryA(d.c_str());
+}
+
+class FuncTest : public ::testing::Test {
+  protected:
+    std::string dir;
+    std::string script;   /* the engine scans it again at every call */
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(fix_MakeTempDir(dir));
+        ZeroMemory(&InstallState, sizeof InstallState);
+        InstallState.NoLicense = InstallState.NoUninstall = 1;
+        InstallState.LogChanges = 1;
+        InstallState.IsNT = 1;
+        func_Reports().clear();
+        static const ScriptHost host = {func_Record, func_Table()};
+        script_SetHost(&host);
+    }
+
+    void TearDown() override
+    {
+        pkg_Close(InstallState.Package);
+        InstallState.Package = NULL;
+        log_Save(&InstallState.UndoList, NULL);
+        setup_GetVersion = NULL;
+        script_SetHost(NULL);
+        func_RemoveTree(dir);
+        EXPECT_TRUE(func_Reports().empty()) << func_Reports()[0];
+    }
+
+    /* Packs the members and opens the package as setup's own. */
+    void open_package(const std::vector<FuncMember> &members)
+    {
+        PkwPackage p;
+        pkw_Init(p);
+        for (const FuncMember &m : members)
+            ASSERT_LT(0, pkw_AddFile(p, 0, m.name.c_str(), m.bytes.data(),
+                                     m.bytes.size(), 9, NULL))
+                << "member " << m.name;
+        FuncBytes pkg;
+        ASSERT_EQ(PKW_OK, pkw_Serialize(p, pkg));
+        std::string path = dir + "\\setup.pkg";
+        pkg_Close(InstallState.Package);
+        InstallState.Package = NULL;
+        ASSERT_TRUE(fix_Save(path, pkg));
+        ASSERT_EQ(PKG_OK, pkg_Open(path.c_str(), &InstallState.Package));
+    }
+
+    /* Compiles the functions under the Company and Product settings. */
+    void compile(const std::string &functions, const char *company = "",
+                 const char *product = "")
+    {
+        script = std::string("// Company=") + company + "\r\n// Product=" +
+                 product + "\r\n" + functions;
+        ASSERT_EQ(1, script_Compile(&script[0]))
+            << (func_Reports().empty() ? script : func_Reports()[0]);
+    }
+
+    /* "f() { return <call>; }" compiled and run once. */
+    ScriptValue run(const std::string &call, const char *company = "",
+                    const char *product = "")
+    {
+        compile("f() { return " + call + "; }\r\n", company, product);
+        return script_Call("f");
+    }
+};
+
+#endif
