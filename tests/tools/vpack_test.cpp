@@ -3,10 +3,11 @@
  * and the progress line; and its script commands, check (alone and before
  * build) and run on the simulated machine.
  *
- * usage: vpack_test VPACK [VPACK_PLAIN [CONFIGURED_STUB]]
+ * usage: vpack_test VPACK [VPACK_PLAIN [CONFIGURED_STUB [CONFIGURED_UNINST]]]
  * VPACK is the program under test (the sanitized build); VPACK_PLAIN, the
  * ordinary build, must write the same bytes; CONFIGURED_STUB is the stub
- * vpack falls back to when none lies beside it. */
+ * vpack falls back to when none lies beside it, CONFIGURED_UNINST the
+ * uninstaller. */
 #include "checker.h"
 #include "pkg/pkg.h"
 #include "pkg/pkgwrite.h"
@@ -33,7 +34,7 @@
 
 namespace fs = std::filesystem;
 
-static std::string g_vpack, g_vpackPlain, g_configuredStub;
+static std::string g_vpack, g_vpackPlain, g_configuredStub, g_configuredUninst;
 static std::string g_root;   /* every file of the run lives below it */
 static std::string g_stub;   /* a small PE image made here */
 
@@ -606,22 +607,25 @@ TEST(Vpack, DefaultsBesideTheProgram)
     fs::create_directories(dir + "/bare");
     fs::copy_file(g_vpack, dir + "/bare/vpack");
     bool configured = !g_configuredStub.empty() && exists(g_configuredStub);
+    std::string uninst = !g_configuredUninst.empty() && exists(g_configuredUninst)
+                             ? slurp(g_configuredUninst) : "";
 
     const struct {
         const char *name;
         std::string program;
         std::vector<std::string> args;
         std::string stub;         /* "" : refused */
-        const char *uninstaller;  /* null : none packed */
+        std::string uninstaller;  /* "" : none packed */
     } rows[] = {
         {"stub and uninstaller beside", dir + "/bin/vpack", {}, own, "beside"},
-        {"--no-uninstaller", dir + "/bin/vpack", {"--no-uninstaller"}, own, NULL},
+        {"--no-uninstaller", dir + "/bin/vpack", {"--no-uninstaller"}, own, ""},
         {"--uninstaller", dir + "/bin/vpack",
          {"--uninstaller", dir + "/other.exe"}, own, "other"},
         {"--stub", dir + "/bin/vpack", {"--stub", g_stub}, slurp(g_stub),
          "beside"},
         {"configured stub", dir + "/bare/vpack", {},
-         configured ? slurp(g_configuredStub) : "", NULL},
+         configured ? slurp(g_configuredStub) : "",
+         uninst},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
@@ -644,7 +648,7 @@ TEST(Vpack, DefaultsBesideTheProgram)
             << "the setup does not start with the expected stub";
         r = run(vpack({"extract", out, dir + "/x"}));
         ASSERT_EQ(0, r.code) << trace(r);
-        if (row.uninstaller)
+        if (!row.uninstaller.empty())
             EXPECT_EQ(row.uninstaller, slurp(dir + "/x/Uninstall.exe"));
         else
             EXPECT_FALSE(exists(dir + "/x/Uninstall.exe"));
@@ -1799,6 +1803,7 @@ int main(int argc, char **argv)
     g_vpack = argv[1];
     g_vpackPlain = argc > 2 ? argv[2] : "";
     g_configuredStub = argc > 3 ? argv[3] : "";
+    g_configuredUninst = argc > 4 ? argv[4] : "";
     char root[] = "/tmp/vpack_test.XXXXXX";
     if (!mkdtemp(root))
         return 2;

@@ -84,7 +84,11 @@ std::vector<std::string> packer_StubPlaces(void)
 
 std::vector<std::string> packer_UninstallPlaces(void)
 {
+#ifdef VPACK_DEFAULT_UNINSTALLER
+    return places("Uninstall.exe", VPACK_DEFAULT_UNINSTALLER);
+#else
     return places("Uninstall.exe", NULL);
+#endif
 }
 
 static std::string first_file(const std::vector<std::string> &v)
