@@ -3,6 +3,7 @@
  * branch, and kernel drivers copied from the package and registered as
  * automatically started services. */
 #include "functions.h"
+#include "reg.h"
 #include "setup.h"
 #include "state.h"
 #include "shared.h"
@@ -16,7 +17,6 @@ MODULE_IDENT("Install/func_registry.cpp");
 #define BRANCH        "Software\\Orrery Software\\"
 #define SERVICES      "System\\CurrentControlSet\\Services\\"
 #define KEY_PATH_MAX  1024
-#define SUBKEY_MAX    256
 #define NAME_MAX_TEXT 256
 
 ScriptValue fn_PrefsKey(void)
@@ -42,41 +42,12 @@ static int branch_Path(char *path, const char *key)
     return 1;
 }
 
-/* Deletes the HKEY_CURRENT_USER key at path (KEY_PATH_MAX bytes, its end
- * at length) with every subkey; 1 when it is gone.  A subkey that stays
- * (no right to open or delete it, a path too long) ends the loop: asking
- * for the first subkey again would only meet the same one. */
-static int tree_Delete(char *path, size_t length)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ENUMERATE_SUB_KEYS,
-                      &h) != ERROR_SUCCESS)
-        return 0;
-    char name[SUBKEY_MAX];
-    DWORD n = sizeof name;
-    while (RegEnumKeyExA(h, 0, name, &n, NULL, NULL, NULL, NULL) ==
-           ERROR_SUCCESS) {
-        size_t sub = length + 1 + n;
-        if (sub >= KEY_PATH_MAX)
-            break;
-        path[length] = '\\';
-        memcpy(path + length + 1, name, n + 1);
-        int gone = tree_Delete(path, sub);
-        path[length] = 0;
-        if (!gone)
-            break;
-        n = sizeof name;
-    }
-    RegCloseKey(h);
-    return RegDeleteKeyA(HKEY_CURRENT_USER, path) == ERROR_SUCCESS;
-}
-
 ScriptValue fn_RegDelKey(void)
 {
     ScriptValue v[1];
     char path[KEY_PATH_MAX];
     if (fn_Args(v) && branch_Path(path, fn_Text(v[0])))
-        tree_Delete(path, strlen(path));
+        reg_DeleteTree(HKEY_CURRENT_USER, path, strlen(path), KEY_PATH_MAX);
     return 0;
 }
 

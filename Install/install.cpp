@@ -5,6 +5,7 @@
 #include "setup.h"
 #include "state.h"
 #include "shared.h"
+#include "reg.h"
 #include "ident.h"
 #include "path/path.h"
 #include "script/script.h"
@@ -314,26 +315,6 @@ void setup_RegisterProduct(void)
 
 /* ---- rollback ---- */
 
-/* Clears the values of a key and deletes it when it has no subkeys: the
- * 9x family's RegDeleteKey takes every subkey with it, and a product key
- * named by the company alone holds other products and the shared-file
- * counts.  Failures are skipped. */
-static void delete_key(const char *path, const char *const *values, int n)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
-                      KEY_SET_VALUE | KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
-        return;
-    for (int i = 0; i < n; i++)
-        RegDeleteValueA(h, values[i]);
-    DWORD subkeys = 1;
-    RegQueryInfoKeyA(h, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
-                     NULL, NULL, NULL);
-    RegCloseKey(h);
-    if (subkeys == 0)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
-}
-
 /* The folder, then each parent from the innermost out: only empty folders
  * go, so the first one still holding something keeps those above it. */
 static void remove_with_parents(const char *folder)
@@ -403,14 +384,14 @@ void setup_Rollback(void)
                                                  "Email"};
     setup_Compose(path, sizeof path, "Software", 1, 1, 0);
     if (company[0] || product[0])
-        delete_key(path, product_values, 4);
+        reg_ClearKey(path, product_values, 4);
     static const char *const entry_values[] = {"DisplayName",
                                                "UninstallString"};
     char name[NAME_MAX_TEXT];
     entry_name(name, sizeof name);
     strcat(windows_key(path, UNINSTALL_TAIL), name);
     if (name[0])
-        delete_key(path, entry_values, 2);
+        reg_ClearKey(path, entry_values, 2);
     log_Save(&InstallState.UndoList, NULL);
 }
 

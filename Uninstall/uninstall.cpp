@@ -2,6 +2,7 @@
  * dialog asks, and the Remove button takes back everything the log names
  * with the product's folders, Start-menu folders and registry keys. */
 #include "uninstall.h"
+#include "reg.h"
 #include "log.h"
 #include "shared.h"
 #include "wiz.h"
@@ -155,32 +156,6 @@ static int any_file_in_use(void)
     return 0;
 }
 
-/* Deletes the HKEY_CURRENT_USER key in path (len characters, in a buffer of
- * UN_PATH * 2) with its subkeys, deepest first; the buffer is restored.
- * 1 when the key went.  NT's RegDeleteKey refuses a key with subkeys, so
- * one that stays stops its parent's loop instead of repeating it. */
-static int delete_tree(char *path, size_t len)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ENUMERATE_SUB_KEYS,
-                      &h) != ERROR_SUCCESS)
-        return 0;
-    char name[257];
-    while (RegEnumKeyA(h, 0, name, sizeof name) == ERROR_SUCCESS) {
-        size_t n = strlen(name);
-        if (len + 1 + n >= UN_PATH * 2)
-            break;
-        path[len] = '\\';
-        memcpy(path + len + 1, name, n + 1);
-        int gone = delete_tree(path, len + 1 + n);
-        path[len] = 0;
-        if (!gone)
-            break;
-    }
-    RegCloseKey(h);
-    return RegDeleteKeyA(HKEY_CURRENT_USER, path) == ERROR_SUCCESS;
-}
-
 static void delete_settings(const char *key)
 {
     char path[UN_PATH * 2];
@@ -188,7 +163,7 @@ static void delete_settings(const char *key)
     if (len >= UN_PATH)
         return;
     memcpy(path, key, len + 1);
-    delete_tree(path, len);
+    reg_DeleteTree(HKEY_CURRENT_USER, path, len, sizeof path);
 }
 
 /* "base\first\second", each part only when present. */
@@ -241,26 +216,6 @@ static void remove_start_menu(void)
         RemoveDirectoryA(path);
 }
 
-/* Clears the values and deletes the key only when it has no subkeys: on
- * the 9x family RegDeleteKey takes every subkey along, and a key named by
- * the company alone holds its other products and the shared-file counts.
- * The key is only opened: one that is not there is not made. */
-static void clear_key(const char *path, const char *const *values, int n)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
-                      KEY_SET_VALUE | KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
-        return;
-    while (n-- > 0)
-        RegDeleteValueA(h, *values++);
-    DWORD subkeys = 1;
-    RegQueryInfoKeyA(h, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
-                     NULL, NULL, NULL);
-    RegCloseKey(h);
-    if (!subkeys)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
-}
-
 /* With neither name the keys would be "Software" and the uninstall list
  * itself: nothing of this product's is there. */
 static void remove_keys(void)
@@ -274,9 +229,9 @@ static void remove_keys(void)
     if (!present(entry))
         return;
     compose(path, "Software", UN.Company, UN.Product);
-    clear_key(path, product_values, 4);
+    reg_ClearKey(path, product_values, 4);
     compose(path, UN_WINDOWS_KEY "\\Uninstall", entry, NULL);
-    clear_key(path, entry_values, 2);
+    reg_ClearKey(path, entry_values, 2);
 }
 
 static void enable_all(HWND dialog, BOOL on)
