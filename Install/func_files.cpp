@@ -129,6 +129,10 @@ ScriptValue fn_IsCopyError(void)
 
 /* The folder is recorded whether or not it existed: the removal only
  * takes empty folders. */
+/* The folder is recorded, and after it every level above it that this
+ * call made, innermost first: removal walks the folder entries in recorded
+ * order and takes only empty folders, so a made level recorded alone would
+ * keep every level above it (and the product's folder) in place. */
 ScriptValue fn_MakeDir(void)
 {
     ScriptValue v[1] = {0};
@@ -136,8 +140,29 @@ ScriptValue fn_MakeDir(void)
     const char *folder = fn_Path(v[0]);
     if (!folder)
         return 0;
+    char level[MAX_PATH * 2];
+    size_t n = strlen(folder), missing = n;
+    if (n >= sizeof level)
+        return 0;
+    memcpy(level, folder, n + 1);
+    /* missing: where the outermost level that is not there yet ends */
+    for (size_t i = n; i-- > 0;)
+        if (level[i] == '\\') {
+            level[i] = 0;
+            int there = file_Exists(level);
+            level[i] = '\\';
+            if (there)
+                break;
+            missing = i;
+        }
     dir_CreatePath(folder);
-    if (InstallState.LogChanges)
-        log_AddDir(&InstallState.UndoList, folder);
+    if (!InstallState.LogChanges)
+        return 0;
+    log_AddDir(&InstallState.UndoList, folder);
+    for (size_t i = n; i-- > 0 && i >= missing;)
+        if (level[i] == '\\') {
+            level[i] = 0;
+            log_AddDir(&InstallState.UndoList, level);
+        }
     return 0;
 }

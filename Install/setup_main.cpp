@@ -3,6 +3,7 @@
 #include "state.h"
 #include "ident.h"
 #include "script/script.h"
+#include "functions.h"
 
 #include <commctrl.h>
 
@@ -32,7 +33,7 @@ static void show_script_error(const char *text)
     MessageBoxA(NULL, text, SETUP_SCRIPT_TITLE, MB_OK);
 }
 
-static const ScriptHost script_host = {show_script_error, NULL};
+static const ScriptHost script_host = {show_script_error, setup_Handlers};
 
 int setup_Error(const char *text)
 {
