@@ -269,20 +269,31 @@ TEST_F(FuncFiles, SharedFailedCopyCountsNothing)
     EXPECT_FALSE(fix_Exists(dest));
 }
 
+/* The folder is recorded, then the levels above it that the call made,
+ * innermost first, so that removal (in recorded order, empty folders
+ * only) takes them all. */
 TEST_F(FuncFiles, MakeDir)
 {
     const std::string deep = dir + "\\one\\two\\three";
-    const struct { const char *name; std::string folder, path; } rows[] = {
-        {"three levels", deep, deep},
-        {"existing folder", dir, dir},
-        {"macro", "%APPDIR%\\m1\\m2", appDir + "\\m1\\m2"},
+    const struct {
+        const char *name;
+        std::string folder, path;
+        std::vector<std::string> recorded;
+    } rows[] = {
+        {"three levels", deep, deep,
+         {deep + "|", dir + "\\one\\two|", dir + "\\one|"}},
+        {"one more level below them", deep + "\\four", deep + "\\four",
+         {deep + "\\four|"}},
+        {"existing folder", dir, dir, {dir + "|"}},
+        {"macro", "%APPDIR%\\m1\\m2", appDir + "\\m1\\m2",
+         {appDir + "\\m1\\m2|", appDir + "\\m1|"}},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(std::string("row ") + r.name);
         log_Save(&InstallState.UndoList, NULL);
         EXPECT_EQ(0, run("makedir(" + func_Lit(r.folder) + ")"));
         EXPECT_TRUE(is_dir(r.path));
-        EXPECT_EQ(std::vector<std::string>{r.path + "|"}, entries(LOG_DIR));
+        EXPECT_EQ(r.recorded, entries(LOG_DIR));
     }
     for (const char *level : {"\\one", "\\one\\two"})
         EXPECT_TRUE(is_dir(dir + level)) << "row three levels: " << level;
