@@ -16,6 +16,7 @@
 #include "script/script.h"
 #include "pkg/pkgwrite.h"
 #include "pkgfix.h"
+#include "func_fixture.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -54,18 +55,6 @@ const ScriptHandler *table()
     t[SB_REGDELVALUE] = fn_RegDelValue;
     t[SB_INSTALLDRIVER] = fn_InstallDriver;
     return t;
-}
-
-/* A text as a script literal. */
-std::string lit(const std::string &text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
-    return out + "\"";
 }
 
 std::string reg_text(HKEY root, const std::string &key, const char *name)
@@ -117,25 +106,6 @@ std::vector<std::string> entries(int kind)
     return out;
 }
 
-void remove_tree(const std::string &d)
-{
-    WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((d + "\\*").c_str(), &f);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string n = f.cFileName, p = d + "\\" + n;
-            if (n == "." || n == "..")
-                continue;
-            if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(p);
-            else
-                DeleteFileA(p.c_str());
-        } while (FindNextFileA(h, &f));
-        FindClose(h);
-    }
-    RemoveDirectoryA(d.c_str());
-}
-
 /* The programs folder as the system keeps it (HKLM Common Programs for NT,
  * HKCU Programs for 9x). */
 std::string programs(bool nt)
@@ -177,7 +147,7 @@ class FuncB : public ::testing::Test {
         log_Save(&InstallState.UndoList, NULL);
         setup_GetVersion = nullptr;
         clean();
-        remove_tree(dir);
+        func_RemoveTree(dir);
     }
 
     static void delete_service()
@@ -197,7 +167,7 @@ class FuncB : public ::testing::Test {
     {
         for (bool nt : {true, false})
             if (!programs(nt).empty())
-                remove_tree(programs(nt) + "\\" + kCompany);
+                func_RemoveTree(programs(nt) + "\\" + kCompany);
         for (const char *c : {kCompany, kOther})
             RegDeleteTreeA(HKEY_LOCAL_MACHINE,
                            (std::string("Software\\") + c).c_str());
@@ -331,7 +301,7 @@ TEST_F(FuncB, ShortcutLinks)
         std::string c = r.call;
         size_t at = c.find("@T");
         if (at != std::string::npos)
-            c.replace(at, 2, lit(target));
+            c.replace(at, 2, func_Lit(target));
         std::string body = "run() { return " + c + "; }\r\n";
         load(body, kCompany, r.product ? kProduct : nullptr);
         const std::string base = programs(r.nt);
@@ -410,7 +380,7 @@ TEST_F(FuncB, ShortcutWwwBytes)
         clean();
         log_Save(&InstallState.UndoList, NULL);
         load(std::string("run() { return shortcutwww(\"Home\", ") +
-                 lit(r.address) + "); }",
+                 func_Lit(r.address) + "); }",
              kCompany, r.product ? kProduct : nullptr);
         EXPECT_EQ(0, call("run"));
         std::string file = programs(true) + "\\" + kCompany +
@@ -436,7 +406,7 @@ TEST_F(FuncB, PrefsKeyRecordsOnly)
         SCOPED_TRACE(r.name);
         log_Save(&InstallState.UndoList, NULL);
         InstallState.LogChanges = r.log;
-        load("run() { return prefskey(" + lit(kPrefs) + "); }");
+        load("run() { return prefskey(" + func_Lit(kPrefs) + "); }");
         EXPECT_EQ(0, call("run"));
         std::vector<std::string> want;
         if (r.n)
@@ -460,7 +430,7 @@ TEST_F(FuncB, RegDelKeyTree)
         for (const char *k : {"\\a\\b\\c", "\\a\\d", "\\e"})
             make_key(HKEY_CURRENT_USER, root + k, "v");
         make_key(HKEY_CURRENT_USER, kPrefs + "\\Sibling", "v");
-        load(std::string("run() { return regdelkey(") + lit(r.arg) + "); }");
+        load(std::string("run() { return regdelkey(") + func_Lit(r.arg) + "); }");
         EXPECT_EQ(0, call("run"));
         EXPECT_EQ(!r.gone, key_exists(HKEY_CURRENT_USER, root));
         EXPECT_EQ(!r.gone, key_exists(HKEY_CURRENT_USER, root + "\\a\\b\\c"));
@@ -524,8 +494,8 @@ TEST_F(FuncB, RegDelValue)
         SCOPED_TRACE(r.name);
         make_key(HKEY_CURRENT_USER, key, "gone");
         make_key(HKEY_CURRENT_USER, key, "stays");
-        load(std::string("run() { return regdelvalue(") + lit(r.key) + ", " +
-             lit(r.value) + "); }");
+        load(std::string("run() { return regdelvalue(") + func_Lit(r.key) + ", " +
+             func_Lit(r.value) + "); }");
         EXPECT_EQ(0, call("run"));
         EXPECT_EQ(r.gone ? "<none>" : "x",
                   reg_text(HKEY_CURRENT_USER, key, "gone"));
@@ -583,8 +553,8 @@ class Driver : public FuncB {
     void load_driver(const char *company = kCompany,
                      const char *product = kProduct, const Bytes *member = nullptr)
     {
-        load("run() { return installdriver(\"drv.sys\", " + lit(dest) + ", " +
-                 lit(kService) + "); }",
+        load("run() { return installdriver(\"drv.sys\", " + func_Lit(dest) + ", " +
+                 func_Lit(kService) + "); }",
              company, product, {{"drv.sys", member ? *member : v1}});
     }
 
@@ -760,7 +730,7 @@ TEST_F(Driver, BadServiceName)
         {"empty", "\"\""}, {"backslash", "\"a\\\\b\""}, {"null", "null"}};
     for (const auto &r : rows) {
         SCOPED_TRACE(r.name);
-        load("run() { return installdriver(\"drv.sys\", " + lit(dest) + ", " +
+        load("run() { return installdriver(\"drv.sys\", " + func_Lit(dest) + ", " +
                  r.service + "); }",
              kCompany, kProduct, {{"drv.sys", v1}});
         EXPECT_EQ(0, call("run"));
