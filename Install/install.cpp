@@ -187,11 +187,15 @@ static int registry_writable(void)
     char key[UNINSTALL_KEY_MAX + 8];
     strcat(windows_key(key, UNINSTALL_TAIL), "Vellum");
     HKEY h;
+    DWORD made;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, KEY_SET_VALUE,
-                        NULL, &h, NULL) != ERROR_SUCCESS)
+                        NULL, &h, &made) != ERROR_SUCCESS)
         return 0;
     RegCloseKey(h);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    /* Only the probe's own key goes: a product named Vellum keeps its
+     * Add/Remove Programs entry. */
+    if (made == REG_CREATED_NEW_KEY)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
     return 1;
 }
 
