@@ -14,7 +14,6 @@
 MODULE_IDENT("Install/func_files.cpp");
 
 #define NAME_TEXT_MAX 256        /* Company, Product */
-#define FOLD_MAX      (LOG_TEXT_MAX + 1)
 
 int file_Exists(const char *path)
 {
@@ -57,36 +56,6 @@ ScriptValue fn_Copy(void)
     return InstallState.CopyError;
 }
 
-/* Letter case folded character by character in the ANSI code page, as the
- * file system compares names; a text longer than a log text cannot be in
- * the log and is compared as it is. */
-static int same_path(const char *a, const char *b)
-{
-    char fa[FOLD_MAX], fb[FOLD_MAX];
-    size_t na = strlen(a), nb = strlen(b);
-    if (na != nb)
-        return 0;
-    if (na >= FOLD_MAX)
-        return strcmp(a, b) == 0;
-    memcpy(fa, a, na + 1);
-    memcpy(fb, b, nb + 1);
-    CharUpperBuffA(fa, (DWORD)na);
-    CharUpperBuffA(fb, (DWORD)nb);
-    return strcmp(fa, fb) == 0;
-}
-
-/* 1 when this product's log (loaded from its earlier installations, then
- * grown by this run) holds a shared-file entry for dest. */
-static int counted_by_product(const char *dest)
-{
-    LogList *list = &InstallState.UndoList;
-    for (LogEntry *e = log_Next(list, NULL, LOG_SHAREDFILE); e;
-         e = log_Next(list, e, LOG_SHAREDFILE))
-        if (e->Text1 && same_path(e->Text1, dest))
-            return 1;
-    return 0;
-}
-
 /* The count of a shared name stands for the products that use the file,
  * and every product counts it once:
  *   - a file this product's log already holds is its own from an earlier
@@ -112,7 +81,7 @@ ScriptValue fn_CopyShared(void)
     char company[NAME_TEXT_MAX], product[NAME_TEXT_MAX];
     setup_Setting("Company", company, sizeof company);
     setup_Setting("Product", product, sizeof product);
-    int count = name && !counted_by_product(dest) &&
+    int count = name && !fn_Logged(LOG_SHAREDFILE, dest) &&
                 (!existed || shared_Count(company, product, name) > 0);
     if (InstallState.LogChanges)
         log_AddSharedFile(&InstallState.UndoList, dest, name);

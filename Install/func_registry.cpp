@@ -71,34 +71,6 @@ ScriptValue fn_RegDelValue(void)
 
 /* ---- drivers ---- */
 
-/* Same text in any letter case, folded as the system folds file names. */
-static int same_file(const char *a, const char *b)
-{
-    char x[KEY_PATH_MAX], y[KEY_PATH_MAX];
-    size_t n = strlen(a);
-    if (n != strlen(b) || n >= sizeof x)
-        return 0;
-    memcpy(x, a, n + 1);
-    memcpy(y, b, n + 1);
-    CharUpperBuffA(x, (DWORD)n);
-    CharUpperBuffA(y, (DWORD)n);
-    return strcmp(x, y) == 0;
-}
-
-/* A reinstall of the same product loads the earlier log, whose driver
- * entry already stands for this product's count: the log takes one entry
- * per file and the rollback counts down once per entry, so the count goes
- * up only when the log has no driver entry for the file yet. */
-static int driver_Counted(const char *file)
-{
-    LogList *list = &InstallState.UndoList;
-    for (LogEntry *e = log_Next(list, NULL, LOG_DRIVER); e;
-         e = log_Next(list, e, LOG_DRIVER))
-        if (e->Text1 && same_file(e->Text1, file))
-            return 1;
-    return 0;
-}
-
 static void set_dword(HKEY key, const char *name, DWORD value)
 {
     RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value,
@@ -168,7 +140,10 @@ ScriptValue fn_InstallDriver(void)
             InstallState.Reboot = 1;
         int ok = pkg_InstallFile(member, dest);
         InstallState.CopyError = !ok;
-        if (ok && !driver_Counted(dest)) {
+        /* A reinstall of the same product loads the earlier log, whose
+         * driver entry already stands for this product's count: the count
+         * goes up only when the log has no driver entry for the file. */
+        if (ok && !fn_Logged(LOG_DRIVER, dest)) {
             char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
             setup_Setting("Company", company, sizeof company);
             setup_Setting("Product", product, sizeof product);

@@ -3,6 +3,9 @@
 #include "functions.h"
 #include "setup.h"
 #include "ident.h"
+#include "state.h"
+
+#include <string.h>
 
 MODULE_IDENT("Install/functions.cpp");
 
@@ -24,4 +27,25 @@ char *fn_Path(ScriptValue value)
     if (text)
         path_Expand(text, capacity);
     return text;
+}
+
+int fn_Logged(int kind, const char *path)
+{
+    char a[LOG_TEXT_MAX + 1], b[LOG_TEXT_MAX + 1];
+    size_t n = strlen(path);
+    if (n >= sizeof a)
+        return 0;
+    memcpy(a, path, n + 1);
+    CharUpperBuffA(a, (DWORD)n);
+    LogList *list = &InstallState.UndoList;
+    for (LogEntry *e = log_Next(list, NULL, kind); e;
+         e = log_Next(list, e, kind)) {
+        if (!e->Text1 || strlen(e->Text1) != n)
+            continue;
+        memcpy(b, e->Text1, n + 1);
+        CharUpperBuffA(b, (DWORD)n);
+        if (strcmp(a, b) == 0)
+            return 1;
+    }
+    return 0;
 }

@@ -29,6 +29,11 @@ const char *fn_Text(ScriptValue value);
  * leaves an empty text, so the built-in fails as on a missing path. */
 char *fn_Path(ScriptValue value);
 
+/* 1 when this product's undo list (with the entries of its earlier
+ * installations) holds an entry of that kind for path, letter case ignored
+ * as the system folds file names. */
+int  fn_Logged(int kind, const char *path);
+
 /* ---- helpers of the file built-ins, also used by the others ---- */
 
 /* 1 when the path exists: an empty text does; a drive root "X:\" unless
