@@ -20,19 +20,7 @@
 #include <string>
 #include <vector>
 
-typedef std::vector<uint8_t> Bytes;
-
-static void put16(Bytes &b, unsigned v)
-{
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-
-static void put32(Bytes &b, uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
+#include "artfile.h"
 
 static void set32(Bytes &b, size_t at, uint32_t v)
 {
@@ -328,28 +316,6 @@ static Bytes make_icon(Sampler sample, const Rgb *palette)
 }
 
 // ---- main ----
-
-static bool read_file(const std::string &path, Bytes &out)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    uint8_t buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        out.insert(out.end(), buf, buf + n);
-    fclose(f);
-    return true;
-}
-
-static bool write_file(const std::string &path, const Bytes &b)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(b.data(), 1, b.size(), f) == b.size();
-    return fclose(f) == 0 && ok;
-}
 
 int main(int argc, char **argv)
 {
