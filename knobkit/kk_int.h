@@ -1,0 +1,55 @@
+/* kk_int.h -- what the library's modules share and clients do not see:
+ * the module handle, the screen scale, and the drawing and value-text
+ * helpers every gadget paints with (Tools.cpp).  Nothing here is exported.
+ *
+ * Pictures: an image compatible with the screen in which every transparent
+ * pixel is black, and a monochrome mask of the same size in which
+ * transparent pixels are 1 (white) and opaque ones 0.  The owner deletes
+ * both.  A key names the transparent colour: with keyX != -1 the colour
+ * of the source pixel at (part left + keyX, part top + keyY), with
+ * keyX == -1 keyY itself is the COLORREF.  A source bitmap given without a
+ * part is consumed (deleted once the copy is made); with a part the caller
+ * keeps it, so several parts can be cut from one bitmap.
+ */
+#ifndef VELLUM_KK_INT_H
+#define VELLUM_KK_INT_H
+
+#include "knobkit.h"
+
+/* The library's module handle, for its own resources (Dll.cpp). */
+HINSTANCE kk_Module(void);
+
+/* The screen's pixels per 100 points (133 at 96 dots per inch). */
+int   dlg_ScreenScale(void);
+
+BOOL  gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
+                     HBITMAP *image, HBITMAP *mask);
+void  gad_DrawMasked(HDC hdc, int x, int y, HBITMAP image, HBITMAP mask);
+void  gad_DrawMaskedPart(HDC hdc, int x, int y, HBITMAP image, HBITMAP mask,
+                         int srcX, int srcY, int width, int height);
+HBITMAP gad_CopyBitmap(HBITMAP hBmp, const RECT *part);
+
+/* An off-screen surface of the control's client size, starting as a copy
+ * of what hdc shows at (0, 0), with the control's font selected; null on
+ * failure.  gad_EndBuffer copies it back to hdc and deletes it. */
+HDC   gad_BeginBuffer(HWND hWnd, HDC hdc, HBITMAP *oldBmp);
+void  gad_EndBuffer(HWND hWnd, HDC hdc, HDC memDC, HBITMAP oldBmp);
+
+void  gad_GetBitmapSize(HBITMAP hBmp, int *width, int *height);
+int   gad_IsPixelBlack(HBITMAP hBmp, int x, int y);
+COLORREF gad_GetPixel(HBITMAP hBmp, int x, int y);
+
+/* (value - min) * 100 / (max - min) + 0.5, truncated toward zero; 0 when
+ * max equals min. */
+int   gad_Percent(int min, int max, int value);
+
+/* The gadget's own value text (by textProc, label and VT_PERCENT /
+ * VT_BUILTIN) into out, at least GAD_TEXT_MAX characters. */
+void  gad_FormatValue(const Gadget *g, char *out, int min, int max, int value);
+
+/* The text of a companion label (by label, VT_LABELPERCENT and
+ * VT_LABELFORMAT; textProc plays no part) into out, at least GAD_TEXT_MAX
+ * characters: what gad_ShowValue puts into the label control. */
+void  gad_LabelText(const Gadget *g, char *out, int min, int max, int value);
+
+#endif

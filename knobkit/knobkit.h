@@ -1,0 +1,146 @@
+/* knobkit.h -- the gadget library's interface for client programs.
+ *
+ * One header for every client: C-compatible, plain records, no classes.
+ * Every function here is exported from knobkit.dll under its own plain
+ * name.  The exports use the C calling convention (KKAPI), so that the
+ * names carry no decoration on 32-bit Windows either and a client can find
+ * them with GetProcAddress by the names below.
+ *
+ * Handles and pointers in records are pointer-sized; everything else is a
+ * fixed 32-bit field, so a record has one layout per processor.
+ */
+#ifndef VELLUM_KNOBKIT_H
+#define VELLUM_KNOBKIT_H
+
+#include <windows.h>
+#include <stdint.h>
+
+#define KKAPI __cdecl
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Default objects ------------------------------------------------
+ * Made once when the library is loaded and deleted when it is unloaded;
+ * dlg_GetDefObject hands out the same handle on every call.  Callers never
+ * delete them.  An object that could not be made is null. */
+#define DEF_FONT            0   /* 8 points, Tahoma (else Arial) */
+#define DEF_FONTBOLD        1   /* the same, bold */
+#define DEF_GUIFONTBOLD     2   /* the system's GUI font, bold */
+#define DEF_BRUSHDITHER     3   /* one-pixel checkerboard pattern */
+#define DEF_BRUSHHLINES     4   /* two-pixel horizontal stripes */
+#define DEF_BRUSHVLINES     5   /* two-pixel vertical stripes */
+#define DEF_BRUSHFACE       6   /* solid RGB(214, 211, 206) */
+#define DEF_CURSORPOINT     7   /* pointing hand */
+#define DEF_CURSORPOINTDOWN 8   /* pointing hand, pressed */
+#define DEF_CURSORHAND      9   /* open hand */
+#define DEF_CURSORGRAB      10  /* closed, grabbing hand */
+#define DEF_CURSORTURN      11  /* turning hand */
+#define DEF_FONT13          12  /* 13 pixels high, Tahoma (else Arial) */
+#define DEF_FONT13BOLD      13  /* the same, bold */
+#define DEF_COUNT           14
+
+/* The library's resources (knobkit.rc). */
+#define KK_IDC_TURN         102
+#define KK_IDC_POINTDOWN    103
+#define KK_IDC_HAND         104
+#define KK_IDC_GRAB         105
+#define KK_IDC_POINT        106
+
+/* Charset indexes of dlg_CreateFont. */
+#define KK_CHARSET_ANSI       0
+#define KK_CHARSET_EASTEUROPE 1
+#define KK_CHARSET_BALTIC     2
+#define KK_CHARSET_GREEK      3
+#define KK_CHARSET_RUSSIAN    4
+#define KK_CHARSET_TURKISH    5
+#define KK_CHARSET_ARABIC     6
+#define KK_CHARSET_HEBREW     7
+#define KK_CHARSET_COUNT      8
+
+/* ---- Value texts ----------------------------------------------------
+ * Flag bits in a gadget's flags that choose how its value becomes text.
+ * VT_PERCENT and VT_BUILTIN choose the gadget's own value text,
+ * VT_LABELPERCENT and VT_LABELFORMAT the text of a companion label. */
+#define VT_PERCENT        0x10000  /* the percentage, not the value */
+#define VT_BUILTIN        0x20000  /* "%d" / "%d%%", not the label text */
+#define VT_LABELPERCENT   0x40000  /* the label shows the percentage */
+#define VT_LABELFORMAT    0x80000  /* the label text is the format */
+
+#define GAD_TEXT_MAX      128      /* label text, terminator included */
+#define GAD_PRIVATE_WORDS 62       /* 248 bytes of a gadget kind's own */
+
+/* ---- Gadget record --------------------------------------------------
+ * One per direct child control of a managed dialog, zero-filled when the
+ * dialog starts; clients hold Gadget pointers as handles.  The kinds, the
+ * class codes and the state bits are listed with the functions that
+ * attach the records to a dialog (to come, below). */
+typedef struct Gadget Gadget;
+
+typedef void     (KKAPI *GadTextProc)(int value, char *out);
+typedef uint32_t (KKAPI *GadFreeProc)(Gadget *g);
+typedef void     (KKAPI *GadDrawProc)(HWND hWnd, HDC hdc, Gadget *g);
+typedef BOOL     (KKAPI *GadHitProc)(Gadget *g, POINT *pt);
+typedef BOOL     (KKAPI *GadPressProc)(HWND hDlg, Gadget *g, POINT *pt);
+typedef void     (KKAPI *GadDragProc)(HWND hDlg, Gadget *g, POINT *pt);
+typedef void     (KKAPI *GadTimerProc)(HWND hDlg, Gadget *g);
+typedef void     (KKAPI *GadWheelProc)(HWND hDlg, Gadget *g, int notches);
+
+struct Gadget {
+    uint32_t    kind;         /* low byte the kind, bits 8-15 a variant */
+    uint32_t    ctlClass;     /* class code of the control */
+    uint32_t    flags;        /* the client's bits, meaning per kind */
+    uint32_t    state;        /* the library's bits */
+    HWND        hDlg;
+    HWND        hWnd;
+    HCURSOR     hCursor;      /* over the active part */
+    HCURSOR     hCursorDown;  /* while pressed or tracked */
+    COLORREF    textColor;
+    COLORREF    backColor;
+    HBRUSH      hBrush;
+    HFONT       hFont;
+    int32_t     align[4];     /* the dialog layout's offsets */
+    GadTextProc textProc;     /* client formatter of the value text */
+    char        text[GAD_TEXT_MAX];
+    uint32_t    priv[GAD_PRIVATE_WORDS];  /* ranges: min, max, position */
+    GadFreeProc  FreeProc;
+    GadDrawProc  DrawProc;
+    GadHitProc   HitProc;
+    GadHitProc   KnobHitProc;
+    GadPressProc ClickProc;
+    GadPressProc PressProc;
+    GadDragProc  DragProc;
+    GadDragProc  ReleaseProc;
+    GadTimerProc TimerProc;
+    GadWheelProc WheelProc;
+};
+
+/* ---- Gadget kinds, class codes, state bits, messages ----------------
+ * (to come with the attachment of records to dialogs) */
+
+/* ---- GadDialog: the per-dialog block of header and records ----------
+ * (to come) */
+
+/* ---- DlgHandler: the client's handler-table row, and the dialog
+ * functions that run a dialog through it ------------------------------
+ * (to come) */
+
+/* ---- Fonts and default objects -------------------------------------- */
+
+/* The default object of index 0 to DEF_COUNT - 1; null outside. */
+HGDIOBJ KKAPI dlg_GetDefObject(int index);
+
+/* The negative character height in pixels of a font of the given size
+ * in points on the screen (-11 for 8 points at 96 dots per inch). */
+int     KKAPI dlg_CalcFontHeight(int points);
+
+/* A new 13-pixel Tahoma (else Arial) font of the charset of the given
+ * index (KK_CHARSET_...), owned by the caller. */
+HFONT   KKAPI dlg_CreateFont(int index);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
