@@ -17,6 +17,14 @@
 
 #define KKAPI __cdecl
 
+/* Clients import the functions straight from the DLL's table; the library
+ * itself is built with KNOBKIT_BUILD. */
+#ifdef KNOBKIT_BUILD
+#define KKIMPORT
+#else
+#define KKIMPORT __declspec(dllimport)
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -129,15 +137,15 @@ struct Gadget {
 /* ---- Fonts and default objects -------------------------------------- */
 
 /* The default object of index 0 to DEF_COUNT - 1; null outside. */
-HGDIOBJ KKAPI dlg_GetDefObject(int index);
+KKIMPORT HGDIOBJ KKAPI dlg_GetDefObject(int index);
 
 /* The negative character height in pixels of a font of the given size
  * in points on the screen (-11 for 8 points at 96 dots per inch). */
-int     KKAPI dlg_CalcFontHeight(int points);
+KKIMPORT int     KKAPI dlg_CalcFontHeight(int points);
 
 /* A new 13-pixel Tahoma (else Arial) font of the charset of the given
  * index (KK_CHARSET_...), owned by the caller. */
-HFONT   KKAPI dlg_CreateFont(int index);
+KKIMPORT HFONT   KKAPI dlg_CreateFont(int index);
 
 #ifdef __cplusplus
 }

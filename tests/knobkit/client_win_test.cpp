@@ -1,0 +1,27 @@
+/* client_win_test.cpp -- a client linked against knobkit's import library:
+ * the imports resolve to the DLL's exports and work through them. */
+#include "knobkit.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+TEST(KnobkitClient, ImportsAreTheExports)
+{
+    HMODULE dll = GetModuleHandleA("knobkit.dll");
+    ASSERT_TRUE(dll != NULL) << "loaded with the program";
+    const struct { const char *name; void *import; } rows[] = {
+        {"dlg_GetDefObject", (void *)dlg_GetDefObject},
+        {"dlg_CalcFontHeight", (void *)dlg_CalcFontHeight},
+        {"dlg_CreateFont", (void *)dlg_CreateFont},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ((void *)GetProcAddress(dll, r.name), r.import) << "import " << r.name;
+    LOGBRUSH lb;
+    ASSERT_EQ((int)sizeof lb, GetObjectA(dlg_GetDefObject(DEF_BRUSHFACE), sizeof lb, &lb));
+    EXPECT_EQ(RGB(214, 211, 206), lb.lbColor);
+    HFONT f = dlg_CreateFont(KK_CHARSET_GREEK);
+    LOGFONTA lf;
+    ASSERT_EQ((int)sizeof lf, GetObjectA(f, sizeof lf, &lf));
+    EXPECT_EQ(GREEK_CHARSET, lf.lfCharSet);
+    DeleteObject(f);
+}
