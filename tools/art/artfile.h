@@ -45,4 +45,35 @@ static inline bool write_file(const std::string &path, const Bytes &b)
     return fclose(f) == 0 && ok;
 }
 
+// Writes each named file into dir, or with check set compares them with
+// what is there; 0 when all went well.  tool names the program in messages.
+struct ArtFile {
+    const char *name;
+    Bytes       bytes;
+};
+
+static inline int art_emit(const char *tool, const std::string &dir, bool check,
+                           const std::vector<ArtFile> &files)
+{
+    int rc = 0;
+    for (const ArtFile &o : files) {
+        std::string path = dir + "/" + o.name;
+        if (check) {
+            Bytes have;
+            if (!read_file(path, have) || have != o.bytes) {
+                fprintf(stderr, "%s: %s differs from what %s makes "
+                                "(%zu bytes): run %s %s\n",
+                        tool, path.c_str(), tool, o.bytes.size(), tool, dir.c_str());
+                rc = 1;
+            }
+        } else if (!write_file(path, o.bytes)) {
+            fprintf(stderr, "%s: cannot write %s\n", tool, path.c_str());
+            rc = 1;
+        } else {
+            printf("%s: %s, %zu bytes\n", tool, path.c_str(), o.bytes.size());
+        }
+    }
+    return rc;
+}
+
 #endif

@@ -325,30 +325,9 @@ int main(int argc, char **argv)
         return 2;
     }
     std::string dir = argv[argc - 1];
-    struct {
-        const char *name;
-        Bytes       bytes;
-    } out[3] = {{"tile.bmp", make_tile()},
-                {"setup.ico", make_icon(setup_sample, icon_palette)},
-                {"uninstall.ico",
-                 make_icon(uninstall_sample, uninstall_palette)}};
-    int rc = 0;
-    for (auto &o : out) {
-        std::string path = dir + "/" + o.name;
-        if (check) {
-            Bytes have;
-            if (!read_file(path, have) || have != o.bytes) {
-                fprintf(stderr, "mkart: %s differs from what mkart makes "
-                                "(%zu bytes): run mkart %s\n",
-                        path.c_str(), o.bytes.size(), dir.c_str());
-                rc = 1;
-            }
-        } else if (!write_file(path, o.bytes)) {
-            fprintf(stderr, "mkart: cannot write %s\n", path.c_str());
-            rc = 1;
-        } else {
-            printf("mkart: %s, %zu bytes\n", path.c_str(), o.bytes.size());
-        }
-    }
-    return rc;
+    return art_emit("mkart", dir, check,
+                    {{"tile.bmp", make_tile()},
+                     {"setup.ico", make_icon(setup_sample, icon_palette)},
+                     {"uninstall.ico",
+                      make_icon(uninstall_sample, uninstall_palette)}});
 }

@@ -132,13 +132,16 @@ static bool font_dot(int c, int col, int row)
 #define CELL_W   16
 #define CELL_H   22
 #define DOT_STEP 3
+// Shades of a lit dot: with two of an unlit one and black, the strip keeps
+// to 16 colours, 4 bits a pixel.
+#define LED_LEVELS 14
 
 // Lit dots run from a deep red glow through the LED's orange to a hot
 // centre; unlit dots stay a dim red so the matrix shows.  The background
 // is black: the strip's key colour.
 static Colour led_lit(double t)
 {
-    t = step(t, 40);
+    t = step(t, LED_LEVELS);
     return t < 0.7 ? mix(BLACK, RGB3(255, 82, 41), t / 0.7)
                    : mix(RGB3(255, 82, 41), RGB3(255, 206, 170), (t - 0.7) / 0.3);
 }
@@ -150,33 +153,36 @@ static Pic make_led_chars(void)
         int ox = (c - 32) % 32 * CELL_W, oy = (c - 32) / 32 * CELL_H;
         for (int y = 0; y < CELL_H; y++)
             for (int x = 0; x < CELL_W; x++) {
-                double lit = 0, unlit = 0;
+                double lit = 0, glow = 0, unlit = 0;
                 for (int row = 0; row < 7; row++)
                     for (int col = 0; col < 5; col++) {
-                        double cx = 2.5 + DOT_STEP * col, cy = 2.5 + DOT_STEP * row;
-                        // 4 x 4 samples for the dot's disc, a smooth halo
-                        // around it.
+                        // Dots of 2 x 2 pixels on a 3-pixel pitch: the
+                        // centres sit on pixel corners.
+                        double cx = 2.0 + DOT_STEP * col, cy = 2.0 + DOT_STEP * row;
                         int in = 0;
                         for (int s = 0; s < 16; s++) {
                             double dx = x + (s % 4 + 0.5) / 4 - cx,
                                    dy = y + (s / 4 + 0.5) / 4 - cy;
-                            in += dx * dx + dy * dy <= 1.1 * 1.1;
+                            in += dx * dx + dy * dy <= 1.25 * 1.25;
                         }
                         double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
                         double d2 = dx * dx + dy * dy;
                         if (font_dot(c, col, row)) {
-                            double v = in / 16.0 * (1.0 - 0.15 * d2) +
-                                       0.30 * exp(-d2 / 2.2);
-                            lit = std::max(lit, v);
+                            // The disc, brightest at its middle, and around
+                            // it a halo that adds up between neighbours.
+                            lit = std::max(lit, in / 16.0 * (0.95 - 0.3 * d2));
+                            if (in < 16)
+                                glow += 0.45 * exp(-d2 / 2.5);
                         } else {
                             unlit = std::max(unlit, in / 16.0);
                         }
                     }
+                lit = std::min(1.0, lit + glow);
                 Colour out = BLACK;
-                if (step(lit, 40) > 0)
+                if (step(lit, LED_LEVELS) > 0)
                     out = led_lit(lit);
                 else if (unlit > 0)
-                    out = mix(BLACK, RGB3(72, 12, 8), step(unlit, 6));
+                    out = mix(BLACK, RGB3(52, 9, 6), step(unlit, 3));
                 at(p, ox + x, oy + y) = out;
             }
     }
@@ -829,7 +835,7 @@ static Pic socket_small(void) { return make_socket(7, 2.6); }
 static Pic socket_large(void) { return make_socket(12, 3.2); }
 
 static const Art arts[] = {
-    {"ledchars.bmp", 107, make_led_chars, 512, 66, {{0, 0}, {16, 22}, {496, 44}}, 3, BLACK, -1, -1},
+    {"ledchars.bmp", 107, make_led_chars, 512, 66, {{0, 0}, {16, 22}, {480, 44}}, 3, BLACK, -1, -1},
     {"texture.bmp", 109, make_texture, 151, 151, {}, 0, 0, -1, -1},
     {"frame.bmp", 110, make_frame, 20, 30, {{0, 0}, {19, 0}, {0, 15}, {19, 29}}, 4,
      MAGENTA, 9, 8},
@@ -1010,7 +1016,7 @@ int main(int argc, char **argv)
     }
     std::string dir = argv[argc - 1];
     int rc = 0;
-    std::vector<std::pair<std::string, Bytes>> files;
+    std::vector<ArtFile> files;
     for (const Art &a : arts) {
         Pic p = a.make();
         Bytes b = bmp_file(p);
@@ -1037,22 +1043,5 @@ int main(int argc, char **argv)
             rc = 1;
         files.push_back({hands[i].name, b});
     }
-    for (auto &f : files) {
-        std::string path = dir + "/" + f.first;
-        if (check) {
-            Bytes have;
-            if (!read_file(path, have) || have != f.second) {
-                fprintf(stderr, "mkkart: %s differs from what mkkart makes "
-                                "(%zu bytes): run mkkart %s\n",
-                        path.c_str(), f.second.size(), dir.c_str());
-                rc = 1;
-            }
-        } else if (!write_file(path, f.second)) {
-            fprintf(stderr, "mkkart: cannot write %s\n", path.c_str());
-            rc = 1;
-        } else {
-            printf("mkkart: %s, %zu bytes\n", path.c_str(), f.second.size());
-        }
-    }
-    return rc;
+    return art_emit("mkkart", dir, check, files) | rc;
 }
