@@ -343,15 +343,15 @@ static Pic make_logo(bool inverse)
            cap = inverse ? RGB3(255, 196, 64) : RGB3(72, 132, 220),
            ink = inverse ? RGB3(255, 255, 255) : RGB3(16, 24, 48);
     for (int y = 0; y < 19; y++)
-        for (int x = 0; x < 11; x++) {
-            double dx = x + 0.5 - 5.5, dy = y + 0.5 - 9.5, d = sqrt(dx * dx + dy * dy);
-            if (d <= 5.4)
-                at(p, x, y) = d > 4.2 ? ring : cap;
+        for (int x = 0; x < 10; x++) {
+            double dx = x + 0.5 - 5, dy = y + 0.5 - 9.5, d = sqrt(dx * dx + dy * dy);
+            if (d <= 4.9)
+                at(p, x, y) = d > 3.8 ? ring : cap;
         }
     // The mark's pointer, at one o'clock.
-    at(p, 6, 6) = ink;
-    at(p, 7, 5) = ink;
+    at(p, 5, 8) = ink;
     at(p, 6, 7) = ink;
+    at(p, 6, 6) = ink;
     const char *word = "Vellum";
     for (int i = 0; word[i]; i++)
         for (int col = 0; col < 5; col++)
@@ -377,11 +377,14 @@ static Pic make_socket(int n, double lens)
             double dx = x + 0.5 - c, dy = y + 0.5 - c, d = sqrt(dx * dx + dy * dy);
             if (d > c - 0.1)
                 continue;
+            // A rim darker on the upper left, so the lens sits in a hollow.
             double light = (dx + dy) / (d + 1e-9) * 0.5 + 0.5;   // 1 at lower right
             if (d <= lens)
                 at(p, x, y) = RGB3(96, 0, 0);
+            else if (d > c - 1.1)
+                at(p, x, y) = grey((int)lround(step(0.2 + 0.25 * light, 4) * 255));
             else
-                at(p, x, y) = grey((int)lround(step(0.25 + 0.6 * light, 8) * 255));
+                at(p, x, y) = grey((int)lround(step(0.45 + 0.45 * light, 5) * 255));
         }
     return p;
 }
