@@ -144,7 +144,7 @@ KKIMPORT HGDIOBJ KKAPI dlg_GetDefObject(int index);
 KKIMPORT int     KKAPI dlg_CalcFontHeight(int points);
 
 /* A new 13-pixel Tahoma (else Arial) font of the charset of the given
- * index (KK_CHARSET_...), owned by the caller. */
+ * index (KK_CHARSET_...), owned by the caller; null for any other index. */
 KKIMPORT HFONT   KKAPI dlg_CreateFont(int index);
 
 #ifdef __cplusplus
