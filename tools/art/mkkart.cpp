@@ -1,11 +1,12 @@
 // mkkart.cpp -- knobkit's pictures and cursors, drawn by code so that they
 // can be remade:
-//   mkkart DIR               writes the files below into DIR (knobkit/art)
+//   mkkart DIR               writes them into DIR (knobkit/art)
 //   mkkart --check DIR       exit 0 when DIR holds exactly what mkkart makes,
 //                            every file reads back to the pixels drawn and
 //                            every key colour sits where the gadgets look
-//   mkkart --sheet DIR OUT   a 24-bit BMP contact sheet of the files in DIR
-//                            (bmp2png OUT docs/knobkit-art.png)
+//   mkkart --sheet DIR OUT   a 24-bit BMP contact sheet of the files in DIR;
+//                            the host build's knobkit-art-sheet target makes
+//                            docs/knobkit-art.png of it with bmp2png
 //
 // Bitmaps are stored with a palette of the colours they use, at 4 or 8 bits
 // per pixel or run-length encoded (BI_RLE8), whichever is smallest, so the
@@ -40,6 +41,7 @@ static Pic pic(int w, int h, Colour fill)
 }
 
 static Colour &at(Pic &p, int x, int y) { return p.px[(size_t)y * p.w + x]; }
+static Colour at(const Pic &p, int x, int y) { return p.px[(size_t)y * p.w + x]; }
 
 static Colour mix(Colour a, Colour b, double t)
 {
@@ -870,16 +872,16 @@ static bool check_picture(const Art &a, const Pic &p)
         return false;
     }
     for (int i = 0; i < a.nkeys; i++)
-        if (at(const_cast<Pic &>(p), a.keys[i][0], a.keys[i][1]) != a.key)
+        if (at(p, a.keys[i][0], a.keys[i][1]) != a.key)
             fail("no key colour", a.keys[i][0], a.keys[i][1]);
-    if (a.innerX >= 0 && at(const_cast<Pic &>(p), a.innerX, a.innerY) == a.key)
+    if (a.innerX >= 0 && at(p, a.innerX, a.innerY) == a.key)
         fail("key colour on the subject", a.innerX, a.innerY);
     if (a.id == 107)
         for (int c = 32; c < 128; c++) {
             int ox = (c - 32) % 32 * CELL_W, oy = (c - 32) / 32 * CELL_H, lit = 0;
             for (int y = 0; y < CELL_H; y++)
                 for (int x = 0; x < CELL_W; x++)
-                    lit += (at(const_cast<Pic &>(p), ox + x, oy + y) >> 16) == 255;
+                    lit += (at(p, ox + x, oy + y) >> 16) == 255;
             if ((c == 32) != (lit == 0))
                 fail(c == 32 ? "lit dots in the space" : "a character without lit dots",
                      ox, oy);
@@ -939,7 +941,7 @@ static void sheet_add(Sheet &s, const char *label, int w, int h, int scale,
 
 static Colour pic_pixel(const void *ctx, int x, int y)
 {
-    return at(*(Pic *)const_cast<void *>(ctx), x, y);
+    return at(*(const Pic *)ctx, x, y);
 }
 
 static Colour cur_pixel(const void *ctx, int x, int y)
