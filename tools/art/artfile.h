@@ -23,6 +23,27 @@ static inline void put32(Bytes &b, uint32_t v)
     put16(b, v >> 16);
 }
 
+// BITMAPINFOHEADER with its palette after it; each colour 0xRRGGBB,
+// stored blue, green, red, 0.
+static inline void art_InfoHeader(Bytes &b, int w, int h, int bits,
+                                  uint32_t compression, uint32_t image,
+                                  const std::vector<uint32_t> &palette)
+{
+    put32(b, 40);
+    put32(b, (uint32_t)w);
+    put32(b, (uint32_t)h);
+    put16(b, 1);
+    put16(b, (unsigned)bits);
+    put32(b, compression);
+    put32(b, image);
+    put32(b, 2835);
+    put32(b, 2835);
+    put32(b, (uint32_t)palette.size());
+    put32(b, 0);
+    for (uint32_t c : palette)
+        put32(b, c);
+}
+
 static inline bool read_file(const std::string &path, Bytes &out)
 {
     FILE *f = fopen(path.c_str(), "rb");

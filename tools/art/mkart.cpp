@@ -38,27 +38,15 @@ static Rgb mix(Rgb a, Rgb c, double t)
             a.b + (c.b - a.b) * t};
 }
 
-// BITMAPINFOHEADER with the palette after it (blue, green, red, 0).
+// BITMAPINFOHEADER with the palette after it.
 static void info_header(Bytes &b, int w, int h, int bits, uint32_t compression,
                         uint32_t image, const std::vector<Rgb> &palette)
 {
-    put32(b, 40);
-    put32(b, (uint32_t)w);
-    put32(b, (uint32_t)h);
-    put16(b, 1);
-    put16(b, bits);
-    put32(b, compression);
-    put32(b, image);
-    put32(b, 2835);
-    put32(b, 2835);
-    put32(b, (uint32_t)palette.size());
-    put32(b, 0);
-    for (const Rgb &c : palette) {
-        b.push_back((uint8_t)lround(c.b));
-        b.push_back((uint8_t)lround(c.g));
-        b.push_back((uint8_t)lround(c.r));
-        b.push_back(0);
-    }
+    std::vector<uint32_t> packed;
+    for (const Rgb &c : palette)
+        packed.push_back((uint32_t)lround(c.r) << 16 |
+                         (uint32_t)lround(c.g) << 8 | (uint32_t)lround(c.b));
+    art_InfoHeader(b, w, h, bits, compression, image, packed);
 }
 
 // ---- the tile ----

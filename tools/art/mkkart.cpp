@@ -584,23 +584,6 @@ static uint32_t get32(const Bytes &b, size_t at)
     return get16(b, at) | get16(b, at + 2) << 16;
 }
 
-static void info_header(Bytes &b, int w, int h, int bits, uint32_t compression,
-                        uint32_t image, const std::vector<Colour> &palette)
-{
-    put32(b, 40);
-    put32(b, (uint32_t)w);
-    put32(b, (uint32_t)h);
-    put16(b, 1);
-    put16(b, bits);
-    put32(b, compression);
-    put32(b, image);
-    put32(b, 2835);
-    put32(b, 2835);
-    put32(b, (uint32_t)palette.size());
-    put32(b, 0);
-    for (Colour c : palette)
-        put32(b, c);   // blue, green, red, 0
-}
 
 // One row of palette indices as BI_RLE8: runs of two or more as a count
 // and an index, other stretches of three or more literally (padded to a
@@ -689,7 +672,7 @@ static Bytes bmp_file(const Pic &p)
         put32(b, 0);
         put32(b, 0);
         put32(b, 0);
-        info_header(b, p.w, p.h, bits, form == 2 ? 1 : 0,
+        art_InfoHeader(b, p.w, p.h, bits, form == 2 ? 1 : 0,
                     (uint32_t)image.size(), palette);
         uint32_t off = (uint32_t)b.size();
         b.insert(b.end(), image.begin(), image.end());
@@ -777,7 +760,7 @@ static bool bmp_read(const Bytes &b, Pic &p)
 static Bytes cur_file(const Mono &m, int hotX, int hotY)
 {
     Bytes img;
-    info_header(img, 32, 64, 1, 0, 256, {0x000000, 0xFFFFFF});
+    art_InfoHeader(img, 32, 64, 1, 0, 256, {0x000000, 0xFFFFFF});
     for (int mask = 0; mask < 2; mask++)
         for (int y = 31; y >= 0; y--)
             for (int byte = 0; byte < 4; byte++) {
@@ -961,7 +944,7 @@ static Bytes bmp24(const Pic &p)
     put32(b, 54 + stride * p.h);
     put32(b, 0);
     put32(b, 54);
-    info_header(b, p.w, p.h, 24, 0, stride * p.h, {});
+    art_InfoHeader(b, p.w, p.h, 24, 0, stride * p.h, {});
     for (int y = p.h - 1; y >= 0; y--) {
         for (int x = 0; x < p.w; x++) {
             Colour c = p.px[(size_t)y * p.w + x];
