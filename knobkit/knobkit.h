@@ -132,7 +132,95 @@ struct Gadget {
 
 /* ---- DlgHandler: the client's handler-table row, and the dialog
  * functions that run a dialog through it ------------------------------
- * (to come) */
+ * The client writes no dialog procedure: the library's own does its work
+ * for a message and then calls the first row of the table whose msg
+ * equals the message and whose id matches (0 = any control; else the low
+ * word of wParam, or for WM_HSCROLL / WM_VSCROLL also the sender in
+ * lParam).  value is ready-made: the selection of a combo or list box and
+ * the check of a check box (1 checked, else 0) with WM_COMMAND, the state
+ * of an image button with GM_IBUTTON, the position of a slider or wheel
+ * with GM_SLIDER / GM_WHEEL, else 0.  A WM_INITDIALOG handler gets the
+ * table itself as lParam; per-dialog client data travels in param.  The
+ * table ends with a row whose msg is 0 and must stay unchanged while the
+ * dialog lives.  Any result but the three below is answered unchanged,
+ * so a WM_CTLCOLOR... handler can answer a brush; no matching row
+ * answers 0. */
+#define DLG_HANDLED    (-1000)  /* answer TRUE */
+#define DLG_ENDOK      (-1001)  /* EndDialog(1), answer TRUE */
+#define DLG_ENDCANCEL  (-1002)  /* EndDialog(0), answer TRUE */
+
+/* Messages posted to managed dialogs.  Gadget notifications carry the
+ * control identifier in wParam and the Gadget in lParam. */
+#define GM_SHOWN      (WM_USER + 1000)  /* once, at the first paint; 0, 0 */
+#define GM_TABLEAVE   (WM_USER + 1001)
+#define GM_TABENTER   (WM_USER + 1002)
+#define GM_ARROW      (WM_USER + 1003)
+#define GM_ABOUT      (WM_USER + 1004)
+#define GM_IBUTTON    (WM_USER + 2000)
+#define GM_SLIDER     (WM_USER + 2001)
+#define GM_WHEEL      (WM_USER + 2002)
+#define GM_STATIC     (WM_USER + 2003)
+#define GM_LIST       (WM_USER + 2004)
+#define GM_HOTKEY     (WM_USER + 2005)
+#define GM_SIZER      (WM_USER + 2006)
+
+/* Dialog flag bits. */
+#define DF_DRAG       0x1         /* presses on the background drag */
+#define DF_DRAGANY    0x2         /* ... and on any plain control */
+#define DF_CURSOR     0x4         /* the library sets the mouse cursor */
+#define DF_SKIN       0x10000     /* a skin paints the background */
+#define DF_SKINTILE   0x20000     /* tiled, else stretched */
+#define DF_CAPTURED   0x1000000   /* a gadget is tracked */
+#define DF_DRAGGING   0x2000000   /* the window is being dragged */
+#define DF_SHOWN      0x4000000   /* GM_SHOWN has been posted */
+#define DF_TOOLTIPS   0x80000000u /* the tooltip window exists */
+
+typedef INT_PTR (KKAPI *DlgHandlerProc)(HWND hDlg, WPARAM wParam,
+                                        LPARAM lParam, int value,
+                                        LPARAM param);
+
+typedef struct DlgHandler {
+    uint32_t       msg;    /* 0 ends the table */
+    uint32_t       id;     /* low 16 bits: the control; 0 = any */
+    DlgHandlerProc proc;
+    LPARAM         param;  /* handed to proc as its last argument */
+} DlgHandler;
+
+/* Modal: the dialog's result.  Modeless: its window, null on failure.  A
+ * dialog whose controls cannot be taken over (it has none, or memory is
+ * short) ends at once with result 0. */
+KKIMPORT INT_PTR KKAPI dlg_DoDialog(HINSTANCE hInst, int templateId,
+                                    HWND hParent, const DlgHandler *table);
+KKIMPORT HWND    KKAPI dlg_CreateDialog(HINSTANCE hInst, int templateId,
+                                        HWND hParent, const DlgHandler *table);
+KKIMPORT INT_PTR KKAPI dlg_DoDialogIndirect(HINSTANCE hInst,
+                                            const DLGTEMPLATE *tmpl,
+                                            HWND hParent,
+                                            const DlgHandler *table);
+KKIMPORT HWND    KKAPI dlg_CreateDialogIndirect(HINSTANCE hInst,
+                                                const DLGTEMPLATE *tmpl,
+                                                HWND hParent,
+                                                const DlgHandler *table);
+
+/* ---- Small dialog tools ---------------------------------------------
+ * Each does nothing for a dialog that is not run by the library. */
+
+/* WM_SETFONT (redraw) to every descendant of the dialog, all levels, and
+ * to the dialog; the font stays the caller's. */
+KKIMPORT void    KKAPI dlg_SetFont(HWND hDlg, HFONT hFont);
+
+/* Enables or disables the dialog and its ordinary controls other than
+ * static texts; enabling repaints them and focuses the dialog. */
+KKIMPORT void    KKAPI dlg_Enable(HWND hDlg, BOOL enable);
+
+/* The control's text becomes value in eight upper-case hex digits;
+ * the SetDlgItemText result. */
+KKIMPORT BOOL    KKAPI dlg_SetDlgItemHex(HWND hDlg, int id, uint32_t value);
+
+/* The menu at the cursor, owned by hOwner (brought to the foreground
+ * first, posted WM_USER afterwards so the menu closes properly); the
+ * TrackPopupMenuEx result. */
+KKIMPORT BOOL    KKAPI dlg_TrackPopupMenu(HWND hOwner, HMENU hMenu, UINT flags);
 
 /* ---- Fonts and default objects -------------------------------------- */
 

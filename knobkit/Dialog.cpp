@@ -1,0 +1,349 @@
+/* Dialog.cpp -- the library's dialog procedure and the functions that run
+ * a dialog through a client's handler table, and the small dialog tools.
+ *
+ * A managed dialog carries a header block in its GWLP_USERDATA value from
+ * WM_INITDIALOG to WM_DESTROY.  The steps that belong to gadget records
+ * (taking over the controls, painting, mouse routing, tab pages, layout)
+ * are functions of their own below, each saying what it will do; for now
+ * every control is an ordinary one and those steps let the message go on
+ * to the handler table.
+ */
+#include "kk_int.h"
+#include "ident.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+MODULE_IDENT("knobkit/Dialog.cpp");
+
+/* The per-dialog header.  The control records will follow it in the
+ * same block. */
+typedef struct DlgHeader {
+    const DlgHandler *handlers;
+    uint32_t dlgFlags;
+    HFONT    hFont;      /* the last dlg_SetFont font, not owned */
+    HFONT    hFontBold;  /* bold variant of the first one, owned */
+    HFONT    hTipFont;   /* for the tooltip window when it is made */
+} DlgHeader;
+
+/* The kinds of ordinary control that the dispatch and the tools tell
+ * apart; every other class counts as "other". */
+enum { CTL_OTHER, CTL_STATIC, CTL_LISTBOX, CTL_COMBOBOX, CTL_CHECKBOX };
+
+static DlgHeader *dlg_Header(HWND hDlg)
+{
+    return hDlg ? (DlgHeader *)GetWindowLongPtrA(hDlg, GWLP_USERDATA) : NULL;
+}
+
+/* By the window class, compared without regard to case, and for buttons
+ * and statics by the type bits of the style. */
+static int ctl_Class(HWND hWnd)
+{
+    char name[64];
+    if (!hWnd || !GetClassNameA(hWnd, name, sizeof name))
+        return CTL_OTHER;
+    LONG style = GetWindowLongA(hWnd, GWL_STYLE);
+    if (!lstrcmpiA(name, "BUTTON")) {
+        switch (style & 0xF) {
+        case BS_CHECKBOX: case BS_AUTOCHECKBOX:
+        case BS_3STATE:   case BS_AUTO3STATE:
+            return CTL_CHECKBOX;
+        }
+        return CTL_OTHER;
+    }
+    if (!lstrcmpiA(name, "COMBOBOX"))
+        return CTL_COMBOBOX;
+    if (!lstrcmpiA(name, "LISTBOX"))
+        return CTL_LISTBOX;
+    if (!lstrcmpiA(name, "STATIC")) {
+        int type = style & 0x1F;
+        return type >= SS_ETCHEDHORZ && type <= SS_ETCHEDFRAME ? CTL_OTHER
+                                                               : CTL_STATIC;
+    }
+    return CTL_OTHER;
+}
+
+/* Takes the dialog over: the header block, into GWLP_USERDATA.  The
+ * records of the direct child controls will be made here too, so a
+ * dialog without a control fails as it will then. */
+static DlgHeader *dlg_Attach(HWND hDlg)
+{
+    if (!GetWindow(hDlg, GW_CHILD))
+        return NULL;
+    DlgHeader *h = (DlgHeader *)calloc(1, sizeof *h);
+    if (h)
+        SetWindowLongPtrA(hDlg, GWLP_USERDATA, (LONG_PTR)h);
+    return h;
+}
+
+/* WM_DESTROY: the records' own resources, the tooltips and the skin will
+ * be released here as well. */
+static void dlg_Release(HWND hDlg, DlgHeader *h)
+{
+    if (h->hFontBold)
+        DeleteObject(h->hFontBold);
+    free(h);
+    SetWindowLongPtrA(hDlg, GWLP_USERDATA, 0);
+}
+
+/* A skin, once dialogs can have one, paints the background here and the
+ * message goes no further (answer >= 0).  -1: go on. */
+static INT_PTR skin_Erase(HWND, DlgHeader *, HDC)
+{
+    return -1;
+}
+
+/* Tab gadgets hide and show their pages here, and list gadgets take
+ * their notifications; a non-negative answer ends the message.  Other
+ * notifications reach the handler table untouched. */
+static INT_PTR notify_Gadgets(HWND, DlgHeader *, const NMHDR *)
+{
+    return -1;
+}
+
+/* Size limits and the alignment of controls will act here. */
+static void layout_Size(HWND, DlgHeader *, UINT, WPARAM, LPARAM)
+{
+}
+
+/* Presses, drags and releases will be hit-tested against the records
+ * here, the window dragged and the cursor chosen; the message goes on. */
+static void mouse_Route(HWND, DlgHeader *, UINT, WPARAM, LPARAM)
+{
+}
+
+/* The tracked gadget's timer tick will run here; -1 while no gadget can
+ * be tracked. */
+static INT_PTR timer_Tick(HWND, DlgHeader *, WPARAM)
+{
+    return -1;
+}
+
+/* Coloured controls get their colours and gadgets paint themselves here;
+ * only ordinary controls go on (-1). */
+static INT_PTR color_Control(HWND, DlgHeader *, UINT, WPARAM, LPARAM)
+{
+    return -1;
+}
+
+/* The value handed to the handler with this message. */
+static int dlg_Value(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const Gadget *g = (const Gadget *)lParam;
+    switch (msg) {
+    case WM_COMMAND: {
+        if (!lParam)   /* a menu command or an accelerator */
+            return 0;
+        HWND ctl = GetDlgItem(hDlg, LOWORD(wParam));
+        switch (ctl_Class(ctl)) {
+        case CTL_COMBOBOX:
+            return (int)SendMessageA(ctl, CB_GETCURSEL, 0, 0);
+        case CTL_LISTBOX:
+            return (int)SendMessageA(ctl, LB_GETCURSEL, 0, 0);
+        case CTL_CHECKBOX:
+            return IsDlgButtonChecked(hDlg, LOWORD(wParam)) == BST_CHECKED;
+        }
+        return 0;
+    }
+    case GM_IBUTTON:
+        return g ? (int)g->priv[0] : 0;
+    case GM_SLIDER:
+    case GM_WHEEL:
+        return g ? (int)g->priv[2] : 0;
+    }
+    return 0;
+}
+
+static BOOL row_Matches(HWND hDlg, const DlgHandler *row, UINT msg,
+                        WPARAM wParam, LPARAM lParam)
+{
+    UINT id = row->id & 0xFFFF;
+    if (id == 0 || LOWORD(wParam) == id)
+        return TRUE;
+    return (msg == WM_HSCROLL || msg == WM_VSCROLL) && lParam &&
+           (HWND)lParam == GetDlgItem(hDlg, id);
+}
+
+static INT_PTR dlg_Dispatch(HWND hDlg, const DlgHandler *table, UINT msg,
+                            WPARAM wParam, LPARAM lParam)
+{
+    int value = dlg_Value(hDlg, msg, wParam, lParam);
+    for (const DlgHandler *row = table; row->msg; row++) {
+        if (row->msg != msg || !row_Matches(hDlg, row, msg, wParam, lParam))
+            continue;
+        INT_PTR r = row->proc(hDlg, wParam, lParam, value, row->param);
+        switch (r) {
+        case DLG_ENDOK:
+            EndDialog(hDlg, 1);
+            return TRUE;
+        case DLG_ENDCANCEL:
+            EndDialog(hDlg, 0);
+            return TRUE;
+        case DLG_HANDLED:
+            return TRUE;
+        }
+        return r;
+    }
+    return 0;
+}
+
+static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
+                                      LPARAM lParam)
+{
+    DlgHeader *h = dlg_Header(hDlg);
+    if (msg == WM_INITDIALOG) {
+        h = dlg_Attach(hDlg);
+        if (!h) {
+            EndDialog(hDlg, 0);
+            return TRUE;
+        }
+        h->handlers = (const DlgHandler *)lParam;
+    }
+    /* A dialog started without a table is released all the same. */
+    if (h && msg == WM_DESTROY) {
+        dlg_Release(hDlg, h);
+        return 0;
+    }
+    if (!h || !h->handlers)
+        return 0;
+    INT_PTR r;
+    switch (msg) {
+    case WM_PAINT:
+        if (!(h->dlgFlags & DF_SHOWN)) {
+            h->dlgFlags |= DF_SHOWN;
+            PostMessageA(hDlg, GM_SHOWN, 0, 0);
+        }
+        break;
+    case WM_ERASEBKGND:
+        if ((h->dlgFlags & DF_SKIN) &&
+            (r = skin_Erase(hDlg, h, (HDC)wParam)) >= 0)
+            return r;
+        break;
+    case WM_NOTIFY:
+        if ((r = notify_Gadgets(hDlg, h, (const NMHDR *)lParam)) >= 0)
+            return r;
+        break;
+    case WM_SIZING:
+    case WM_SIZE:
+        layout_Size(hDlg, h, msg, wParam, lParam);
+        break;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && (h->dlgFlags & DF_CURSOR))
+            return TRUE;
+        break;
+    case WM_TIMER:
+        if ((r = timer_Tick(hDlg, h, wParam)) >= 0)
+            return r;
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if ((r = color_Control(hDlg, h, msg, wParam, lParam)) >= 0)
+            return r;
+        break;
+    default:
+        if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST)
+            mouse_Route(hDlg, h, msg, wParam, lParam);
+        break;
+    }
+    return dlg_Dispatch(hDlg, h->handlers, msg, wParam, lParam);
+}
+
+extern "C" INT_PTR KKAPI dlg_DoDialog(HINSTANCE hInst, int templateId,
+                                      HWND hParent, const DlgHandler *table)
+{
+    return DialogBoxParamA(hInst, MAKEINTRESOURCEA(templateId & 0xFFFF),
+                           hParent, dlg_Procedure, (LPARAM)table);
+}
+
+extern "C" HWND KKAPI dlg_CreateDialog(HINSTANCE hInst, int templateId,
+                                       HWND hParent, const DlgHandler *table)
+{
+    return CreateDialogParamA(hInst, MAKEINTRESOURCEA(templateId & 0xFFFF),
+                              hParent, dlg_Procedure, (LPARAM)table);
+}
+
+extern "C" INT_PTR KKAPI dlg_DoDialogIndirect(HINSTANCE hInst,
+                                              const DLGTEMPLATE *tmpl,
+                                              HWND hParent,
+                                              const DlgHandler *table)
+{
+    return DialogBoxIndirectParamA(hInst, tmpl, hParent, dlg_Procedure,
+                                   (LPARAM)table);
+}
+
+extern "C" HWND KKAPI dlg_CreateDialogIndirect(HINSTANCE hInst,
+                                               const DLGTEMPLATE *tmpl,
+                                               HWND hParent,
+                                               const DlgHandler *table)
+{
+    return CreateDialogIndirectParamA(hInst, tmpl, hParent, dlg_Procedure,
+                                      (LPARAM)table);
+}
+
+static BOOL CALLBACK font_Give(HWND hWnd, LPARAM font)
+{
+    SendMessageA(hWnd, WM_SETFONT, (WPARAM)font, TRUE);
+    return TRUE;
+}
+
+extern "C" void KKAPI dlg_SetFont(HWND hDlg, HFONT hFont)
+{
+    DlgHeader *h = dlg_Header(hDlg);
+    if (!h)
+        return;
+    /* EnumChildWindows walks all levels: tab pages and their controls. */
+    EnumChildWindows(hDlg, font_Give, (LPARAM)hFont);
+    h->hTipFont = hFont;
+    SendMessageA(hDlg, WM_SETFONT, (WPARAM)hFont, TRUE);
+    h->hFont = hFont;
+    LOGFONTA lf;
+    if (!h->hFontBold && hFont && GetObjectA(hFont, sizeof lf, &lf)) {
+        lf.lfWeight = FW_BOLD;
+        h->hFontBold = CreateFontIndirectA(&lf);
+    }
+}
+
+/* The dialog area under the control, repainted at once. */
+static void ctl_Redraw(HWND hDlg, HWND hWnd)
+{
+    RECT r;
+    GetClientRect(hWnd, &r);
+    MapWindowPoints(hWnd, hDlg, (POINT *)&r, 2);
+    RedrawWindow(hDlg, &r, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+extern "C" void KKAPI dlg_Enable(HWND hDlg, BOOL enable)
+{
+    if (!dlg_Header(hDlg))
+        return;
+    /* Direct children only: they are the ones with records.  Gadgets will
+     * be skipped here too; they keep their own enabled state. */
+    for (HWND c = GetWindow(hDlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ctl_Class(c) == CTL_STATIC)
+            continue;
+        EnableWindow(c, enable);
+        if (enable)
+            ctl_Redraw(hDlg, c);
+    }
+    EnableWindow(hDlg, enable);
+    if (enable)
+        SetFocus(hDlg);
+}
+
+extern "C" BOOL KKAPI dlg_SetDlgItemHex(HWND hDlg, int id, uint32_t value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%08lX", (unsigned long)value);
+    return SetDlgItemTextA(hDlg, id, text);
+}
+
+extern "C" BOOL KKAPI dlg_TrackPopupMenu(HWND hOwner, HMENU hMenu, UINT flags)
+{
+    POINT pt;
+    GetCursorPos(&pt);
+    SetForegroundWindow(hOwner);
+    BOOL r = TrackPopupMenuEx(hMenu, flags, pt.x, pt.y, hOwner, NULL);
+    PostMessageA(hOwner, WM_USER, 0, 0);
+    return r;
+}
