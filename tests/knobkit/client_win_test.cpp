@@ -13,6 +13,14 @@ TEST(KnobkitClient, ImportsAreTheExports)
         {"dlg_GetDefObject", (void *)dlg_GetDefObject},
         {"dlg_CalcFontHeight", (void *)dlg_CalcFontHeight},
         {"dlg_CreateFont", (void *)dlg_CreateFont},
+        {"dlg_DoDialog", (void *)dlg_DoDialog},
+        {"dlg_CreateDialog", (void *)dlg_CreateDialog},
+        {"dlg_DoDialogIndirect", (void *)dlg_DoDialogIndirect},
+        {"dlg_CreateDialogIndirect", (void *)dlg_CreateDialogIndirect},
+        {"dlg_SetFont", (void *)dlg_SetFont},
+        {"dlg_Enable", (void *)dlg_Enable},
+        {"dlg_SetDlgItemHex", (void *)dlg_SetDlgItemHex},
+        {"dlg_TrackPopupMenu", (void *)dlg_TrackPopupMenu},
     };
     for (const auto &r : rows)
         EXPECT_EQ((void *)GetProcAddress(dll, r.name), r.import) << "import " << r.name;

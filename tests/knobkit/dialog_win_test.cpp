@@ -1,0 +1,579 @@
+/* dialog_win_test.cpp -- dialogs run by knobkit's dialog procedure under
+ * Wine: real dialogs from templates built here in memory (and the
+ * library's own templates), a recorder handler that logs each call as
+ * "row id value", and the log compared with the expected one, both lists
+ * printed on a mismatch. */
+#include "knobkit.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+/* ---- Dialog templates in memory ------------------------------------- */
+
+class Template {
+public:
+    Template(DWORD style)
+    {
+        dword(style);
+        dword(0);
+        word(0);                   /* item count, patched by item() */
+        for (int i = 0; i < 4; i++)
+            word(i < 2 ? 10 : 200);
+        word(0);                   /* no menu */
+        word(0);                   /* the standard dialog class */
+        text("knobkit test");
+    }
+    /* atom: 0x80 button, 0x81 edit, 0x82 static, 0x83 list box,
+     * 0x84 scroll bar, 0x85 combo box. */
+    Template &item(WORD atom, DWORD style, WORD id, short y, const char *t)
+    {
+        while (w.size() % 2)
+            word(0);
+        dword(style | WS_CHILD | WS_VISIBLE);
+        dword(0);
+        word(4), word(y), word(150), word(atom == 0x85 ? 60 : 10);
+        word(id);
+        word(0xFFFF), word(atom);
+        text(t);
+        word(0);
+        w[4]++;
+        return *this;
+    }
+    const DLGTEMPLATE *get()
+    {
+        mem.assign(w.size() / 2 + 1, 0);
+        memcpy(mem.data(), w.data(), w.size() * sizeof(WORD));
+        return (const DLGTEMPLATE *)mem.data();
+    }
+
+private:
+    std::vector<WORD> w;
+    std::vector<DWORD> mem;   /* DWORD-aligned, as the system wants it */
+    void word(WORD v) { w.push_back(v); }
+    void dword(DWORD v) { word(LOWORD(v)), word(HIWORD(v)); }
+    void text(const char *s)
+    {
+        while (*s)
+            word((WORD)*s++);
+        word(0);
+    }
+};
+
+enum { ID_CHECK = 101, ID_CHECK3, ID_LIST, ID_COMBO, ID_SCROLL, ID_PUSH,
+       ID_LABEL, ID_EDIT };
+
+static const DLGTEMPLATE *test_Template(Template &t, DWORD style)
+{
+    t = Template(style | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    t.item(0x80, BS_AUTOCHECKBOX, ID_CHECK, 4, "Check")
+        .item(0x80, BS_AUTO3STATE, ID_CHECK3, 16, "Three")
+        .item(0x83, LBS_NOTIFY, ID_LIST, 28, "")
+        .item(0x85, CBS_DROPDOWNLIST, ID_COMBO, 40, "")
+        .item(0x84, SBS_HORZ, ID_SCROLL, 52, "")
+        .item(0x80, BS_PUSHBUTTON, ID_PUSH, 64, "Push")
+        .item(0x82, SS_LEFT, ID_LABEL, 76, "Label")
+        .item(0x81, WS_BORDER, ID_EDIT, 88, "");
+    return t.get();
+}
+
+/* ---- The recorder --------------------------------------------------- */
+
+/* One handler row as a test writes it: the recorder logs the row's name,
+ * the low word of wParam and the value, stores msgResult as the message
+ * result when it is not 0, posts post (if any) to the dialog, and answers
+ * result. */
+struct Row {
+    const char *name;
+    UINT msg;
+    UINT id;
+    INT_PTR result;
+    LONG_PTR msgResult;
+    UINT post;
+};
+
+static std::vector<std::string> Log;
+static const DlgHandler *CurrentTable;
+static HWND CurrentDlg;
+
+static INT_PTR KKAPI recorder(HWND hDlg, WPARAM wParam, LPARAM lParam,
+                              int value, LPARAM param)
+{
+    const Row *r = (const Row *)param;
+    char line[128];
+    if (r->msg == WM_INITDIALOG) {
+        CurrentDlg = hDlg;
+        snprintf(line, sizeof line, "%s %s", r->name,
+                 (const DlgHandler *)lParam == CurrentTable ? "table" : "?");
+    } else {
+        snprintf(line, sizeof line, "%s %u %d", r->name,
+                 (unsigned)LOWORD(wParam), value);
+    }
+    Log.push_back(line);
+    if (r->msgResult)
+        SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, r->msgResult);
+    if (r->post)
+        PostMessageA(hDlg, r->post, 0, 0);
+    return r->result;
+}
+
+/* The handler table of rows, ended by msg 0. */
+static std::vector<DlgHandler> make_Table(const std::vector<Row> &rows)
+{
+    std::vector<DlgHandler> t;
+    for (const Row &r : rows)
+        t.push_back(DlgHandler{r.msg, r.id, recorder, (LPARAM)&r});
+    t.push_back(DlgHandler{0, 0, NULL, 0});
+    return t;
+}
+
+static std::string join(const std::vector<std::string> &v)
+{
+    std::string s;
+    for (const std::string &e : v)
+        s += "    " + e + "\n";
+    return s.empty() ? "    (nothing)\n" : s;
+}
+
+#define EXPECT_LOG(want, row)                                               \
+    EXPECT_TRUE(Log == (want)) << "row " << (row) << "\n  got:\n"           \
+                               << join(Log) << "  expected:\n" << join(want)
+
+/* A modal dialog that never ends would hang the run: a thread timer
+ * ends it after ten seconds with 77, which no test expects. */
+static void CALLBACK watchdog(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (CurrentDlg && IsWindow(CurrentDlg))
+        EndDialog(CurrentDlg, 77);
+}
+
+/* ---- Dispatch in a modeless dialog ---------------------------------- */
+
+struct DispatchCase {
+    const char *name;
+    std::vector<Row> rows;
+    std::function<void(HWND)> act;
+    std::vector<std::string> want;
+};
+
+static void click(HWND dlg, int id)
+{
+    SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0);
+}
+
+static void notify(HWND dlg, int id, int code)
+{
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, code),
+                 (LPARAM)GetDlgItem(dlg, id));
+}
+
+static void fill(HWND dlg, int id, UINT add)
+{
+    for (const char *s : {"zero", "one", "two"})
+        SendDlgItemMessageA(dlg, id, add, 0, (LPARAM)s);
+}
+
+TEST(KnobkitDialog, Dispatch)
+{
+    static Gadget gadget;
+    gadget.priv[0] = 7;
+    gadget.priv[2] = 42;
+    const LPARAM g = (LPARAM)&gadget;
+    const DispatchCase cases[] = {
+        {"first matching row only",
+         {{"a", WM_COMMAND, ID_PUSH, 0, 0, 0},
+          {"b", WM_COMMAND, ID_PUSH, 0, 0, 0},
+          {"any", WM_COMMAND, 0, 0, 0, 0}},
+         [](HWND d) { click(d, ID_PUSH); },
+         {"a 106 0"}},
+        {"id 0 takes every control and menu commands",
+         {{"any", WM_COMMAND, 0, 0, 0, 0}},
+         [](HWND d) {
+             click(d, ID_PUSH);
+             SendMessageA(d, WM_COMMAND, MAKEWPARAM(555, 0), 0);
+             SendMessageA(d, WM_COMMAND, MAKEWPARAM(ID_CHECK, 1), 0);
+         },
+         {"any 106 0", "any 555 0", "any 101 0"}},
+        {"an id row leaves other controls to later rows",
+         {{"check", WM_COMMAND, ID_CHECK, 0, 0, 0},
+          {"rest", WM_COMMAND, 0, 0, 0, 0}},
+         [](HWND d) {
+             click(d, ID_PUSH);
+             click(d, ID_CHECK);
+             click(d, ID_CHECK);
+         },
+         {"rest 106 0", "check 101 1", "check 101 0"}},
+        {"only the low 16 bits of id are read",
+         {{"push", WM_COMMAND, 0x10000 | ID_PUSH, 0, 0, 0}},
+         [](HWND d) { click(d, ID_PUSH); },
+         {"push 106 0"}},
+        {"three-state check box: only checked gives 1",
+         {{"three", WM_COMMAND, ID_CHECK3, 0, 0, 0}},
+         [](HWND d) {
+             click(d, ID_CHECK3);   /* checked */
+             click(d, ID_CHECK3);   /* indeterminate */
+             click(d, ID_CHECK3);   /* clear */
+         },
+         {"three 102 1", "three 102 0", "three 102 0"}},
+        {"combo box selection",
+         {{"combo", WM_COMMAND, ID_COMBO, 0, 0, 0}},
+         [](HWND d) {
+             fill(d, ID_COMBO, CB_ADDSTRING);
+             notify(d, ID_COMBO, CBN_SELCHANGE);
+             SendDlgItemMessageA(d, ID_COMBO, CB_SETCURSEL, 2, 0);
+             notify(d, ID_COMBO, CBN_SELCHANGE);
+         },
+         {"combo 104 -1", "combo 104 2"}},
+        {"list box selection",
+         {{"list", WM_COMMAND, ID_LIST, 0, 0, 0}},
+         [](HWND d) {
+             fill(d, ID_LIST, LB_ADDSTRING);
+             SendDlgItemMessageA(d, ID_LIST, LB_SETCURSEL, 1, 0);
+             notify(d, ID_LIST, LBN_SELCHANGE);
+         },
+         {"list 103 1"}},
+        {"a menu command with a list box's id has value 0",
+         {{"list", WM_COMMAND, ID_LIST, 0, 0, 0}},
+         [](HWND d) {
+             fill(d, ID_LIST, LB_ADDSTRING);
+             SendDlgItemMessageA(d, ID_LIST, LB_SETCURSEL, 2, 0);
+             SendMessageA(d, WM_COMMAND, MAKEWPARAM(ID_LIST, 0), 0);
+         },
+         {"list 103 0"}},
+        {"scroll messages match their sender",
+         {{"bar", WM_HSCROLL, ID_SCROLL, 0, 0, 0},
+          {"other", WM_HSCROLL, 0, 0, 0, 0},
+          {"code", WM_VSCROLL, SB_LINEDOWN, 0, 0, 0}},
+         [](HWND d) {
+             HWND bar = GetDlgItem(d, ID_SCROLL);
+             SendMessageA(d, WM_HSCROLL, SB_LINERIGHT, (LPARAM)bar);
+             SendMessageA(d, WM_HSCROLL, SB_LINERIGHT, 0);
+             SendMessageA(d, WM_VSCROLL, SB_LINEDOWN, 0);
+             SendMessageA(d, WM_VSCROLL, SB_LINEUP, 0);
+         },
+         {"bar 1 0", "other 1 0", "code 1 0"}},
+        {"sender match is for scroll messages only",
+         {{"push", WM_APP, ID_PUSH, 0, 0, 0}},
+         [](HWND d) {
+             SendMessageA(d, WM_APP, 0, (LPARAM)GetDlgItem(d, ID_PUSH));
+             SendMessageA(d, WM_APP, ID_PUSH, 0);
+         },
+         {"push 106 0"}},
+        {"gadget notifications carry the gadget's value",
+         {{"ibutton", GM_IBUTTON, 0, 0, 0, 0},
+          {"slider", GM_SLIDER, 0, 0, 0, 0},
+          {"wheel", GM_WHEEL, 0, 0, 0, 0},
+          {"static", GM_STATIC, 0, 0, 0, 0}},
+         [g](HWND d) {
+             SendMessageA(d, GM_IBUTTON, ID_LABEL, g);
+             SendMessageA(d, GM_SLIDER, ID_LABEL, g);
+             SendMessageA(d, GM_WHEEL, ID_LABEL, g);
+             SendMessageA(d, GM_STATIC, ID_LABEL, g);
+         },
+         {"ibutton 107 7", "slider 107 42", "wheel 107 42", "static 107 0"}},
+        {"an empty table answers nothing",
+         {},
+         [](HWND d) {
+             click(d, ID_PUSH);
+             EXPECT_EQ(0, SendMessageA(d, WM_APP, 0, 0));
+         },
+         {}},
+    };
+    for (const DispatchCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Log.clear();
+        std::vector<DlgHandler> table = make_Table(c.rows);
+        CurrentTable = table.data();
+        Template t(0);
+        HWND d = dlg_CreateDialogIndirect(GetModuleHandleA(NULL),
+                                          test_Template(t, 0), NULL,
+                                          table.data());
+        ASSERT_TRUE(d != NULL) << "row " << c.name;
+        c.act(d);
+        EXPECT_LOG(c.want, c.name);
+        DestroyWindow(d);
+    }
+}
+
+/* ---- Results ---------------------------------------------------------- */
+
+TEST(KnobkitDialog, ResultsOfModelessHandlers)
+{
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    const std::vector<Row> rows = {
+        {"color", WM_CTLCOLORSTATIC, 0, (INT_PTR)brush, 0, 0},
+        {"handled", WM_APP, 0, DLG_HANDLED, 4321, 0},
+        {"unhandled", WM_APP + 1, 0, 0, 4321, 0},
+        {"close", WM_CLOSE, 0, DLG_HANDLED, 0, 0},
+    };
+    std::vector<DlgHandler> table = make_Table(rows);
+    CurrentTable = table.data();
+    Template t(0);
+    HWND d = dlg_CreateDialogIndirect(NULL, test_Template(t, 0), NULL,
+                                      table.data());
+    ASSERT_TRUE(d != NULL);
+    HDC dc = GetDC(d);
+    struct { const char *name; UINT msg; WPARAM w; LPARAM l; LRESULT want; }
+    sends[] = {
+        {"a brush is answered unchanged", WM_CTLCOLORSTATIC, (WPARAM)dc,
+         (LPARAM)GetDlgItem(d, ID_LABEL), (LRESULT)brush},
+        {"DLG_HANDLED lets the stored result through", WM_APP, 0, 0, 4321},
+        {"0 leaves the message to the system", WM_APP + 1, 0, 0, 0},
+    };
+    for (const auto &s : sends)
+        EXPECT_EQ(s.want, SendMessageA(d, s.msg, s.w, s.l)) << "row " << s.name;
+    ReleaseDC(d, dc);
+    /* Handled WM_CLOSE: the system does not turn it into IDCANCEL. */
+    SendMessageA(d, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(d)) << "row close";
+    DestroyWindow(d);
+    DeleteObject(brush);
+}
+
+struct ModalCase {
+    const char *name;
+    std::vector<Row> rows;
+    DWORD style;
+    bool noControls;
+    INT_PTR want;
+    std::vector<std::string> wantLog;
+};
+
+TEST(KnobkitDialog, ModalResults)
+{
+    const ModalCase cases[] = {
+        {"DLG_ENDOK ends with 1",
+         {{"init", WM_INITDIALOG, 0, 1, 0, WM_APP},
+          {"end", WM_APP, 0, DLG_ENDOK, 0, 0}},
+         0, false, 1, {"init table", "end 0 0"}},
+        {"DLG_ENDCANCEL ends with 0",
+         {{"init", WM_INITDIALOG, 0, 1, 0, WM_APP},
+          {"end", WM_APP, 0, DLG_ENDCANCEL, 0, 0}},
+         0, false, 0, {"init table", "end 0 0"}},
+        {"DLG_HANDLED does not end",
+         {{"init", WM_INITDIALOG, 0, 1, 0, WM_APP},
+          {"go on", WM_APP, 0, DLG_HANDLED, 0, WM_APP + 1},
+          {"end", WM_APP + 1, 0, DLG_ENDOK, 0, 0}},
+         0, false, 1, {"init table", "go on 0 0", "end 0 0"}},
+        {"GM_SHOWN once the dialog paints",
+         {{"init", WM_INITDIALOG, 0, 1, 0, 0},
+          {"shown", GM_SHOWN, 0, DLG_ENDOK, 0, 0}},
+         WS_VISIBLE, false, 1, {"init table", "shown 0 0"}},
+        {"a dialog without controls ends with 0 unseen",
+         {{"init", WM_INITDIALOG, 0, DLG_ENDOK, 0, 0}},
+         0, true, 0, {}},
+    };
+    for (const ModalCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Log.clear();
+        CurrentDlg = NULL;
+        std::vector<DlgHandler> table = make_Table(c.rows);
+        CurrentTable = table.data();
+        Template t(0);
+        const DLGTEMPLATE *tmpl = test_Template(t, c.style);
+        Template empty(WS_POPUP | WS_CAPTION);
+        if (c.noControls)
+            tmpl = empty.get();
+        UINT_PTR timer = SetTimer(NULL, 0, 10000, watchdog);
+        INT_PTR r = dlg_DoDialogIndirect(NULL, tmpl, NULL, table.data());
+        KillTimer(NULL, timer);
+        EXPECT_EQ(c.want, r) << "row " << c.name;
+        EXPECT_LOG(c.wantLog, c.name);
+    }
+}
+
+/* ---- The library's own templates, by identifier --------------------- */
+
+enum { ID_CHOOSER = 116, ID_CHOOSERLIST = 1002 };
+
+static INT_PTR KKAPI chooser_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
+{
+    CurrentDlg = hDlg;
+    fill(hDlg, ID_CHOOSERLIST, LB_ADDSTRING);
+    SendDlgItemMessageA(hDlg, ID_CHOOSERLIST, LB_SETCURSEL, 1, 0);
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(ID_CHOOSERLIST, LBN_SELCHANGE),
+                 (LPARAM)GetDlgItem(hDlg, ID_CHOOSERLIST));
+    return 1;
+}
+
+/* The list also reports its focus; the selection change ends it. */
+static INT_PTR KKAPI chooser_List(HWND, WPARAM wParam, LPARAM, int value,
+                                  LPARAM)
+{
+    if (HIWORD(wParam) != LBN_SELCHANGE)
+        return 0;
+    Log.push_back("list " + std::to_string(LOWORD(wParam)) + " " +
+                  std::to_string(value));
+    return DLG_ENDOK;
+}
+
+TEST(KnobkitDialog, TemplatesByIdentifier)
+{
+    HINSTANCE dll = GetModuleHandleA("knobkit.dll");
+    ASSERT_TRUE(dll != NULL);
+    const DlgHandler table[] = {
+        {WM_INITDIALOG, 0, chooser_Init, 0},
+        {WM_COMMAND, ID_CHOOSERLIST, chooser_List, 0},
+        {0, 0, NULL, 0},
+    };
+    Log.clear();
+    UINT_PTR timer = SetTimer(NULL, 0, 10000, watchdog);
+    EXPECT_EQ(1, dlg_DoDialog(dll, ID_CHOOSER, NULL, table)) << "row modal";
+    KillTimer(NULL, timer);
+    EXPECT_LOG(std::vector<std::string>{"list 1002 1"}, "modal");
+
+    Log.clear();
+    HWND d = dlg_CreateDialog(dll, ID_CHOOSER, NULL, table);
+    ASSERT_TRUE(d != NULL) << "row modeless";
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&m);
+    EXPECT_LOG(std::vector<std::string>{"list 1002 1"}, "modeless");
+    DestroyWindow(d);
+    EXPECT_EQ(0, dlg_DoDialog(dll, 999, NULL, table) > 0) << "row missing";
+}
+
+/* ---- Small tools ------------------------------------------------------ */
+
+/* Tables of the tool tests: WM_USER and WM_SETFONT are logged. */
+static std::vector<DlgHandler> &plain_Table(void)
+{
+    static const std::vector<Row> rows = {
+        {"user", WM_USER, 0, 0, 0, 0},
+        {"font", WM_SETFONT, 0, 0, 0, 0},
+    };
+    static std::vector<DlgHandler> t = make_Table(rows);
+    return t;
+}
+
+static HWND plain_Dialog(Template &t)
+{
+    CurrentTable = plain_Table().data();
+    return dlg_CreateDialogIndirect(NULL, test_Template(t, WS_VISIBLE), NULL,
+                                    plain_Table().data());
+}
+
+TEST(KnobkitDialog, SetDlgItemHex)
+{
+    Template t(0);
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d != NULL);
+    const struct { uint32_t value; const char *want; } rows[] = {
+        {0, "00000000"}, {0x1A, "0000001A"}, {0xDEADBEEF, "DEADBEEF"},
+        {0x7fffffff, "7FFFFFFF"},
+    };
+    for (const auto &r : rows) {
+        char text[32] = "";
+        EXPECT_TRUE(dlg_SetDlgItemHex(d, ID_EDIT, r.value)) << "row " << r.want;
+        GetDlgItemTextA(d, ID_EDIT, text, sizeof text);
+        EXPECT_STREQ(r.want, text) << "row " << r.want;
+    }
+    EXPECT_FALSE(dlg_SetDlgItemHex(d, 999, 1)) << "row no such control";
+    DestroyWindow(d);
+}
+
+TEST(KnobkitDialog, SetFontReachesEveryLevel)
+{
+    Template t(0);
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d != NULL);
+    HWND inner = CreateWindowA("STATIC", "inner", WS_CHILD, 0, 0, 10, 10,
+                               GetDlgItem(d, ID_LABEL), NULL, NULL, NULL);
+    HFONT f = dlg_CreateFont(KK_CHARSET_ANSI);
+    Log.clear();
+    dlg_SetFont(d, f);
+    /* The dialog itself is told (its handler sees the font); controls
+     * answer it back. */
+    EXPECT_LOG(std::vector<std::string>{"font " +
+                                        std::to_string(LOWORD((UINT_PTR)f)) +
+                                        " 0"},
+               "dialog");
+    const struct { const char *name; HWND w; } rows[] = {
+        {"check box", GetDlgItem(d, ID_CHECK)},
+        {"list box", GetDlgItem(d, ID_LIST)},
+        {"edit", GetDlgItem(d, ID_EDIT)},
+        {"label", GetDlgItem(d, ID_LABEL)},
+        {"child of the label", inner},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ((LRESULT)f, SendMessageA(r.w, WM_GETFONT, 0, 0))
+            << "row " << r.name;
+    DestroyWindow(d);
+    DeleteObject(f);
+}
+
+static INT_PTR CALLBACK plain_Proc(HWND, UINT msg, WPARAM, LPARAM)
+{
+    return msg == WM_INITDIALOG;
+}
+
+TEST(KnobkitDialog, ToolsLeaveUnmanagedDialogsAlone)
+{
+    Template t(0);
+    HWND d = CreateDialogIndirectParamA(NULL, test_Template(t, 0), NULL,
+                                        plain_Proc, 0);
+    ASSERT_TRUE(d != NULL);
+    HFONT before = (HFONT)SendMessageA(d, WM_GETFONT, 0, 0);
+    HFONT f = dlg_CreateFont(KK_CHARSET_GREEK);
+    dlg_SetFont(d, f);
+    EXPECT_EQ((LRESULT)before, SendMessageA(d, WM_GETFONT, 0, 0)) << "row font";
+    dlg_Enable(d, FALSE);
+    EXPECT_TRUE(IsWindowEnabled(d)) << "row enable";
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, ID_CHECK))) << "row enable";
+    DestroyWindow(d);
+    DeleteObject(f);
+}
+
+TEST(KnobkitDialog, EnableSparesStaticTexts)
+{
+    Template t(0);
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d != NULL);
+    const struct { const char *name; int id; bool follows; } rows[] = {
+        {"check box", ID_CHECK, true}, {"list box", ID_LIST, true},
+        {"combo box", ID_COMBO, true}, {"push button", ID_PUSH, true},
+        {"edit", ID_EDIT, true},       {"static text", ID_LABEL, false},
+    };
+    dlg_Enable(d, FALSE);
+    EXPECT_FALSE(IsWindowEnabled(d)) << "row dialog disabled";
+    for (const auto &r : rows)
+        EXPECT_EQ(!r.follows, !!IsWindowEnabled(GetDlgItem(d, r.id)))
+            << "row " << r.name << " disabled";
+    dlg_Enable(d, TRUE);
+    EXPECT_TRUE(IsWindowEnabled(d)) << "row dialog enabled";
+    for (const auto &r : rows)
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, r.id)))
+            << "row " << r.name << " enabled";
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == d || IsChild(d, focus)) << "row focus";
+    DestroyWindow(d);
+}
+
+/* The menu is closed from a thread timer as soon as its loop runs. */
+static void CALLBACK menu_Close(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(NULL, id);
+    EndMenu();
+}
+
+TEST(KnobkitDialog, TrackPopupMenuPostsWmUser)
+{
+    Template t(0);
+    Log.clear();
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d != NULL);
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 40, "Forty");
+    SetTimer(NULL, 0, 50, menu_Close);
+    EXPECT_EQ(0, dlg_TrackPopupMenu(d, menu, TPM_RETURNCMD))
+        << "row closed without a choice";
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&m);
+    EXPECT_LOG(std::vector<std::string>{"user 0 0"}, "WM_USER after the menu");
+    DestroyMenu(menu);
+    DestroyWindow(d);
+}
