@@ -577,3 +577,44 @@ TEST(KnobkitDialog, TrackPopupMenuPostsWmUser)
     DestroyMenu(menu);
     DestroyWindow(d);
 }
+
+static void pump(void)
+{
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&m);
+}
+
+TEST(KnobkitDialog, ShownOnceAcrossPaints)
+{
+    const std::vector<Row> rows = {{"shown", GM_SHOWN, 0, 0, 0, 0}};
+    std::vector<DlgHandler> table = make_Table(rows);
+    CurrentTable = table.data();
+    Log.clear();
+    Template t(0);
+    HWND d = dlg_CreateDialogIndirect(NULL, test_Template(t, 0), NULL,
+                                      table.data());
+    ASSERT_TRUE(d != NULL);
+    pump();
+    EXPECT_LOG(std::vector<std::string>{}, "hidden: no paint yet");
+    for (int i = 0; i < 3; i++) {
+        ShowWindow(d, SW_SHOW);
+        InvalidateRect(d, NULL, TRUE);
+        UpdateWindow(d);
+        pump();
+    }
+    EXPECT_LOG(std::vector<std::string>{"shown 0 0"}, "three paints");
+    DestroyWindow(d);
+}
+
+TEST(KnobkitDialog, NullTableGetsNoService)
+{
+    Template t(0);
+    HWND d = dlg_CreateDialogIndirect(NULL, test_Template(t, 0), NULL, NULL);
+    ASSERT_TRUE(d != NULL) << "row created";
+    EXPECT_EQ(0, SendMessageA(d, WM_COMMAND, ID_PUSH, 0)) << "row command";
+    /* Still managed: the tools act on it. */
+    dlg_Enable(d, FALSE);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, ID_PUSH))) << "row enable";
+    EXPECT_TRUE(DestroyWindow(d)) << "row destroy";
+}
