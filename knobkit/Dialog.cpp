@@ -1,11 +1,11 @@
 /* Dialog.cpp -- the library's dialog procedure and the functions that run
  * a dialog through a client's handler table, and the small dialog tools.
  *
- * A managed dialog carries a header block in its GWLP_USERDATA value from
- * WM_INITDIALOG to WM_DESTROY.  The steps that belong to gadget records
- * (taking over the controls, painting, mouse routing, tab pages, layout)
- * are functions of their own below, each saying what it will do; for now
- * every control is an ordinary one and those steps let the message go on
+ * A managed dialog carries its GadDialog block (header and one record per
+ * direct child control, Gadget.cpp) in its GWLP_USERDATA value from
+ * WM_INITDIALOG to WM_DESTROY.  The steps that will act on the records
+ * (painting, mouse routing, tab pages, layout) are functions of their own
+ * below, each saying what it will do; for now they let the message go on
  * to the handler table.
  */
 #include "kk_int.h"
@@ -17,79 +17,27 @@
 
 MODULE_IDENT("knobkit/Dialog.cpp");
 
-/* The per-dialog header.  The control records will follow it in the
- * same block. */
-typedef struct DlgHeader {
-    const DlgHandler *handlers;
-    uint32_t dlgFlags;
-    HFONT    hFont;      /* the last dlg_SetFont font, not owned */
-    HFONT    hFontBold;  /* bold variant of the first one, owned */
-    HFONT    hTipFont;   /* for the tooltip window when it is made */
-} DlgHeader;
-
-/* The kinds of ordinary control that the dispatch and the tools tell
- * apart; every other class counts as "other". */
-enum { CTL_OTHER, CTL_STATIC, CTL_LISTBOX, CTL_COMBOBOX, CTL_CHECKBOX };
-
-static DlgHeader *dlg_Header(HWND hDlg)
+static GadDialog *dlg_Header(HWND hDlg)
 {
-    return hDlg ? (DlgHeader *)GetWindowLongPtrA(hDlg, GWLP_USERDATA) : NULL;
+    return hDlg ? (GadDialog *)GetWindowLongPtrA(hDlg, GWLP_USERDATA) : NULL;
 }
 
-/* By the window class, compared without regard to case, and for buttons
- * and statics by the type bits of the style. */
-static int ctl_Class(HWND hWnd)
+/* WM_DESTROY: the records' own resources, then the block.  The tooltips
+ * will be released here as well. */
+static void dlg_Release(HWND hDlg, GadDialog *h)
 {
-    char name[64];
-    if (!hWnd || !GetClassNameA(hWnd, name, sizeof name))
-        return CTL_OTHER;
-    LONG style = GetWindowLongA(hWnd, GWL_STYLE);
-    if (!lstrcmpiA(name, "BUTTON")) {
-        switch (style & 0xF) {
-        case BS_CHECKBOX: case BS_AUTOCHECKBOX:
-        case BS_3STATE:   case BS_AUTO3STATE:
-            return CTL_CHECKBOX;
-        }
-        return CTL_OTHER;
-    }
-    if (!lstrcmpiA(name, "COMBOBOX"))
-        return CTL_COMBOBOX;
-    if (!lstrcmpiA(name, "LISTBOX"))
-        return CTL_LISTBOX;
-    if (!lstrcmpiA(name, "STATIC")) {
-        int type = style & 0x1F;
-        return type >= SS_ETCHEDHORZ && type <= SS_ETCHEDFRAME ? CTL_OTHER
-                                                               : CTL_STATIC;
-    }
-    return CTL_OTHER;
-}
-
-/* Takes the dialog over: the header block, into GWLP_USERDATA.  The
- * records of the direct child controls will be made here too, so a
- * dialog without a control fails as it will then. */
-static DlgHeader *dlg_Attach(HWND hDlg)
-{
-    if (!GetWindow(hDlg, GW_CHILD))
-        return NULL;
-    DlgHeader *h = (DlgHeader *)calloc(1, sizeof *h);
-    if (h)
-        SetWindowLongPtrA(hDlg, GWLP_USERDATA, (LONG_PTR)h);
-    return h;
-}
-
-/* WM_DESTROY: the records' own resources, the tooltips and the skin will
- * be released here as well. */
-static void dlg_Release(HWND hDlg, DlgHeader *h)
-{
+    gad_ReleaseAll(h);
     if (h->hFontBold)
         DeleteObject(h->hFontBold);
+    if (h->hSkin)
+        DeleteObject(h->hSkin);
     free(h);
     SetWindowLongPtrA(hDlg, GWLP_USERDATA, 0);
 }
 
 /* A skin, once dialogs can have one, paints the background here and the
  * message goes no further (answer >= 0).  -1: go on. */
-static INT_PTR skin_Erase(HWND, DlgHeader *, HDC)
+static INT_PTR skin_Erase(HWND, GadDialog *, HDC)
 {
     return -1;
 }
@@ -97,32 +45,32 @@ static INT_PTR skin_Erase(HWND, DlgHeader *, HDC)
 /* Tab gadgets hide and show their pages here, and list gadgets take
  * their notifications; a non-negative answer ends the message.  Other
  * notifications reach the handler table untouched. */
-static INT_PTR notify_Gadgets(HWND, DlgHeader *, const NMHDR *)
+static INT_PTR notify_Gadgets(HWND, GadDialog *, const NMHDR *)
 {
     return -1;
 }
 
 /* Size limits and the alignment of controls will act here. */
-static void layout_Size(HWND, DlgHeader *, UINT, WPARAM, LPARAM)
+static void layout_Size(HWND, GadDialog *, UINT, WPARAM, LPARAM)
 {
 }
 
 /* Presses, drags and releases will be hit-tested against the records
  * here, the window dragged and the cursor chosen; the message goes on. */
-static void mouse_Route(HWND, DlgHeader *, UINT, WPARAM, LPARAM)
+static void mouse_Route(HWND, GadDialog *, UINT, WPARAM, LPARAM)
 {
 }
 
 /* The tracked gadget's timer tick will run here; -1 while no gadget can
  * be tracked. */
-static INT_PTR timer_Tick(HWND, DlgHeader *, WPARAM)
+static INT_PTR timer_Tick(HWND, GadDialog *, WPARAM)
 {
     return -1;
 }
 
 /* Coloured controls get their colours and gadgets paint themselves here;
  * only ordinary controls go on (-1). */
-static INT_PTR color_Control(HWND, DlgHeader *, UINT, WPARAM, LPARAM)
+static INT_PTR color_Control(HWND, GadDialog *, UINT, WPARAM, LPARAM)
 {
     return -1;
 }
@@ -136,7 +84,7 @@ static int dlg_Value(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!lParam)   /* a menu command or an accelerator */
             return 0;
         HWND ctl = GetDlgItem(hDlg, LOWORD(wParam));
-        switch (ctl_Class(ctl)) {
+        switch (gad_ClassOf(ctl)) {
         case CTL_COMBOBOX:
             return (int)SendMessageA(ctl, CB_GETCURSEL, 0, 0);
         case CTL_LISTBOX:
@@ -191,9 +139,9 @@ static INT_PTR dlg_Dispatch(HWND hDlg, const DlgHandler *table, UINT msg,
 static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
                                       LPARAM lParam)
 {
-    DlgHeader *h = dlg_Header(hDlg);
+    GadDialog *h = dlg_Header(hDlg);
     if (msg == WM_INITDIALOG) {
-        h = dlg_Attach(hDlg);
+        h = gad_Attach(hDlg);
         if (!h) {
             EndDialog(hDlg, 0);
             return TRUE;
@@ -289,7 +237,7 @@ static BOOL CALLBACK font_Give(HWND hWnd, LPARAM font)
 
 extern "C" void KKAPI dlg_SetFont(HWND hDlg, HFONT hFont)
 {
-    DlgHeader *h = dlg_Header(hDlg);
+    GadDialog *h = dlg_Header(hDlg);
     if (!h)
         return;
     /* EnumChildWindows walks all levels: tab pages and their controls. */
@@ -315,16 +263,17 @@ static void ctl_Redraw(HWND hDlg, HWND hWnd)
 
 extern "C" void KKAPI dlg_Enable(HWND hDlg, BOOL enable)
 {
-    if (!dlg_Header(hDlg))
+    GadDialog *h = dlg_Header(hDlg);
+    if (!h)
         return;
-    /* Direct children only: they are the ones with records.  Gadgets will
-     * be skipped here too; they keep their own enabled state. */
-    for (HWND c = GetWindow(hDlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (ctl_Class(c) == CTL_STATIC)
+    /* Gadgets keep their own enabled state, static texts stay as they are. */
+    for (uint32_t i = 0; i < h->count; i++) {
+        const Gadget *g = &h->gadgets[i];
+        if (GAD_KIND(g) >= GAD_PROGBAR || g->ctlClass == CTL_STATIC)
             continue;
-        EnableWindow(c, enable);
+        EnableWindow(g->hWnd, enable);
         if (enable)
-            ctl_Redraw(hDlg, c);
+            ctl_Redraw(hDlg, g->hWnd);
     }
     EnableWindow(hDlg, enable);
     if (enable)

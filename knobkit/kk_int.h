@@ -52,4 +52,24 @@ void  gad_FormatValue(const Gadget *g, char *out, int min, int max, int value);
  * characters: what gad_ShowValue puts into the label control. */
 void  gad_LabelText(const Gadget *g, char *out, int min, int max, int value);
 
+/* ---- Records (Gadget.cpp) ---- */
+
+/* The class code of a control (CTL_...). */
+uint32_t gad_ClassOf(HWND hWnd);
+
+/* Gives every direct child of the dialog a plain record in one new block
+ * and the block to the dialog's GWLP_USERDATA; a dialog without a caption
+ * gets its system menu.  Null when there is no child or no memory. */
+GadDialog *gad_Attach(HWND hDlg);
+
+/* Releases what every record owns (owned brush and font, FreeProc) and
+ * clears the controls' GWLP_USERDATA; the block itself stays the
+ * caller's to free. */
+void  gad_ReleaseAll(GadDialog *gd);
+
+/* The record under a screen point: first the gadgets (kind 2 and up)
+ * whose HitProc says yes, in record order, then the first plain record
+ * whose control's window contains the point; null for none. */
+Gadget *dlg_FindGadget(GadDialog *gd, POINT screen);
+
 #endif

@@ -124,11 +124,112 @@ struct Gadget {
     GadWheelProc WheelProc;
 };
 
-/* ---- Gadget kinds, class codes, state bits, messages ----------------
- * (to come with the attachment of records to dialogs) */
+/* ---- Gadget kinds, class codes, state bits ---------------------------
+ * Every record starts plain (kind 0); tests for a kind look at the low
+ * byte.  Kinds 0 and 1 are plain records, 2 and up are gadgets. */
+#define GAD_PLAIN     0   /* an ordinary control */
+#define GAD_COLORED   1   /* ... with its own colours, brush or font */
+#define GAD_PROGBAR   2
+#define GAD_IBUTTON   3
+#define GAD_SLIDER    4
+#define GAD_WHEEL     5
+#define GAD_LED       6
+#define GAD_TAB       7
+#define GAD_STATIC    9
+#define GAD_LIST      10
+#define GAD_HOTKEY    11
+#define GAD_SIZER     12
+#define GAD_KIND(g)   ((g)->kind & 0xFF)
+
+/* ctlClass: from the window class name (any case) and, for buttons and
+ * statics, the type bits of the style. */
+#define CTL_OTHER       0   /* and buttons of other types */
+#define CTL_STATIC      1
+#define CTL_LISTBOX     2
+#define CTL_EDIT        3
+#define CTL_COMBOBOX    4
+#define CTL_PUSHBUTTON  5   /* BS_PUSHBUTTON, BS_DEFPUSHBUTTON */
+#define CTL_RADIO       6   /* BS_RADIOBUTTON, BS_AUTORADIOBUTTON */
+#define CTL_CHECKBOX    7   /* two- and three-state, auto or not */
+#define CTL_GROUPBOX    8
+#define CTL_RICHEDIT    9
+#define CTL_OWNERDRAW   10
+#define CTL_ETCHED      11  /* SS_ETCHEDHORZ, SS_ETCHEDVERT, SS_ETCHEDFRAME */
+#define CTL_HEADER      12
+#define CTL_TOOLBAR     13
+#define CTL_REBAR       14
+#define CTL_STATUSBAR   15
+#define CTL_TRACKBAR    16
+#define CTL_UPDOWN      17
+#define CTL_PROGRESS    18
+#define CTL_HOTKEYCTL   19
+#define CTL_LISTVIEW    20
+#define CTL_TREEVIEW    21
+#define CTL_COMBOBOXEX  22
+#define CTL_TAB         23
+#define CTL_ANIMATE     24
+#define CTL_MONTHCAL    25
+#define CTL_DATETIME    26
+#define CTL_IPADDRESS   27
+#define CTL_PAGER       28
+
+/* state: the library's bits. */
+#define GS_TEXTCOLOR    0x1
+#define GS_BACKCOLOR    0x2
+#define GS_BOLD         0x4
+#define GS_ITALIC       0x8
+#define GS_TRANSPARENT  0x10
+#define GS_DRAGWINDOW   0x20        /* a press nobody takes drags the window */
+#define GS_CLOSE        0x100       /* each notification also closes ... */
+#define GS_MAXIMIZE     0x200
+#define GS_MINIMIZE     0x400
+#define GS_RESTORE      0x800
+#define GS_ARROW        0x1000      /* ... or posts GM_ARROW */
+#define GS_ABOUT        0x2000      /* ... or GM_ABOUT */
+#define GS_ALIGNMASK    0xFF0000    /* the control's alignment bits */
+#define GS_OWNBRUSH     0x1000000   /* hBrush is the library's to delete */
+#define GS_OWNFONT      0x2000000   /* hFont likewise */
+#define GS_CAPTURE      0x4000000   /* a press may start tracking */
+#define GS_CURSOR       0x10000000
+#define GS_CURSORDOWN   0x20000000
+#define GS_DISABLED     0x80000000u
+
+/* The timer that a tracked gadget sets on its dialog. */
+#define GAD_TIMER       60000
 
 /* ---- GadDialog: the per-dialog block of header and records ----------
- * (to come) */
+ * One zero-filled allocation, the header followed by count records;
+ * the dialog's GWLP_USERDATA points to the header and each direct child
+ * control's GWLP_USERDATA to its record.  Records are in the order the
+ * system enumerates the children (Z order from the top).  The block lives
+ * from WM_INITDIALOG to WM_DESTROY. */
+struct DlgHandler;
+
+typedef struct GadDialog {
+    const struct DlgHandler *handlers;  /* the client's table */
+    uint32_t dlgFlags;
+    uint32_t count;         /* number of records */
+    HBITMAP  hSkin;         /* owned */
+    HFONT    hFont;         /* the last dlg_SetFont font, not owned */
+    HFONT    hFontBold;     /* bold variant of the first one, owned */
+    HWND     hTooltip;
+    uint32_t tipsActive;
+    HFONT    hTipFont;      /* for the tooltip window when it is made */
+    HWND     hCaptureWnd;   /* control of the tracked gadget */
+    Gadget  *captured;      /* the tracked gadget */
+    int32_t  dragX, dragY;  /* where a window drag began, client */
+    int32_t  minWidth, minHeight, maxWidth, maxHeight;
+    int32_t  snap;          /* snapping distance, 0 = off */
+    Gadget  *gadgets;       /* the records, right after the header */
+} GadDialog;
+
+/* The control's record; null when the dialog has no such control or is
+ * not run by the library. */
+KKIMPORT Gadget *KKAPI gad_GetGadget(HWND hDlg, int id);
+/* The control of a record; null for a null gadget. */
+KKIMPORT HWND    KKAPI gad_GetWindow(const Gadget *g);
+/* The control identifier of a record; -1 for a null gadget. */
+KKIMPORT int     KKAPI gad_GetWindowID(const Gadget *g);
 
 /* ---- DlgHandler: the client's handler-table row, and the dialog
  * functions that run a dialog through it ------------------------------
