@@ -21,6 +21,9 @@ TEST(KnobkitClient, ImportsAreTheExports)
         {"dlg_Enable", (void *)dlg_Enable},
         {"dlg_SetDlgItemHex", (void *)dlg_SetDlgItemHex},
         {"dlg_TrackPopupMenu", (void *)dlg_TrackPopupMenu},
+        {"gad_GetGadget", (void *)gad_GetGadget},
+        {"gad_GetWindow", (void *)gad_GetWindow},
+        {"gad_GetWindowID", (void *)gad_GetWindowID},
     };
     for (const auto &r : rows)
         EXPECT_EQ((void *)GetProcAddress(dll, r.name), r.import) << "import " << r.name;

@@ -618,3 +618,191 @@ TEST(KnobkitDialog, NullTableGetsNoService)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, ID_PUSH))) << "row enable";
     EXPECT_TRUE(DestroyWindow(d)) << "row destroy";
 }
+
+/* ---- Records of the controls ---------------------------------------- */
+
+struct RecordRow {
+    const char *name;
+    WORD atom;
+    DWORD style;
+    WORD id;
+    uint32_t ctlClass;
+};
+
+/* In template order, which is the order the system makes and enumerates
+ * the controls in. */
+static const RecordRow Records[] = {
+    {"auto radio", 0x80, BS_AUTORADIOBUTTON, 201, CTL_RADIO},
+    {"group box", 0x80, BS_GROUPBOX, 202, CTL_GROUPBOX},
+    {"etched line", 0x82, SS_ETCHEDHORZ, 203, CTL_ETCHED},
+    {"owner-drawn button", 0x80, BS_OWNERDRAW, 204, CTL_OWNERDRAW},
+    {"combo with an edit field", 0x85, CBS_DROPDOWN, 205, CTL_COMBOBOX},
+    {"edit", 0x81, WS_BORDER, 206, CTL_EDIT},
+    {"list box", 0x83, LBS_NOTIFY, 207, CTL_LISTBOX},
+    {"scroll bar", 0x84, SBS_HORZ, 208, CTL_OTHER},
+    {"default push button", 0x80, BS_DEFPUSHBUTTON, 209, CTL_PUSHBUTTON},
+    {"static text", 0x82, SS_LEFT, 210, CTL_STATIC},
+    {"three-state", 0x80, BS_3STATE, 211, CTL_CHECKBOX},
+};
+static const int NRECORDS = sizeof Records / sizeof *Records;
+
+static HWND records_Dialog(Template &t, DWORD style, const DlgHandler *table)
+{
+    t = Template(style);
+    for (const RecordRow &r : Records)
+        t.item(r.atom, r.style, r.id, (short)(4 + 12 * (&r - Records)), "x");
+    return dlg_CreateDialogIndirect(NULL, t.get(), NULL, table);
+}
+
+static const DlgHandler EmptyTable[] = {{0, 0, NULL, 0}};
+
+TEST(KnobkitRecords, EveryDirectChildGetsItsRecord)
+{
+    Template t(0);
+    HWND d = records_Dialog(t, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                            EmptyTable);
+    ASSERT_TRUE(d != NULL);
+    const GadDialog *gd = (const GadDialog *)GetWindowLongPtrA(d, GWLP_USERDATA);
+    ASSERT_TRUE(gd != NULL) << "no block in the dialog's user data";
+    EXPECT_EQ(gd->handlers, EmptyTable);
+    EXPECT_EQ(gd->count, (uint32_t)NRECORDS)
+        << "the combo box's edit field is not a direct child";
+    ASSERT_LE(gd->count, (uint32_t)NRECORDS);
+    for (int i = 0; i < (int)gd->count; i++) {
+        const RecordRow &r = Records[i];
+        SCOPED_TRACE(testing::Message() << "row " << r.name);
+        const Gadget *g = &gd->gadgets[i];
+        HWND ctl = GetDlgItem(d, r.id);
+        EXPECT_EQ(gad_GetGadget(d, r.id), g);
+        EXPECT_EQ(g->hWnd, ctl);
+        EXPECT_EQ(g->hDlg, d);
+        EXPECT_EQ(g->kind, (uint32_t)GAD_PLAIN);
+        EXPECT_EQ(g->ctlClass, r.ctlClass);
+        EXPECT_EQ(g->FreeProc, (GadFreeProc)NULL);
+        EXPECT_EQ(gad_GetWindow(g), ctl);
+        EXPECT_EQ(gad_GetWindowID(g), (int)r.id);
+    }
+    HWND edit = GetWindow(GetDlgItem(d, 205), GW_CHILD);
+    ASSERT_TRUE(edit != NULL) << "a drop-down combo box has an edit field";
+    EXPECT_EQ(GetWindowLongPtrA(edit, GWLP_USERDATA), 0)
+        << "row grandchild";
+    EXPECT_EQ(gad_GetGadget(d, 999), (Gadget *)NULL) << "row missing id";
+    EXPECT_EQ(gad_GetGadget(NULL, 201), (Gadget *)NULL) << "row null dialog";
+    EXPECT_EQ(gad_GetWindow(NULL), (HWND)NULL) << "row null gadget";
+    EXPECT_EQ(gad_GetWindowID(NULL), -1) << "row null gadget id";
+    DestroyWindow(d);
+}
+
+static INT_PTR CALLBACK own_Procedure(HWND, UINT msg, WPARAM, LPARAM)
+{
+    return msg == WM_INITDIALOG;
+}
+
+TEST(KnobkitRecords, UnmanagedDialogHasNone)
+{
+    Template t(0);
+    test_Template(t, 0);
+    HWND d = CreateDialogIndirectParamA(NULL, t.get(), NULL, own_Procedure, 0);
+    ASSERT_TRUE(d != NULL);
+    EXPECT_TRUE(GetDlgItem(d, ID_PUSH) != NULL);
+    EXPECT_EQ(gad_GetGadget(d, ID_PUSH), (Gadget *)NULL);
+    DestroyWindow(d);
+}
+
+/* What a control sees of its record and its dialog's block while it is
+ * destroyed, after its dialog's WM_DESTROY. */
+struct DestroySeen {
+    WNDPROC old;
+    LONG_PTR ownData = -1, dlgData = -1;
+    const Gadget *lookup = (const Gadget *)1;
+};
+static DestroySeen Seen;
+static std::vector<int> FreedIds;
+
+static LRESULT CALLBACK probe_Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_DESTROY) {
+        HWND d = GetParent(h);
+        Seen.ownData = GetWindowLongPtrA(h, GWLP_USERDATA);
+        Seen.dlgData = GetWindowLongPtrA(d, GWLP_USERDATA);
+        Seen.lookup = gad_GetGadget(d, GetDlgCtrlID(h));
+    }
+    return CallWindowProcA(Seen.old, h, m, w, l);
+}
+
+static uint32_t KKAPI free_Note(Gadget *g)
+{
+    FreedIds.push_back(gad_GetWindowID(g));
+    return 0;
+}
+
+TEST(KnobkitRecords, ReleasedWhenTheDialogIsDestroyed)
+{
+    Template t(0);
+    HWND d = records_Dialog(t, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                            EmptyTable);
+    ASSERT_TRUE(d != NULL);
+    HWND label = GetDlgItem(d, 210);
+    Seen = DestroySeen();
+    Seen.old = (WNDPROC)SetWindowLongPtrA(label, GWLP_WNDPROC,
+                                          (LONG_PTR)probe_Proc);
+    Gadget *radio = gad_GetGadget(d, 201), *edit = gad_GetGadget(d, 206);
+    ASSERT_TRUE(radio && edit);
+    HBRUSH owned = CreateSolidBrush(RGB(7, 8, 9));
+    HBRUSH client = CreateSolidBrush(RGB(9, 8, 7));
+    radio->hBrush = owned;
+    radio->state |= GS_OWNBRUSH;
+    radio->FreeProc = free_Note;
+    edit->hBrush = client;
+    edit->kind = GAD_LED;
+    edit->FreeProc = free_Note;
+    FreedIds.clear();
+    ASSERT_TRUE(DestroyWindow(d));
+    EXPECT_EQ(Seen.ownData, 0) << "row the control's record pointer";
+    EXPECT_EQ(Seen.dlgData, 0) << "row the dialog's block pointer";
+    EXPECT_EQ(Seen.lookup, (const Gadget *)NULL) << "row gad_GetGadget";
+    EXPECT_EQ(FreedIds, (std::vector<int>{201, 206})) << "row FreeProc calls";
+    EXPECT_EQ(GetObjectType(owned), 0u) << "row owned brush";
+    EXPECT_EQ(GetObjectType(client), (DWORD)OBJ_BRUSH) << "row client brush";
+    DeleteObject(client);
+}
+
+/* ---- Dialogs without a caption -------------------------------------- */
+
+struct StyleCase {
+    const char *name;
+    DWORD style;
+    bool boxes;        /* system menu and boxes added */
+    bool sizeEntries;  /* Size and Maximize stay in the system menu */
+};
+
+TEST(KnobkitRecords, CaptionlessDialogsGetASystemMenu)
+{
+    const StyleCase cases[] = {
+        {"caption: left alone", WS_POPUP | WS_CAPTION, false, true},
+        {"border only: left alone", WS_POPUP | WS_BORDER, false, true},
+        {"no caption, fixed size", WS_POPUP, true, false},
+        {"no caption, sizing border", WS_POPUP | WS_THICKFRAME, true, true},
+    };
+    const DWORD boxes = WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    for (const StyleCase &c : cases) {
+        Template t(0);
+        HWND d = records_Dialog(t, c.style, EmptyTable);
+        ASSERT_TRUE(d != NULL) << "row " << c.name;
+        DWORD style = (DWORD)GetWindowLongA(d, GWL_STYLE);
+        EXPECT_EQ(style & boxes, c.boxes ? boxes : 0) << "row " << c.name;
+        if (c.boxes) {
+            HMENU m = GetSystemMenu(d, FALSE);
+            ASSERT_TRUE(m != NULL) << "row " << c.name;
+            EXPECT_EQ(GetMenuState(m, SC_SIZE, MF_BYCOMMAND) != (UINT)-1,
+                      c.sizeEntries) << "row " << c.name << " Size";
+            EXPECT_EQ(GetMenuState(m, SC_MAXIMIZE, MF_BYCOMMAND) != (UINT)-1,
+                      c.sizeEntries) << "row " << c.name << " Maximize";
+            EXPECT_NE(GetMenuState(m, SC_MOVE, MF_BYCOMMAND), (UINT)-1)
+                << "row " << c.name << " Move";
+            EXPECT_NE(GetMenuState(m, SC_CLOSE, MF_BYCOMMAND), (UINT)-1)
+                << "row " << c.name << " Close";
+        }
+        DestroyWindow(d);
+    }
+}
