@@ -82,8 +82,7 @@ extern "C" {
 /* ---- Gadget record --------------------------------------------------
  * One per direct child control of a managed dialog, zero-filled when the
  * dialog starts; clients hold Gadget pointers as handles.  The kinds, the
- * class codes and the state bits are listed with the functions that
- * attach the records to a dialog (to come, below). */
+ * class codes and the state bits follow the record. */
 typedef struct Gadget Gadget;
 
 typedef void     (KKAPI *GadTextProc)(int value, char *out);
