@@ -536,7 +536,16 @@ TEST(KnobkitDialog, EnableSparesStaticTexts)
         {"check box", ID_CHECK, true}, {"list box", ID_LIST, true},
         {"combo box", ID_COMBO, true}, {"push button", ID_PUSH, true},
         {"edit", ID_EDIT, true},       {"static text", ID_LABEL, false},
+        {"coloured scroll bar", ID_SCROLL, true},
+        {"gadget", ID_CHECK3, false},
     };
+    /* Records of kind 1 are still ordinary controls; gadgets keep their
+     * own enabled state. */
+    Gadget *colored = gad_GetGadget(d, ID_SCROLL);
+    Gadget *gadget = gad_GetGadget(d, ID_CHECK3);
+    ASSERT_TRUE(colored && gadget);
+    colored->kind = GAD_COLORED;
+    gadget->kind = 0x100 | GAD_SLIDER;
     dlg_Enable(d, FALSE);
     EXPECT_FALSE(IsWindowEnabled(d)) << "row dialog disabled";
     for (const auto &r : rows)
