@@ -69,10 +69,30 @@ static INT_PTR timer_Tick(HWND, GadDialog *, WPARAM)
 }
 
 /* Coloured controls get their colours and gadgets paint themselves here;
- * only ordinary controls go on (-1). */
-static INT_PTR color_Control(HWND, GadDialog *, UINT, WPARAM, LPARAM)
+ * only ordinary controls (no record, or kind 0) go on to the table.  The
+ * answer is a brush, so it travels apart from the verdict: a handle's
+ * value says nothing about whether it was answered. */
+static BOOL color_Control(HDC hdc, HWND ctl, INT_PTR *answer)
 {
-    return -1;
+    Gadget *g = ctl ? (Gadget *)GetWindowLongPtrA(ctl, GWLP_USERDATA) : NULL;
+    if (!g || g->hWnd != ctl || GAD_KIND(g) == GAD_PLAIN)
+        return FALSE;
+    if (GAD_KIND(g) == GAD_COLORED) {
+        SetBkMode(hdc, TRANSPARENT);
+        if (g->state & GS_TEXTCOLOR)
+            SetTextColor(hdc, g->textColor);
+        *answer = (INT_PTR)g->hBrush;
+        return TRUE;
+    }
+    /* A gadget paints itself inside the control's own painting; the
+     * hollow brush keeps the control from painting over it. */
+    if (!g->DrawProc) {
+        *answer = 0;
+        return TRUE;
+    }
+    g->DrawProc(ctl, hdc, g);
+    *answer = (INT_PTR)GetStockObject(NULL_BRUSH);
+    return TRUE;
 }
 
 /* The value handed to the handler with this message. */
@@ -186,7 +206,7 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-        if ((r = color_Control(hDlg, h, msg, wParam, lParam)) >= 0)
+        if (color_Control((HDC)wParam, (HWND)lParam, &r))
             return r;
         break;
     default:

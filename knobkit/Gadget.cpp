@@ -138,9 +138,8 @@ GadDialog *gad_Attach(HWND hDlg)
     return gd;
 }
 
-/* What the record owns goes: the brush and font marked owned, and what
- * the gadget's FreeProc releases; the FreeProc result. */
-static uint32_t gad_ReleaseRecord(Gadget *g)
+/* The brush and font marked owned go; a client's stay with the client. */
+static void gad_ReleaseObjects(Gadget *g)
 {
     if ((g->state & GS_OWNBRUSH) && g->hBrush)
         DeleteObject(g->hBrush);
@@ -151,6 +150,13 @@ static uint32_t gad_ReleaseRecord(Gadget *g)
     if (g->state & GS_OWNFONT)
         g->hFont = NULL;
     g->state &= ~(uint32_t)(GS_OWNBRUSH | GS_OWNFONT);
+}
+
+/* What the record owns goes: its own objects and what the gadget's
+ * FreeProc releases; the FreeProc result. */
+static uint32_t gad_ReleaseRecord(Gadget *g)
+{
+    gad_ReleaseObjects(g);
     return g->FreeProc ? g->FreeProc(g) : 0;
 }
 
@@ -216,4 +222,60 @@ extern "C" HWND KKAPI gad_GetWindow(const Gadget *g)
 extern "C" int KKAPI gad_GetWindowID(const Gadget *g)
 {
     return g ? GetDlgCtrlID(g->hWnd) : -1;
+}
+
+/* A bold or italic variant of base; null when it cannot be made. */
+static HFONT font_Variant(HFONT base, uint32_t mode)
+{
+    LOGFONTA lf;
+    if (!GetObjectA(base, sizeof lf, &lf))
+        return NULL;
+    lf.lfWeight = (mode & GS_BOLD) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = (mode & GS_ITALIC) ? 1 : 0;
+    return CreateFontIndirectA(&lf);
+}
+
+extern "C" BOOL KKAPI gad_SetColor(HWND hDlg, int id, uint32_t mode,
+                                   COLORREF text, COLORREF back, HFONT font)
+{
+    /* Without a record (no such control, or a dialog the library does
+     * not run) there is nowhere to keep colours. */
+    Gadget *g = gad_GetGadget(hDlg, id);
+    if (!g)
+        return FALSE;
+    HWND ctl = g->hWnd;
+    /* The base is read before the record lets go of its own font, which
+     * may be the one the control shows now. */
+    HFONT base = font;
+    if (!base)
+        base = (HFONT)SendMessageA(ctl, WM_GETFONT, 0, 0);
+    if (!base)
+        base = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    HFONT variant = NULL;
+    if (mode & (GS_BOLD | GS_ITALIC))
+        variant = font_Variant(base, mode);
+    /* Ownership is the library's word alone, never the caller's. */
+    mode &= ~(uint32_t)(GS_OWNBRUSH | GS_OWNFONT);
+
+    gad_ReleaseObjects(g);
+    if (GAD_KIND(g) == GAD_PLAIN)
+        g->kind = (g->kind & ~0xFFu) | GAD_COLORED;
+    g->state = (g->state & ~(uint32_t)(GS_TEXTCOLOR | GS_BACKCOLOR |
+                                       GS_BOLD | GS_ITALIC)) | mode;
+    g->textColor = text;
+    g->backColor = back;
+    g->hBrush = NULL;
+    if (mode & GS_TRANSPARENT) {
+        g->hBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
+    } else if (mode & GS_BACKCOLOR) {
+        g->hBrush = CreateSolidBrush(back);
+        if (g->hBrush)
+            g->state |= GS_OWNBRUSH;
+    }
+    g->hFont = variant ? variant : font;
+    if (variant)
+        g->state |= GS_OWNFONT;
+    if (g->hFont)
+        SendMessageA(ctl, WM_SETFONT, (WPARAM)g->hFont, TRUE);
+    return TRUE;
 }

@@ -229,6 +229,16 @@ KKIMPORT Gadget *KKAPI gad_GetGadget(HWND hDlg, int id);
 KKIMPORT HWND    KKAPI gad_GetWindow(const Gadget *g);
 /* The control identifier of a record; -1 for a null gadget. */
 KKIMPORT int     KKAPI gad_GetWindowID(const Gadget *g);
+/* Gives a control of a managed dialog its text colour (GS_TEXTCOLOR),
+ * background (GS_BACKCOLOR a new solid brush of back, GS_TRANSPARENT the
+ * hollow one) and font (font, or with GS_BOLD / GS_ITALIC a variant of
+ * font, else of the control's font, else of the default GUI font); mode
+ * bits above GS_ITALIC are added to the state.  Brush and font made here
+ * belong to the record and go at the next call or with the dialog; the
+ * caller's font stays the caller's.  Colours show on static and button
+ * controls only.  FALSE when the dialog has no such control. */
+KKIMPORT BOOL    KKAPI gad_SetColor(HWND hDlg, int id, uint32_t mode,
+                                    COLORREF text, COLORREF back, HFONT font);
 
 /* ---- DlgHandler: the client's handler-table row, and the dialog
  * functions that run a dialog through it ------------------------------

@@ -815,3 +815,229 @@ TEST(KnobkitRecords, CaptionlessDialogsGetASystemMenu)
         DestroyWindow(d);
     }
 }
+
+/* ---- Colours of ordinary controls ----------------------------------- */
+
+static bool gdi_Alive(HGDIOBJ h)
+{
+    return h && GetObjectType(h) != 0;
+}
+
+static LONG font_Weight(HFONT f)
+{
+    LOGFONTA lf;
+    return GetObjectA(f, sizeof lf, &lf) ? lf.lfWeight : -1;
+}
+
+/* Each row makes two gad_SetColor calls on the label and checks what the
+ * first call's objects became and what the record holds after the second:
+ * owned objects go, the client's font and stock objects stay. */
+struct OwnCase {
+    const char *name;
+    uint32_t mode1;
+    bool font1;          /* the client's font in the first call */
+    uint32_t mode2;
+    bool font2;
+    bool brush1Alive, font1Alive;   /* the first call's objects */
+    uint32_t ownAfter;              /* GS_OWN... bits after the second */
+    LONG weightAfter;               /* of the record's font; 0 = none */
+};
+
+TEST(KnobkitColor, SecondCallReleasesOnlyWhatTheFirstMade)
+{
+    const OwnCase cases[] = {
+        {"owned brush and bold font, then plain", GS_BACKCOLOR | GS_BOLD,
+         false, 0, false, false, false, 0, 0},
+        {"owned brush and italic font, then the client's font",
+         GS_BACKCOLOR | GS_ITALIC, false, 0, true,
+         false, false, 0, FW_NORMAL},
+        {"client font kept, then a bold variant of it", GS_TEXTCOLOR, true,
+         GS_BOLD, true, false, true, GS_OWNFONT, FW_BOLD},
+        {"hollow brush is never owned", GS_TRANSPARENT, true,
+         GS_BACKCOLOR | GS_ITALIC, false, true, true,
+         GS_OWNBRUSH | GS_OWNFONT, FW_NORMAL},
+    };
+    HFONT client = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                               ANSI_CHARSET, 0, 0, 0, 0, "Arial");
+    ASSERT_TRUE(client);
+    for (const OwnCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Template t(0);
+        HWND d = plain_Dialog(t);
+        ASSERT_TRUE(d) << "row " << c.name;
+        Gadget *g = gad_GetGadget(d, ID_LABEL);
+        ASSERT_TRUE(g) << "row " << c.name;
+        EXPECT_TRUE(gad_SetColor(d, ID_LABEL, c.mode1, RGB(1, 2, 3),
+                                 RGB(4, 5, 6), c.font1 ? client : NULL))
+            << "row " << c.name;
+        EXPECT_EQ(GAD_KIND(g), (uint32_t)GAD_COLORED) << "row " << c.name;
+        HGDIOBJ brush1 = g->hBrush, font1 = g->hFont;
+        EXPECT_EQ(brush1 != NULL,
+                  (c.mode1 & (GS_BACKCOLOR | GS_TRANSPARENT)) != 0)
+            << "row " << c.name;
+        EXPECT_EQ(font1 != NULL,
+                  c.font1 || (c.mode1 & (GS_BOLD | GS_ITALIC)) != 0)
+            << "row " << c.name;
+        EXPECT_TRUE(gad_SetColor(d, ID_LABEL, c.mode2, RGB(7, 8, 9),
+                                 RGB(10, 11, 12), c.font2 ? client : NULL))
+            << "row " << c.name;
+        EXPECT_EQ(gdi_Alive(brush1), c.brush1Alive) << "row " << c.name;
+        EXPECT_EQ(gdi_Alive(font1), c.font1Alive) << "row " << c.name;
+        EXPECT_EQ(g->state & (GS_OWNBRUSH | GS_OWNFONT), c.ownAfter)
+            << "row " << c.name;
+        EXPECT_EQ(g->hFont ? font_Weight(g->hFont) : 0, c.weightAfter)
+            << "row " << c.name;
+        EXPECT_EQ(g->textColor, RGB(7, 8, 9)) << "row " << c.name;
+        EXPECT_EQ(g->backColor, RGB(10, 11, 12)) << "row " << c.name;
+        EXPECT_EQ(g->state & (GS_TEXTCOLOR | GS_BACKCOLOR | GS_BOLD |
+                              GS_ITALIC),
+                  c.mode2) << "row " << c.name;
+        if (g->hFont) {
+            EXPECT_EQ((HFONT)SendDlgItemMessageA(d, ID_LABEL, WM_GETFONT, 0,
+                                                 0), g->hFont)
+                << "row " << c.name;
+        }
+        HGDIOBJ brush2 = g->hBrush, font2 = g->hFont;
+        bool owned2 = (g->state & GS_OWNBRUSH) != 0;
+        bool ownedF2 = (g->state & GS_OWNFONT) != 0;
+        DestroyWindow(d);
+        /* The dialog's end releases what the second call made. */
+        if (owned2) {
+            EXPECT_FALSE(gdi_Alive(brush2)) << "row " << c.name << " destroy";
+        }
+        if (ownedF2) {
+            EXPECT_FALSE(gdi_Alive(font2)) << "row " << c.name << " destroy";
+        }
+        EXPECT_TRUE(gdi_Alive(client)) << "row " << c.name << " client";
+    }
+    DeleteObject(client);
+}
+
+TEST(KnobkitColor, StateBitsKindAndLookups)
+{
+    Template t(0);
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d);
+    Gadget *g = gad_GetGadget(d, ID_PUSH);
+    ASSERT_TRUE(g);
+    EXPECT_FALSE(gad_SetColor(d, 999, GS_TEXTCOLOR, 0, 0, NULL))
+        << "row missing control";
+    EXPECT_FALSE(gad_SetColor(NULL, ID_PUSH, GS_TEXTCOLOR, 0, 0, NULL))
+        << "row null dialog";
+    EXPECT_EQ(GAD_KIND(g), (uint32_t)GAD_PLAIN) << "row untouched";
+    /* Higher bits are added and survive a later call without them; the
+     * caller cannot claim ownership of anything. */
+    ASSERT_TRUE(gad_SetColor(d, ID_PUSH,
+                             GS_TEXTCOLOR | GS_DRAGWINDOW | GS_OWNFONT, 0, 0,
+                             NULL));
+    EXPECT_EQ(g->state & (GS_DRAGWINDOW | GS_OWNFONT), (uint32_t)GS_DRAGWINDOW)
+        << "row high bits added, ownership refused";
+    EXPECT_FALSE(g->hBrush) << "row no brush without a background bit";
+    ASSERT_TRUE(gad_SetColor(d, ID_PUSH, GS_BACKCOLOR, 0, 0, NULL));
+    EXPECT_EQ(g->state & (GS_DRAGWINDOW | GS_TEXTCOLOR),
+              (uint32_t)GS_DRAGWINDOW)
+        << "row second call keeps high bits, drops GS_TEXTCOLOR";
+    DestroyWindow(d);
+
+    /* A dialog the library does not run keeps no colours. */
+    HWND u = CreateDialogIndirectParamA(NULL, test_Template(t, 0), NULL,
+                                        plain_Proc, 0);
+    ASSERT_TRUE(u);
+    EXPECT_FALSE(gad_SetColor(u, ID_LABEL, GS_BACKCOLOR, 0, 0, NULL))
+        << "row unmanaged dialog";
+    DestroyWindow(u);
+}
+
+TEST(KnobkitColor, BoldOfTheControlsFontOrTheDefaultGuiFont)
+{
+    Template t(0);
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d);
+    HFONT shown = (HFONT)SendDlgItemMessageA(d, ID_LABEL, WM_GETFONT, 0, 0);
+    LOGFONTA want, got;
+    ASSERT_TRUE(GetObjectA(shown ? (HGDIOBJ)shown
+                                 : GetStockObject(DEFAULT_GUI_FONT),
+                           sizeof want, &want));
+    ASSERT_TRUE(gad_SetColor(d, ID_LABEL, GS_BOLD | GS_ITALIC, 0, 0, NULL));
+    Gadget *g = gad_GetGadget(d, ID_LABEL);
+    ASSERT_TRUE(g && g->hFont);
+    ASSERT_TRUE(GetObjectA(g->hFont, sizeof got, &got));
+    EXPECT_STREQ(got.lfFaceName, want.lfFaceName) << "row base face";
+    EXPECT_EQ(got.lfHeight, want.lfHeight) << "row base height";
+    EXPECT_EQ(got.lfWeight, FW_BOLD) << "row bold";
+    EXPECT_EQ(got.lfItalic, 1) << "row italic";
+    DestroyWindow(d);
+}
+
+/* The label painted into a memory surface first filled with green;
+ * counts of pixels of the text and background colours. */
+struct Counts {
+    int text, back, green;
+};
+
+static Counts paint_Label(HWND ctl, COLORREF text, COLORREF back)
+{
+    RECT r;
+    GetClientRect(ctl, &r);
+    HDC screen = GetDC(ctl);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    FillRect(mem, &r, green);
+    DeleteObject(green);
+    SendMessageA(ctl, WM_PRINTCLIENT, (WPARAM)mem, PRF_CLIENT);
+    Counts c = {0, 0, 0};
+    for (int y = 0; y < r.bottom; y++)
+        for (int x = 0; x < r.right; x++) {
+            COLORREF p = GetPixel(mem, x, y);
+            c.text += p == text;
+            c.back += p == back;
+            c.green += p == RGB(0, 255, 0);
+        }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(ctl, screen);
+    return c;
+}
+
+struct PaintCase {
+    const char *name;
+    uint32_t mode;     /* ~0u: no gad_SetColor call */
+    bool text, back, green;   /* which colours must show */
+};
+
+TEST(KnobkitColor, ColouredStaticPaintsWithItsColours)
+{
+    const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+    const PaintCase cases[] = {
+        {"text colour on its own brush", GS_TEXTCOLOR | GS_BACKCOLOR, true,
+         true, false},
+        {"text colour over a hollow brush", GS_TEXTCOLOR | GS_TRANSPARENT,
+         true, false, true},
+        {"plain label keeps default colours", ~0u, false, false, false},
+    };
+    for (const PaintCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Template t(0);
+        HWND d = plain_Dialog(t);
+        ASSERT_TRUE(d) << "row " << c.name;
+        if (c.mode != ~0u) {
+            ASSERT_TRUE(gad_SetColor(d, ID_LABEL, c.mode, red, blue, NULL))
+                << "row " << c.name;
+        }
+        Counts n = paint_Label(GetDlgItem(d, ID_LABEL), red, blue);
+        EXPECT_EQ(n.text > 0, c.text)
+            << "row " << c.name << ": " << n.text << " text pixels";
+        /* The background fills most of the control, around the text. */
+        RECT r;
+        GetClientRect(GetDlgItem(d, ID_LABEL), &r);
+        int half = r.right * r.bottom / 2;
+        EXPECT_EQ(n.back > half, c.back)
+            << "row " << c.name << ": " << n.back << " background pixels";
+        EXPECT_EQ(n.green > half, c.green)
+            << "row " << c.name << ": " << n.green << " green pixels";
+        DestroyWindow(d);
+    }
+}
