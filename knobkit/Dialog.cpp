@@ -272,14 +272,6 @@ extern "C" void KKAPI dlg_SetFont(HWND hDlg, HFONT hFont)
     }
 }
 
-/* The dialog area under the control, repainted at once. */
-static void ctl_Redraw(HWND hDlg, HWND hWnd)
-{
-    RECT r;
-    GetClientRect(hWnd, &r);
-    MapWindowPoints(hWnd, hDlg, (POINT *)&r, 2);
-    RedrawWindow(hDlg, &r, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
 
 extern "C" void KKAPI dlg_Enable(HWND hDlg, BOOL enable)
 {
@@ -293,7 +285,7 @@ extern "C" void KKAPI dlg_Enable(HWND hDlg, BOOL enable)
             continue;
         EnableWindow(g->hWnd, enable);
         if (enable)
-            ctl_Redraw(hDlg, g->hWnd);
+            gad_RedrawUnder(hDlg, g->hWnd);
     }
     EnableWindow(hDlg, enable);
     if (enable)

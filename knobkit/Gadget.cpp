@@ -224,6 +224,16 @@ extern "C" int KKAPI gad_GetWindowID(const Gadget *g)
     return g ? GetDlgCtrlID(g->hWnd) : -1;
 }
 
+BOOL gad_RedrawUnder(HWND hDlg, HWND hWnd)
+{
+    RECT r;
+    if (!GetClientRect(hWnd, &r))
+        return FALSE;
+    MapWindowPoints(hWnd, hDlg, (POINT *)&r, 2);
+    return RedrawWindow(hDlg, &r, NULL,
+                        RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
 /* A bold or italic variant of base; null when it cannot be made. */
 static HFONT font_Variant(HFONT base, uint32_t mode)
 {

@@ -302,3 +302,22 @@ void gad_LabelText(const Gadget *g, char *out, int min, int max, int value)
             text_Print(out, labelPercent ? "%d%%" : "%d", number);
     }
 }
+
+int gad_ShowValue(const Gadget *g, int labelId, int min, int max, int value)
+{
+    int p = gad_Percent(min, max, value);
+    if (!g || labelId == -1)
+        return p;
+    char out[GAD_TEXT_MAX];
+    gad_LabelText(g, out, min, max, value);
+    HWND label = GetDlgItem(g->hDlg, labelId);
+    if (!label)
+        return p;
+    SetWindowTextA(label, out);
+    /* A transparent label draws its text over what is under it without
+     * erasing; the old text goes only when the dialog repaints there. */
+    const Gadget *lg = gad_GetGadget(g->hDlg, labelId);
+    if (lg && (lg->state & GS_TRANSPARENT))
+        gad_RedrawUnder(g->hDlg, label);
+    return p;
+}

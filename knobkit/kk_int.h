@@ -52,7 +52,18 @@ void  gad_FormatValue(const Gadget *g, char *out, int min, int max, int value);
  * characters: what gad_ShowValue puts into the label control. */
 void  gad_LabelText(const Gadget *g, char *out, int min, int max, int value);
 
+/* The label text (gad_LabelText) becomes the window text of the dialog's
+ * control labelId, and a transparent companion gets the dialog repainted
+ * under it; labelId -1 only computes.  The percentage either way; a null
+ * gadget changes nothing. */
+int   gad_ShowValue(const Gadget *g, int labelId, int min, int max,
+                    int value);
+
 /* ---- Records (Gadget.cpp) ---- */
+
+/* The dialog area under the control, repainted at once (erased first),
+ * so what shows through a transparent control is fresh. */
+BOOL  gad_RedrawUnder(HWND hDlg, HWND hWnd);
 
 /* The class code of a control (CTL_...). */
 uint32_t gad_ClassOf(HWND hWnd);

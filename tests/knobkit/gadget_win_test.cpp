@@ -325,3 +325,99 @@ TEST(KnobkitGadget, ReleaseDeletesOnlyWhatRecordsOwn)
     free(h.gd);
     h.gd = NULL;
 }
+
+/* ---- Value text into a companion label ------------------------------- */
+
+/* A visible host that counts the erasures of its background, so a
+ * repaint of the area under a transparent label can be seen. */
+static int Erasures;
+
+static LRESULT CALLBACK erase_Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_ERASEBKGND)
+        Erasures++;
+    return DefWindowProcA(h, m, w, l);
+}
+
+struct ShowCase {
+    const char *name;
+    const char *text;
+    uint32_t flags;
+    int labelId;
+    bool transparent;    /* GS_TRANSPARENT on the label's record */
+    int min, max, value;
+    int want;            /* the result: the percentage */
+    const char *label;   /* the label's text afterwards */
+    bool erased;         /* the host repainted under the label */
+};
+
+TEST(KnobkitGadget, ShowValuePutsTheLabelText)
+{
+    enum { SOURCE = 11, LABEL = 12 };
+    const ShowCase cases[] = {
+        {"only the percentage", "%d dB", VT_LABELFORMAT, -1, false, 0, 200,
+         101, 51, "old", false},
+        {"empty label, value", "", 0, LABEL, false, 0, 100, 42, 42, "42",
+         false},
+        {"empty label, percent", "", VT_PERCENT, LABEL, false, 0, 200, 101, 51,
+         "51%", false},
+        {"label format of the percentage", "%d dB",
+         VT_LABELFORMAT | VT_LABELPERCENT, LABEL, false, 0, 200, 101, 51,
+         "51 dB", false},
+        {"built-in value without the label format", "%d dB", 0, LABEL, false,
+         0, 200, 101, 51, "101", false},
+        {"plain label as it stands", "Gain", VT_LABELPERCENT, LABEL, false, 0,
+         100, 9, 9, "Gain", false},
+        {"percent truncated toward zero", "", VT_PERCENT, LABEL, false, 0, 100,
+         -1, 0, "0%", false},
+        {"transparent label repaints under it", "%d", VT_LABELFORMAT, LABEL,
+         true, 0, 10, 5, 50, "5", true},
+        {"missing label changes nothing", "%d", VT_LABELFORMAT, 99, false, 0,
+         10, 5, 50, "old", false},
+    };
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = erase_Proc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = "kk_erase_host";
+    RegisterClassA(&wc);
+    for (const ShowCase &c : cases) {
+        SCOPED_TRACE(std::string("row ") + c.name);
+        HWND host = CreateWindowExA(0, "kk_erase_host", "", WS_POPUP |
+                                    WS_VISIBLE, 50, 50, 200, 100, NULL, NULL,
+                                    NULL, NULL);
+        ASSERT_TRUE(host);
+        HWND source = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE,
+                                      0, 0, 50, 20, host, (HMENU)SOURCE,
+                                      NULL, NULL);
+        HWND label = CreateWindowExA(0, "STATIC", "old", WS_CHILD |
+                                     WS_VISIBLE, 0, 40, 100, 20, host,
+                                     (HMENU)LABEL, NULL, NULL);
+        ASSERT_TRUE(source && label);
+        GadDialog *gd = gad_Attach(host);
+        ASSERT_TRUE(gd);
+        Gadget *g = (Gadget *)GetWindowLongPtrA(source, GWLP_USERDATA);
+        Gadget *lg = (Gadget *)GetWindowLongPtrA(label, GWLP_USERDATA);
+        ASSERT_TRUE(g && lg);
+        strcpy(g->text, c.text);
+        g->flags = c.flags;
+        if (c.transparent)
+            lg->state |= GS_TRANSPARENT;
+        UpdateWindow(host);
+        Erasures = 0;
+        EXPECT_EQ(gad_ShowValue(g, c.labelId, c.min, c.max, c.value), c.want);
+        char text[GAD_TEXT_MAX];
+        GetWindowTextA(label, text, sizeof text);
+        EXPECT_STREQ(text, c.label);
+        EXPECT_EQ(Erasures > 0, c.erased) << Erasures << " erasures";
+        gad_ReleaseAll(gd);
+        free(gd);
+        SetWindowLongPtrA(host, GWLP_USERDATA, 0);
+        DestroyWindow(host);
+    }
+}
+
+TEST(KnobkitGadget, ShowValueOfNoGadgetOnlyComputes)
+{
+    EXPECT_EQ(gad_ShowValue(NULL, 5, 0, 200, 101), 51) << "row null gadget";
+}
