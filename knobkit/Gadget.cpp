@@ -289,3 +289,37 @@ extern "C" BOOL KKAPI gad_SetColor(HWND hDlg, int id, uint32_t mode,
         SendMessageA(ctl, WM_SETFONT, (WPARAM)g->hFont, TRUE);
     return TRUE;
 }
+
+extern "C" BOOL KKAPI gad_Redraw(const Gadget *g)
+{
+    return g ? gad_RedrawUnder(g->hDlg, g->hWnd) : FALSE;
+}
+
+extern "C" BOOL KKAPI gad_RedrawItem(HWND hDlg, int id)
+{
+    return gad_Redraw(gad_GetGadget(hDlg, id));
+}
+
+extern "C" void KKAPI gad_SetText(Gadget *g, const char *text)
+{
+    if (!g)
+        return;
+    lstrcpynA(g->text, text ? text : "", GAD_TEXT_MAX);
+    switch (GAD_KIND(g)) {
+    case GAD_PLAIN:
+    case GAD_COLORED:
+        SetWindowTextA(g->hWnd, g->text);
+        /* These draw their text over the dialog without erasing it. */
+        if (g->ctlClass == CTL_RADIO || g->ctlClass == CTL_CHECKBOX ||
+            g->ctlClass == CTL_GROUPBOX)
+            gad_Redraw(g);
+        return;
+    case GAD_SLIDER:
+        /* The slider's text takes part in its layout, which comes with
+         * the slider itself; until then a repaint is all it needs. */
+        gad_Redraw(g);
+        return;
+    }
+    RedrawWindow(g->hWnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+}

@@ -239,6 +239,14 @@ KKIMPORT int     KKAPI gad_GetWindowID(const Gadget *g);
  * controls only.  FALSE when the dialog has no such control. */
 KKIMPORT BOOL    KKAPI gad_SetColor(HWND hDlg, int id, uint32_t mode,
                                     COLORREF text, COLORREF back, HFONT font);
+/* Repaints the dialog area under the record's control (erased first);
+ * FALSE for a null gadget or a missing control. */
+KKIMPORT BOOL    KKAPI gad_Redraw(const Gadget *g);
+KKIMPORT BOOL    KKAPI gad_RedrawItem(HWND hDlg, int id);
+/* The label becomes text (null: empty), at most GAD_TEXT_MAX - 1
+ * characters; a plain control shows it as its window text, a gadget
+ * repaints.  A null gadget is ignored. */
+KKIMPORT void    KKAPI gad_SetText(Gadget *g, const char *text);
 
 /* ---- DlgHandler: the client's handler-table row, and the dialog
  * functions that run a dialog through it ------------------------------

@@ -1041,3 +1041,56 @@ TEST(KnobkitColor, ColouredStaticPaintsWithItsColours)
         DestroyWindow(d);
     }
 }
+
+/* ---- Labels -------------------------------------------------------- */
+
+struct TextCase {
+    const char *name;
+    int id;
+    uint32_t kind;       /* set on the record before the call */
+    std::string text;    /* "-" stands for a null text */
+    std::string record;  /* the record's label afterwards */
+    std::string window;  /* the control's window text afterwards */
+};
+
+TEST(KnobkitText, SetTextByKind)
+{
+    const std::string long200(200, 'x'), kept(127, 'x');
+    const TextCase cases[] = {
+        {"plain label", ID_LABEL, GAD_PLAIN, "Hello", "Hello", "Hello"},
+        {"200 characters keep 127", ID_LABEL, GAD_PLAIN, long200, kept, kept},
+        {"null text is empty", ID_LABEL, GAD_PLAIN, "-", "", ""},
+        {"coloured check box", ID_CHECK, GAD_COLORED, "Ticked", "Ticked",
+         "Ticked"},
+        {"a gadget keeps its window text", ID_LABEL, GAD_LED, "On", "On",
+         "Label"},
+    };
+    for (const TextCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Template t(0);
+        HWND d = plain_Dialog(t);
+        ASSERT_TRUE(d) << "row " << c.name;
+        Gadget *g = gad_GetGadget(d, c.id);
+        ASSERT_TRUE(g) << "row " << c.name;
+        g->kind = c.kind;
+        gad_SetText(g, c.text == "-" ? NULL : c.text.c_str());
+        EXPECT_EQ(std::string(g->text), c.record) << "row " << c.name;
+        char w[512];
+        GetDlgItemTextA(d, c.id, w, sizeof w);
+        EXPECT_EQ(std::string(w), c.window) << "row " << c.name;
+        g->kind = GAD_PLAIN;
+        DestroyWindow(d);
+    }
+    gad_SetText(NULL, "ignored");   /* must not fault */
+}
+
+TEST(KnobkitText, RedrawLookups)
+{
+    Template t(0);
+    HWND d = plain_Dialog(t);
+    ASSERT_TRUE(d);
+    EXPECT_TRUE(gad_RedrawItem(d, ID_LABEL)) << "row existing control";
+    EXPECT_FALSE(gad_RedrawItem(d, 999)) << "row missing control";
+    EXPECT_FALSE(gad_Redraw(NULL)) << "row null gadget";
+    DestroyWindow(d);
+}
