@@ -1094,3 +1094,63 @@ TEST(KnobkitText, RedrawLookups)
     EXPECT_FALSE(gad_Redraw(NULL)) << "row null gadget";
     DestroyWindow(d);
 }
+
+/* ---- Gadgets paint inside their control's painting ----------------- */
+
+static int Draws;
+
+static void KKAPI red_Draw(HWND hWnd, HDC hdc, Gadget *)
+{
+    Draws++;
+    RECT r;
+    GetClientRect(hWnd, &r);
+    HBRUSH b = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(hdc, &r, b);
+    DeleteObject(b);
+}
+
+struct DrawCase {
+    const char *name;
+    uint32_t kind;
+    GadDrawProc draw;
+    int draws;
+    size_t reached;   /* colour messages that reached the table */
+};
+
+TEST(KnobkitColor, GadgetsDrawAndKeepTheMessageFromTheTable)
+{
+    const DrawCase cases[] = {
+        {"gadget with DrawProc", GAD_LED, red_Draw, 1, 0},
+        {"gadget without DrawProc", GAD_LED, NULL, 0, 0},
+        {"plain record goes to the table", GAD_PLAIN, red_Draw, 0, 1},
+    };
+    const std::vector<Row> rows = {
+        {"color", WM_CTLCOLORSTATIC, 0, 0, 0, 0}};
+    std::vector<DlgHandler> table = make_Table(rows);
+    for (const DrawCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        Template t(0);
+        CurrentTable = table.data();
+        HWND d = dlg_CreateDialogIndirect(NULL, test_Template(t, 0), NULL,
+                                          table.data());
+        ASSERT_TRUE(d) << "row " << c.name;
+        Gadget *g = gad_GetGadget(d, ID_LABEL);
+        ASSERT_TRUE(g) << "row " << c.name;
+        g->kind = c.kind;
+        g->DrawProc = c.draw;
+        Draws = 0;
+        Log.clear();
+        Counts n = paint_Label(GetDlgItem(d, ID_LABEL), RGB(255, 0, 0),
+                               RGB(255, 0, 0));
+        EXPECT_EQ(Draws, c.draws) << "row " << c.name;
+        EXPECT_EQ(n.text > 0, c.draws > 0) << "row " << c.name << ": "
+                                           << n.text << " red pixels";
+        /* The device context's value is in the logged line; only the
+         * number of lines counts here. */
+        EXPECT_EQ(Log.size(), c.reached) << "row " << c.name << "\n"
+                                         << join(Log);
+        g->kind = GAD_PLAIN;
+        g->DrawProc = NULL;
+        DestroyWindow(d);
+    }
+}
