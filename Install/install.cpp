@@ -69,23 +69,9 @@ void setup_Compose(char *out, size_t capacity, const char *base,
  * or removed there. */
 int setup_ProgramsFolder(char *out, size_t capacity, int product)
 {
-    HKEY root = InstallState.IsNT ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    const char *value = InstallState.IsNT ? "Common Programs" : "Programs";
     char folder[STATE_PATH];
-    DWORD type, size = sizeof folder - 1;
-    HKEY key;
-    int ok = 0;
-    windows_key(folder, "\\Explorer\\Shell Folders");
-    if (RegOpenKeyExA(root, folder, 0, KEY_QUERY_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        ok = RegQueryValueExA(key, value, NULL, &type, (BYTE *)folder,
-                              &size) == ERROR_SUCCESS &&
-             (type == REG_SZ || type == REG_EXPAND_SZ);
-        RegCloseKey(key);
-    }
-    if (!ok)
+    if (!reg_ProgramsFolder(InstallState.IsNT, folder, sizeof folder))
         return 0;
-    folder[size] = 0;
     setup_Compose(out, capacity, folder, 1, product, 0);
     return 1;
 }

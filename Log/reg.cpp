@@ -28,6 +28,24 @@ int reg_DeleteTree(HKEY root, char *path, size_t length, size_t capacity)
     return RegDeleteKeyA(root, path) == ERROR_SUCCESS;
 }
 
+int reg_ProgramsFolder(int isNT, char *out, size_t capacity)
+{
+    HKEY key;
+    DWORD type, size = (DWORD)capacity - 1;
+    if (capacity < 2 ||
+        RegOpenKeyExA(isNT ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                      "Shell Folders", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    LONG rc = RegQueryValueExA(key, isNT ? "Common Programs" : "Programs",
+                               NULL, &type, (BYTE *)out, &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return 0;
+    out[size] = 0;
+    return 1;
+}
+
 void reg_ClearKey(const char *path, const char *const *values, int n)
 {
     HKEY h;

@@ -19,4 +19,10 @@ int  reg_DeleteTree(HKEY root, char *path, size_t length, size_t capacity);
  * made. */
 void reg_ClearKey(const char *path, const char *const *values, int n);
 
+/* The Start menu's programs folder, as Explorer's Shell Folders key holds
+ * it: HKEY_LOCAL_MACHINE "Common Programs" (all users) on the NT family,
+ * HKEY_CURRENT_USER "Programs" otherwise; capacity bytes at most.  0 when
+ * it cannot be read. */
+int  reg_ProgramsFolder(int isNT, char *out, size_t capacity);
+
 #endif

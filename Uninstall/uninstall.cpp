@@ -195,20 +195,9 @@ static void remove_folder_and_parents(const char *folder)
 
 static void remove_start_menu(void)
 {
-    HKEY root = UN.IsNT ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    const char *value = UN.IsNT ? "Common Programs" : "Programs";
     char programs[UN_PATH + 1], path[UN_PATH * 3 + 8];
-    DWORD type, size = UN_PATH;
-    HKEY h;
-    if (RegOpenKeyExA(root, UN_WINDOWS_KEY "\\Explorer\\Shell Folders", 0,
-                      KEY_QUERY_VALUE, &h) != ERROR_SUCCESS)
+    if (!reg_ProgramsFolder(UN.IsNT, programs, sizeof programs))
         return;
-    LONG rc = RegQueryValueExA(h, value, NULL, &type, (BYTE *)programs,
-                               &size);
-    RegCloseKey(h);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-        return;
-    programs[size] = 0;
     compose(path, programs, UN.Company, UN.Product);
     RemoveDirectoryA(path);
     compose(path, programs, UN.Company, NULL);
