@@ -3,14 +3,14 @@
  *
  * A managed dialog carries its GadDialog block (header and one record per
  * direct child control, Gadget.cpp) in its GWLP_USERDATA value from
- * WM_INITDIALOG to WM_DESTROY.  The steps that will act on the records
- * (painting, mouse routing, tab pages, layout) are functions of their own
- * below, each saying what it will do; for now they let the message go on
- * to the handler table.
+ * WM_INITDIALOG to WM_DESTROY.  The library's own work for a message is
+ * a small function per step below; the message then goes on to the
+ * handler table unless the step answered it.
  */
 #include "kk_int.h"
 #include "ident.h"
 
+#include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -35,37 +35,81 @@ static void dlg_Release(HWND hDlg, GadDialog *h)
     SetWindowLongPtrA(hDlg, GWLP_USERDATA, 0);
 }
 
-/* A skin, once dialogs can have one, paints the background here and the
- * message goes no further (answer >= 0).  -1: go on. */
-static INT_PTR skin_Erase(HWND, GadDialog *, HDC)
+/* The skin over the whole client area, tiled from the top-left corner
+ * or stretched; FALSE without a skin bitmap. */
+static BOOL skin_Erase(HWND hDlg, GadDialog *h, HDC hdc)
 {
-    return -1;
+    if (!h->hSkin)
+        return FALSE;
+    RECT rc;
+    int w, ht;
+    GetClientRect(hDlg, &rc);
+    gad_GetBitmapSize(h->hSkin, &w, &ht);
+    HDC mem = CreateCompatibleDC(hdc);
+    if (!mem)
+        return FALSE;
+    HGDIOBJ old = SelectObject(mem, h->hSkin);
+    if (!(h->dlgFlags & DF_SKINTILE))
+        StretchBlt(hdc, 0, 0, rc.right - rc.left, rc.bottom - rc.top, mem, 0,
+                   0, w, ht, SRCCOPY);
+    else if (w > 0 && ht > 0)
+        for (int x = rc.left; x < rc.right; x += w)
+            for (int y = rc.top; y < rc.bottom; y += ht)
+                BitBlt(hdc, x, y, w, ht, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    return TRUE;
 }
 
-/* Tab gadgets hide and show their pages here, and list gadgets take
- * their notifications; a non-negative answer ends the message.  Other
- * notifications reach the handler table untouched. */
-static INT_PTR notify_Gadgets(HWND, GadDialog *, const NMHDR *)
+/* The page window of tab index, or null outside the table. */
+static HWND tab_PageAt(const Gadget *g, INT_PTR index)
 {
+    TabPage *p = tab_Pages(g);
+    for (INT_PTR i = 0; p && p->title && index >= 0; i++, p++)
+        if (i == index)
+            return p->pageWnd;
+    return NULL;
+}
+
+/* A WM_NOTIFY answer reaches the sender through DWLP_MSGRESULT. */
+static INT_PTR dlg_Answer(HWND hDlg, INT_PTR r)
+{
+    SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, r);
+    return r;
+}
+
+/* Tab gadgets switch their pages: the page being left may refuse
+ * (a non-zero answer to GM_TABLEAVE keeps it), the page shown hears
+ * GM_TABENTER.  A non-negative answer ends the message; notifications
+ * of controls that are not gadgets reach the handler table untouched. */
+static INT_PTR notify_Gadgets(HWND hDlg, GadDialog *, const NMHDR *nm)
+{
+    Gadget *g = nm && nm->hwndFrom
+                    ? (Gadget *)GetWindowLongPtrA(nm->hwndFrom, GWLP_USERDATA)
+                    : NULL;
+    if (!g || g->hWnd != nm->hwndFrom || g->hDlg != hDlg ||
+        GAD_KIND(g) != GAD_TAB)
+        return -1;
+    INT_PTR sel = SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0);
+    HWND page = tab_PageAt(g, sel);
+    if (nm->code == (UINT)TCN_SELCHANGING) {
+        INT_PTR r = page ? SendMessageA(page, GM_TABLEAVE, 0, 0) : 0;
+        if (r)
+            return dlg_Answer(hDlg, r);
+        if (page)
+            ShowWindow(page, SW_HIDE);
+        return dlg_Answer(hDlg, 0);
+    }
+    if (nm->code == (UINT)TCN_SELCHANGE && page) {
+        SendMessageA(page, GM_TABENTER, 0, 0);
+        ShowWindow(page, SW_SHOW);
+    }
     return -1;
 }
 
 /* Size limits and the alignment of controls will act here. */
 static void layout_Size(HWND, GadDialog *, UINT, WPARAM, LPARAM)
 {
-}
-
-/* Presses, drags and releases will be hit-tested against the records
- * here, the window dragged and the cursor chosen; the message goes on. */
-static void mouse_Route(HWND, GadDialog *, UINT, WPARAM, LPARAM)
-{
-}
-
-/* The tracked gadget's timer tick will run here; -1 while no gadget can
- * be tracked. */
-static INT_PTR timer_Tick(HWND, GadDialog *, WPARAM)
-{
-    return -1;
 }
 
 /* Coloured controls get their colours and gadgets paint themselves here;
@@ -184,9 +228,8 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
         }
         break;
     case WM_ERASEBKGND:
-        if ((h->dlgFlags & DF_SKIN) &&
-            (r = skin_Erase(hDlg, h, (HDC)wParam)) >= 0)
-            return r;
+        if (h->dlgFlags & DF_SKIN)
+            return skin_Erase(hDlg, h, (HDC)wParam);
         break;
     case WM_NOTIFY:
         if ((r = notify_Gadgets(hDlg, h, (const NMHDR *)lParam)) >= 0)
@@ -201,8 +244,11 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
             return TRUE;
         break;
     case WM_TIMER:
-        if ((r = timer_Tick(hDlg, h, wParam)) >= 0)
-            return r;
+        if (gad_TimerTick(hDlg, h, wParam))
+            return 0;
+        break;
+    case WM_CAPTURECHANGED:
+        gad_RouteMouse(hDlg, h, msg, wParam, lParam);
         break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -211,10 +257,15 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
         break;
     default:
         if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST)
-            mouse_Route(hDlg, h, msg, wParam, lParam);
+            gad_RouteMouse(hDlg, h, msg, wParam, lParam);
         break;
     }
-    return dlg_Dispatch(hDlg, h->handlers, msg, wParam, lParam);
+    r = dlg_Dispatch(hDlg, h->handlers, msg, wParam, lParam);
+    /* A page's answer to GM_TABLEAVE reaches the dialog that sent it only
+     * through DWLP_MSGRESULT. */
+    if (msg == GM_TABLEAVE)
+        dlg_Answer(hDlg, r);
+    return r;
 }
 
 extern "C" INT_PTR KKAPI dlg_DoDialog(HINSTANCE hInst, int templateId,
@@ -307,4 +358,66 @@ extern "C" BOOL KKAPI dlg_TrackPopupMenu(HWND hOwner, HMENU hMenu, UINT flags)
     BOOL r = TrackPopupMenuEx(hMenu, flags, pt.x, pt.y, hOwner, NULL);
     PostMessageA(hOwner, WM_USER, 0, 0);
     return r;
+}
+
+extern "C" GadDialog *KKAPI dlg_ModifyFlags(HWND hDlg, uint32_t set,
+                                           uint32_t clear)
+{
+    GadDialog *h = dlg_Header(hDlg);
+    if (h)
+        h->dlgFlags = (h->dlgFlags & ~clear) | set;
+    return h;
+}
+
+extern "C" GadDialog *KKAPI dlg_EnableDrag(HWND hDlg, BOOL drag, BOOL dragAny)
+{
+    uint32_t set = (drag ? DF_DRAG : 0) | (dragAny ? DF_DRAGANY : 0);
+    return dlg_ModifyFlags(hDlg, set, (DF_DRAG | DF_DRAGANY) & ~set);
+}
+
+extern "C" GadDialog *KKAPI dlg_EnableCursor(HWND hDlg, BOOL enable)
+{
+    return enable ? dlg_ModifyFlags(hDlg, DF_CURSOR, 0)
+                  : dlg_ModifyFlags(hDlg, 0, DF_CURSOR);
+}
+
+/* Check boxes and radio buttons draw their text over the skin; group
+ * boxes take the face colour.  The brushes are stock or default ones,
+ * never the record's. */
+static void skin_FitControls(GadDialog *h)
+{
+    for (uint32_t i = 0; i < h->count; i++) {
+        Gadget *g = &h->gadgets[i];
+        HBRUSH brush;
+        if (g->ctlClass == CTL_CHECKBOX || g->ctlClass == CTL_RADIO)
+            brush = (HBRUSH)GetStockObject(NULL_BRUSH);
+        else if (g->ctlClass == CTL_GROUPBOX)
+            brush = (HBRUSH)dlg_GetDefObject(DEF_BRUSHFACE);
+        else
+            continue;
+        /* A brush the record made itself goes first. */
+        if ((g->state & GS_OWNBRUSH) && g->hBrush)
+            DeleteObject(g->hBrush);
+        g->state &= ~(uint32_t)GS_OWNBRUSH;
+        g->hBrush = brush;
+        g->kind = (g->kind & ~0xFFu) | GAD_COLORED;
+    }
+}
+
+extern "C" BOOL KKAPI dlg_SetSkin(HWND hDlg, HBITMAP bitmap, const RECT *part,
+                                  BOOL tile)
+{
+    GadDialog *h = dlg_Header(hDlg);
+    if (!h)
+        return FALSE;
+    if (h->hSkin)
+        DeleteObject(h->hSkin);
+    h->hSkin = NULL;
+    h->dlgFlags &= ~(uint32_t)(DF_SKIN | DF_SKINTILE);
+    if (!bitmap)
+        return TRUE;
+    h->hSkin = gad_CopyBitmap(bitmap, part);
+    h->dlgFlags |= DF_SKIN | (tile ? DF_SKINTILE : 0);
+    skin_FitControls(h);
+    return TRUE;
 }

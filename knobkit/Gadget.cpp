@@ -10,6 +10,7 @@
 #include "ident.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 MODULE_IDENT("knobkit/Gadget.cpp");
 
@@ -160,10 +161,34 @@ static uint32_t gad_ReleaseRecord(Gadget *g)
     return g->FreeProc ? g->FreeProc(g) : 0;
 }
 
+TabPage *tab_Pages(const Gadget *g)
+{
+    TabPage *pages = NULL;
+    if (g && GAD_KIND(g) == GAD_TAB)
+        memcpy(&pages, g->priv, sizeof pages);
+    return pages;
+}
+
+/* The pointer takes the first two private words on 64-bit Windows. */
+void tab_SetPages(Gadget *g, TabPage *pages)
+{
+    memcpy(g->priv, &pages, sizeof pages);
+}
+
+void tab_DestroyPages(TabPage *pages)
+{
+    for (TabPage *p = pages; p && p->title; p++) {
+        if (p->pageWnd)
+            DestroyWindow(p->pageWnd);
+        p->pageWnd = NULL;
+    }
+}
+
 void gad_ReleaseAll(GadDialog *gd)
 {
     for (uint32_t i = 0; i < gd->count; i++) {
         Gadget *g = &gd->gadgets[i];
+        tab_DestroyPages(tab_Pages(g));
         gad_ReleaseRecord(g);
         /* A child destroyed before its dialog leaves a dead handle. */
         if (g->hWnd && IsWindow(g->hWnd) &&
@@ -322,4 +347,280 @@ extern "C" void KKAPI gad_SetText(Gadget *g, const char *text)
     }
     RedrawWindow(g->hWnd, NULL, NULL,
                  RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+}
+
+extern "C" GadTextProc KKAPI gad_SetTextProc(Gadget *g, GadTextProc formatter)
+{
+    g->textProc = formatter;
+    return g->textProc;
+}
+
+extern "C" void KKAPI gad_SetCursor(Gadget *g, HCURSOR cursor,
+                                    HCURSOR cursorDown)
+{
+    if (!g)
+        return;
+    g->hCursor = cursor;
+    g->hCursorDown = cursorDown;
+    g->state &= ~(uint32_t)(GS_CURSOR | GS_CURSORDOWN);
+    if (cursor)
+        g->state |= GS_CURSOR;
+    if (cursorDown)
+        g->state |= GS_CURSORDOWN;
+}
+
+extern "C" void KKAPI gad_ModifyFlags(Gadget *g, uint32_t set, uint32_t clear)
+{
+    if (!g)
+        return;
+    g->flags = (g->flags & ~clear) | set;
+    /* A slider's layout depends on its flags; it is recomputed here once
+     * the slider exists. */
+    gad_Redraw(g);
+}
+
+extern "C" BOOL KKAPI gad_Enable(Gadget *g, BOOL enable)
+{
+    if (enable)
+        g->state &= ~GS_DISABLED;
+    else
+        g->state |= GS_DISABLED;
+    return gad_Redraw(g);
+}
+
+/* A missing control has no record to enable: FALSE, not a crash. */
+extern "C" BOOL KKAPI gad_EnableItem(HWND hDlg, int id, BOOL enable)
+{
+    Gadget *g = gad_GetGadget(hDlg, id);
+    return g ? gad_Enable(g, enable) : FALSE;
+}
+
+extern "C" uint32_t KKAPI gad_Free(Gadget *g)
+{
+    uint32_t r = gad_ReleaseRecord(g);
+    g->kind = GAD_PLAIN;
+    return r;
+}
+
+/* ---- Notification ---- */
+
+void gad_Notify(const Gadget *g, UINT msg)
+{
+    static const struct { uint32_t bit; UINT msg; WPARAM command; } Auto[] = {
+        {GS_CLOSE,    WM_SYSCOMMAND, SC_CLOSE},
+        {GS_MINIMIZE, WM_SYSCOMMAND, SC_MINIMIZE},
+        {GS_MAXIMIZE, WM_SYSCOMMAND, SC_MAXIMIZE},
+        {GS_RESTORE,  WM_SYSCOMMAND, SC_RESTORE},
+        {GS_ARROW,    GM_ARROW,      0},
+        {GS_ABOUT,    GM_ABOUT,      0},
+    };
+    WPARAM id = (WPARAM)GetDlgCtrlID(g->hWnd);
+    PostMessageA(g->hDlg, msg, id, (LPARAM)g);
+    for (size_t i = 0; i < sizeof Auto / sizeof *Auto; i++) {
+        if (!(g->state & Auto[i].bit))
+            continue;
+        if (Auto[i].msg == WM_SYSCOMMAND)
+            PostMessageA(g->hDlg, WM_SYSCOMMAND, Auto[i].command, 0);
+        else
+            PostMessageA(g->hDlg, Auto[i].msg, id, (LPARAM)g);
+    }
+}
+
+/* ---- Mouse routing ----
+ * The dialog sees the mouse over static controls, which let it through;
+ * a press a gadget accepts is tracked with the mouse captured for the
+ * dialog until the button goes up or the capture is lost. */
+
+static POINT pt_InControl(HWND hWnd, POINT screen)
+{
+    ScreenToClient(hWnd, &screen);
+    return screen;
+}
+
+static HCURSOR cursor_Pressed(const Gadget *g, HCURSOR otherwise)
+{
+    if (g->state & GS_CURSORDOWN)
+        return g->hCursorDown;
+    if (g->state & GS_CURSOR)
+        return g->hCursor;
+    return otherwise;
+}
+
+static void track_Begin(HWND hDlg, GadDialog *gd, Gadget *g)
+{
+    gd->dlgFlags |= DF_CAPTURED;
+    gd->hCaptureWnd = g->hWnd;
+    gd->captured = g;
+    SetCapture(hDlg);
+}
+
+/* The tracked gadget, with the three tracking fields cleared first, so
+ * that the capture change a release causes finds nothing to end. */
+static Gadget *track_End(GadDialog *gd)
+{
+    Gadget *g = gd->captured;
+    gd->dlgFlags &= ~(uint32_t)DF_CAPTURED;
+    gd->hCaptureWnd = NULL;
+    gd->captured = NULL;
+    return g;
+}
+
+/* A press no gadget part took: does it drag the window? */
+static BOOL press_Drags(const GadDialog *gd, const Gadget *g)
+{
+    if (g->state & GS_DRAGWINDOW)
+        return TRUE;
+    if (!(gd->dlgFlags & DF_DRAG) || GAD_KIND(g) >= GAD_PROGBAR)
+        return FALSE;
+    return (gd->dlgFlags & DF_DRAGANY) || g->ctlClass == CTL_GROUPBOX ||
+           g->ctlClass == CTL_ETCHED;
+}
+
+static HCURSOR mouse_Press(HWND hDlg, GadDialog *gd, POINT screen,
+                           POINT client)
+{
+    Gadget *g = dlg_FindGadget(gd, screen);
+    if (!g) {
+        if (gd->dlgFlags & DF_DRAG) {
+            drag_Begin(hDlg, gd, client);
+            return LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL);
+        }
+        return NULL;
+    }
+    if (g->state & GS_DISABLED)
+        return NULL;
+    SetFocus(g->hWnd);
+    POINT pt = pt_InControl(g->hWnd, screen);
+    if (g->KnobHitProc && g->KnobHitProc(g, &pt)) {
+        if (g->PressProc && g->PressProc(hDlg, g, &pt) &&
+            (g->state & GS_CAPTURE))
+            track_Begin(hDlg, gd, g);
+        return cursor_Pressed(g, NULL);
+    }
+    if (g->HitProc && g->HitProc(g, &pt)) {
+        BOOL go = g->ClickProc ? g->ClickProc(hDlg, g, &pt) : TRUE;
+        if (go && (g->state & GS_CAPTURE) && g->PressProc &&
+            g->PressProc(hDlg, g, &pt)) {
+            track_Begin(hDlg, gd, g);
+            return cursor_Pressed(g, NULL);
+        }
+        return NULL;
+    }
+    if (press_Drags(gd, g)) {
+        drag_Begin(hDlg, gd, client);
+        return LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL);
+    }
+    return NULL;
+}
+
+static HCURSOR mouse_Move(HWND hDlg, GadDialog *gd, POINT screen,
+                          POINT client)
+{
+    HCURSOR arrow = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    if (gd->dlgFlags & DF_CAPTURED) {
+        Gadget *g = gd->captured;
+        POINT pt = pt_InControl(gd->hCaptureWnd, screen);
+        if (g->DragProc)
+            g->DragProc(hDlg, g, &pt);
+        return cursor_Pressed(g, arrow);
+    }
+    if (gd->dlgFlags & DF_DRAGGING) {
+        drag_Move(hDlg, gd, client);
+        return LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL);
+    }
+    if (!(gd->dlgFlags & DF_CURSOR))
+        return arrow;
+    Gadget *g = dlg_FindGadget(gd, screen);
+    if (g && g->KnobHitProc && !(g->state & GS_DISABLED) &&
+        (g->state & GS_CURSOR)) {
+        POINT pt = pt_InControl(g->hWnd, screen);
+        if (g->KnobHitProc(g, &pt))
+            return g->hCursor;
+    }
+    return arrow;
+}
+
+static void mouse_Release(HWND hDlg, GadDialog *gd, POINT screen)
+{
+    if (gd->dlgFlags & DF_CAPTURED) {
+        POINT pt = pt_InControl(gd->hCaptureWnd, screen);
+        Gadget *g = track_End(gd);
+        if (g->ReleaseProc)
+            g->ReleaseProc(hDlg, g, &pt);
+        ReleaseCapture();
+    } else if (gd->dlgFlags & DF_DRAGGING) {
+        gd->dlgFlags &= ~(uint32_t)DF_DRAGGING;
+        ReleaseCapture();
+    }
+}
+
+static void mouse_Lost(HWND hDlg, GadDialog *gd)
+{
+    if (gd->dlgFlags & DF_CAPTURED) {
+        Gadget *g = track_End(gd);
+        if (g->ReleaseProc)
+            g->ReleaseProc(hDlg, g, NULL);
+    } else {
+        gd->dlgFlags &= ~(uint32_t)DF_DRAGGING;
+    }
+}
+
+/* Notches are whole: a delta under 120 in size gives 0, and the gadget
+ * is told all the same; a disabled gadget still turns. */
+static HCURSOR mouse_Wheel(HWND hDlg, GadDialog *gd, WPARAM wParam,
+                           POINT screen)
+{
+    if (gd->dlgFlags & (DF_CAPTURED | DF_DRAGGING))
+        return NULL;
+    Gadget *g = dlg_FindGadget(gd, screen);
+    if (!g)
+        return NULL;
+    POINT pt = pt_InControl(g->hWnd, screen);
+    if (g->WheelProc)
+        g->WheelProc(hDlg, g, (short)HIWORD(wParam) / WHEEL_DELTA);
+    if (g->KnobHitProc && g->KnobHitProc(g, &pt) && (g->state & GS_CURSOR))
+        return g->hCursor;
+    return NULL;
+}
+
+void gad_RouteMouse(HWND hDlg, GadDialog *gd, UINT msg, WPARAM wParam,
+                    LPARAM lParam)
+{
+    /* The wheel's point is on the screen already; the others are in the
+     * dialog's client area, captured or not. */
+    POINT client = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    POINT screen = client;
+    if (msg != WM_MOUSEWHEEL)
+        ClientToScreen(hDlg, &screen);
+    HCURSOR cursor = NULL;
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        cursor = mouse_Move(hDlg, gd, screen, client);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        cursor = mouse_Press(hDlg, gd, screen, client);
+        break;
+    case WM_LBUTTONUP:
+        mouse_Release(hDlg, gd, screen);
+        break;
+    case WM_CAPTURECHANGED:
+        mouse_Lost(hDlg, gd);
+        break;
+    case WM_MOUSEWHEEL:
+        cursor = mouse_Wheel(hDlg, gd, wParam, screen);
+        break;
+    }
+    if (cursor && (gd->dlgFlags & DF_CURSOR))
+        SetCursor(cursor);
+}
+
+BOOL gad_TimerTick(HWND hDlg, GadDialog *gd, WPARAM id)
+{
+    if (id != GAD_TIMER || !(gd->dlgFlags & DF_CAPTURED))
+        return FALSE;
+    Gadget *g = gd->captured;
+    if (g->TimerProc)
+        g->TimerProc(hDlg, g);
+    return TRUE;
 }

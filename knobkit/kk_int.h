@@ -83,4 +83,36 @@ void  gad_ReleaseAll(GadDialog *gd);
  * whose control's window contains the point; null for none. */
 Gadget *dlg_FindGadget(GadDialog *gd, POINT screen);
 
+/* Posts msg (control identifier, record) to the gadget's dialog, then
+ * the window commands its state bits ask for: SC_CLOSE, SC_MINIMIZE,
+ * SC_MAXIMIZE, SC_RESTORE, GM_ARROW, GM_ABOUT, in that order. */
+void  gad_Notify(const Gadget *g, UINT msg);
+
+/* Mouse input of a managed dialog (every WM_MOUSEFIRST..WM_MOUSELAST
+ * message and WM_CAPTURECHANGED): hit-testing, tracking of a gadget,
+ * window drags and, with DF_CURSOR, the cursor.  The message then goes
+ * on to the handler table all the same. */
+void  gad_RouteMouse(HWND hDlg, GadDialog *gd, UINT msg, WPARAM wParam,
+                     LPARAM lParam);
+
+/* WM_TIMER GAD_TIMER while a gadget is tracked: its TimerProc.  FALSE
+ * when the tick is not the library's (it goes on to the table). */
+BOOL  gad_TimerTick(HWND hDlg, GadDialog *gd, WPARAM id);
+
+/* The page table a tab gadget keeps in its first private words; null
+ * for any other record. */
+TabPage *tab_Pages(const Gadget *g);
+void  tab_SetPages(Gadget *g, TabPage *pages);
+/* Destroys every page window of the table (each pageWnd nulled). */
+void  tab_DestroyPages(TabPage *pages);
+
+/* ---- Window dragging (Layout.cpp) ---- */
+
+/* A drag begins at the press (dialog client coordinates): the mouse is
+ * captured for the dialog until the button goes up. */
+void  drag_Begin(HWND hDlg, GadDialog *gd, POINT client);
+/* The mouse moved to client while dragging: the window follows, snapping
+ * to the work area's edges within gd->snap pixels. */
+void  drag_Move(HWND hDlg, GadDialog *gd, POINT client);
+
 #endif

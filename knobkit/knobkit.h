@@ -247,6 +247,30 @@ KKIMPORT BOOL    KKAPI gad_RedrawItem(HWND hDlg, int id);
  * characters; a plain control shows it as its window text, a gadget
  * repaints.  A null gadget is ignored. */
 KKIMPORT void    KKAPI gad_SetText(Gadget *g, const char *text);
+/* The client formatter of the gadget's value text: formatter(value, out)
+ * writes at most GAD_TEXT_MAX - 1 characters and the terminator; null
+ * goes back to the label or the built-in text.  Answers the formatter
+ * now in place.  g must not be null. */
+KKIMPORT GadTextProc KKAPI gad_SetTextProc(Gadget *g, GadTextProc formatter);
+/* The cursor over the gadget's active part and the one while it is
+ * pressed or tracked; null leaves the library's choice (the arrow).
+ * Shown while DF_CURSOR is set on the dialog.  A null gadget is ignored;
+ * the cursors stay the caller's. */
+KKIMPORT void    KKAPI gad_SetCursor(Gadget *g, HCURSOR cursor,
+                                     HCURSOR cursorDown);
+/* flags = (flags & ~clear) | set, then a repaint; null is ignored. */
+KKIMPORT void    KKAPI gad_ModifyFlags(Gadget *g, uint32_t set,
+                                       uint32_t clear);
+/* A disabled gadget ignores presses (GS_DISABLED) but still takes the
+ * wheel; the control window itself keeps its state.  The gad_Redraw
+ * result.  g must not be null. */
+KKIMPORT BOOL    KKAPI gad_Enable(Gadget *g, BOOL enable);
+/* gad_Enable of the dialog's control id; FALSE when there is none. */
+KKIMPORT BOOL    KKAPI gad_EnableItem(HWND hDlg, int id, BOOL enable);
+/* Turns a gadget back into a plain record before its dialog ends: owned
+ * brush and font go, FreeProc runs, the kind becomes GAD_PLAIN.  The
+ * FreeProc result, 0 without one.  g must not be null. */
+KKIMPORT uint32_t KKAPI gad_Free(Gadget *g);
 
 /* ---- DlgHandler: the client's handler-table row, and the dialog
  * functions that run a dialog through it ------------------------------
@@ -304,6 +328,18 @@ typedef struct DlgHandler {
     LPARAM         param;  /* handed to proc as its last argument */
 } DlgHandler;
 
+/* A tab gadget's page table (tab_Create): one row per tab, ended by a row
+ * whose title is null; pageWnd is filled in.  The table must live as
+ * long as the dialog.  On a tab change the page being left is sent
+ * GM_TABLEAVE and may refuse it by answering non-zero; the page shown is
+ * sent GM_TABENTER. */
+typedef struct TabPage {
+    const char       *title;
+    INT_PTR           pageTemplate;  /* as dlg_CreateDialog takes it */
+    const DlgHandler *pageHandlers;
+    HWND              pageWnd;
+} TabPage;
+
 /* Modal: the dialog's result.  Modeless: its window, null on failure.  A
  * dialog whose controls cannot be taken over (it has none, or memory is
  * short) ends at once with result 0. */
@@ -322,6 +358,27 @@ KKIMPORT HWND    KKAPI dlg_CreateDialogIndirect(HINSTANCE hInst,
 
 /* ---- Small dialog tools ---------------------------------------------
  * Each does nothing for a dialog that is not run by the library. */
+
+/* dlgFlags = (dlgFlags & ~clear) | set; the dialog's block, or null for
+ * a dialog the library does not run (or a null window).  Clients use it
+ * for DF_DRAG, DF_DRAGANY, DF_CURSOR, DF_SKIN and DF_SKINTILE. */
+KKIMPORT GadDialog *KKAPI dlg_ModifyFlags(HWND hDlg, uint32_t set,
+                                          uint32_t clear);
+/* Presses on the background (drag) and also on any plain control
+ * (dragAny) move the window; as dlg_ModifyFlags. */
+KKIMPORT GadDialog *KKAPI dlg_EnableDrag(HWND hDlg, BOOL drag, BOOL dragAny);
+/* The library sets the mouse cursor over the dialog (the gadgets' own
+ * cursors); as dlg_ModifyFlags. */
+KKIMPORT GadDialog *KKAPI dlg_EnableCursor(HWND hDlg, BOOL enable);
+/* The dialog's background becomes a private copy of bitmap (of its part
+ * when part is given, and then the caller keeps bitmap; without a part
+ * the bitmap is consumed), tiled from the top-left corner or stretched
+ * over the client area.  Check boxes and radio buttons become
+ * transparent and group boxes take DEF_BRUSHFACE, so they sit on the
+ * skin; removing the skin (null bitmap) leaves them so.  The dialog is
+ * not repainted.  FALSE for a dialog the library does not run. */
+KKIMPORT BOOL    KKAPI dlg_SetSkin(HWND hDlg, HBITMAP bitmap,
+                                   const RECT *part, BOOL tile);
 
 /* WM_SETFONT (redraw) to every descendant of the dialog, all levels, and
  * to the dialog; the font stays the caller's. */

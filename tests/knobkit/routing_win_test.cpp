@@ -1,0 +1,1 @@
+/* routing_win_test.cpp -- being written. */

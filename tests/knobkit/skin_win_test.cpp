@@ -1,0 +1,1 @@
+/* skin_win_test.cpp -- being written. */
