@@ -476,41 +476,52 @@ static BOOL press_Drags(const GadDialog *gd, const Gadget *g)
            g->ctlClass == CTL_ETCHED;
 }
 
-static HCURSOR mouse_Press(HWND hDlg, GadDialog *gd, POINT screen,
-                           POINT client)
+static HCURSOR drag_Start(HWND hDlg, GadDialog *gd, POINT client)
 {
-    Gadget *g = dlg_FindGadget(gd, screen);
-    if (!g) {
-        if (gd->dlgFlags & DF_DRAG) {
-            drag_Begin(hDlg, gd, client);
-            return LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL);
-        }
-        return NULL;
-    }
-    if (g->state & GS_DISABLED)
-        return NULL;
-    SetFocus(g->hWnd);
+    drag_Begin(hDlg, gd, client);
+    return LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL);
+}
+
+/* A press on a gadget's knob or body; FALSE when it was on neither (a
+ * transparent part), and *cursor the cursor it chose. */
+static BOOL press_Gadget(HWND hDlg, GadDialog *gd, Gadget *g, POINT screen,
+                         HCURSOR *cursor)
+{
     POINT pt = pt_InControl(g->hWnd, screen);
     if (g->KnobHitProc && g->KnobHitProc(g, &pt)) {
         if (g->PressProc && g->PressProc(hDlg, g, &pt) &&
             (g->state & GS_CAPTURE))
             track_Begin(hDlg, gd, g);
-        return cursor_Pressed(g, NULL);
+        *cursor = cursor_Pressed(g, NULL);
+        return TRUE;
     }
-    if (g->HitProc && g->HitProc(g, &pt)) {
-        BOOL go = g->ClickProc ? g->ClickProc(hDlg, g, &pt) : TRUE;
-        if (go && (g->state & GS_CAPTURE) && g->PressProc &&
-            g->PressProc(hDlg, g, &pt)) {
-            track_Begin(hDlg, gd, g);
-            return cursor_Pressed(g, NULL);
-        }
+    if (!g->HitProc || !g->HitProc(g, &pt))
+        return FALSE;
+    BOOL go = g->ClickProc ? g->ClickProc(hDlg, g, &pt) : TRUE;
+    if (go && (g->state & GS_CAPTURE) && g->PressProc &&
+        g->PressProc(hDlg, g, &pt)) {
+        track_Begin(hDlg, gd, g);
+        *cursor = cursor_Pressed(g, NULL);
+    }
+    return TRUE;
+}
+
+static HCURSOR mouse_Press(HWND hDlg, GadDialog *gd, POINT screen,
+                           POINT client)
+{
+    Gadget *g = dlg_FindGadget(gd, screen);
+    if (!g)
+        return (gd->dlgFlags & DF_DRAG) ? drag_Start(hDlg, gd, client) : NULL;
+    if (g->state & GS_DISABLED)
         return NULL;
-    }
-    if (press_Drags(gd, g)) {
-        drag_Begin(hDlg, gd, client);
-        return LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL);
-    }
-    return NULL;
+    SetFocus(g->hWnd);
+    /* A plain record uses no operations: gad_Free leaves the slots of
+     * what was a gadget in place, with its resources gone. */
+    HCURSOR cursor = NULL;
+    if (GAD_KIND(g) >= GAD_PROGBAR &&
+        press_Gadget(hDlg, gd, g, screen, &cursor))
+        return cursor;
+    return press_Drags(gd, g) ? drag_Start(hDlg, gd, client) : NULL;
 }
 
 static HCURSOR mouse_Move(HWND hDlg, GadDialog *gd, POINT screen,
@@ -531,7 +542,8 @@ static HCURSOR mouse_Move(HWND hDlg, GadDialog *gd, POINT screen,
     if (!(gd->dlgFlags & DF_CURSOR))
         return arrow;
     Gadget *g = dlg_FindGadget(gd, screen);
-    if (g && g->KnobHitProc && !(g->state & GS_DISABLED) &&
+    if (g && GAD_KIND(g) >= GAD_PROGBAR && g->KnobHitProc &&
+        !(g->state & GS_DISABLED) &&
         (g->state & GS_CURSOR)) {
         POINT pt = pt_InControl(g->hWnd, screen);
         if (g->KnobHitProc(g, &pt))
@@ -573,7 +585,7 @@ static HCURSOR mouse_Wheel(HWND hDlg, GadDialog *gd, WPARAM wParam,
     if (gd->dlgFlags & (DF_CAPTURED | DF_DRAGGING))
         return NULL;
     Gadget *g = dlg_FindGadget(gd, screen);
-    if (!g)
+    if (!g || GAD_KIND(g) < GAD_PROGBAR)
         return NULL;
     POINT pt = pt_InControl(g->hWnd, screen);
     if (g->WheelProc)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dlg_template.h"
+#include "kk_lines.h"
 
 enum { ID_CHECK = 101, ID_CHECK3, ID_LIST, ID_COMBO, ID_SCROLL, ID_PUSH,
        ID_LABEL, ID_EDIT };
@@ -81,17 +82,7 @@ static std::vector<DlgHandler> make_Table(const std::vector<Row> &rows)
     return t;
 }
 
-static std::string join(const std::vector<std::string> &v)
-{
-    std::string s;
-    for (const std::string &e : v)
-        s += "    " + e + "\n";
-    return s.empty() ? "    (nothing)\n" : s;
-}
-
-#define EXPECT_LOG(want, row)                                               \
-    EXPECT_TRUE(Log == (want)) << "row " << (row) << "\n  got:\n"           \
-                               << join(Log) << "  expected:\n" << join(want)
+#define EXPECT_LOG(want, row) EXPECT_LINES(Log, want, row)
 
 /* A modal dialog that never ends would hang the run: a thread timer
  * ends it after ten seconds with 77, which no test expects. */
@@ -1099,7 +1090,7 @@ TEST(KnobkitColor, GadgetsDrawAndKeepTheMessageFromTheTable)
         /* The device context's value is in the logged line; only the
          * number of lines counts here. */
         EXPECT_EQ(Log.size(), c.reached) << "row " << c.name << "\n"
-                                         << join(Log);
+                                         << kk_Lines(Log);
         g->kind = GAD_PLAIN;
         g->DrawProc = NULL;
         DestroyWindow(d);
