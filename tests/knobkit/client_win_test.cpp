@@ -24,6 +24,20 @@ TEST(KnobkitClient, ImportsAreTheExports)
         {"gad_GetGadget", (void *)gad_GetGadget},
         {"gad_GetWindow", (void *)gad_GetWindow},
         {"gad_GetWindowID", (void *)gad_GetWindowID},
+        {"gad_SetColor", (void *)gad_SetColor},
+        {"gad_SetText", (void *)gad_SetText},
+        {"gad_SetTextProc", (void *)gad_SetTextProc},
+        {"gad_SetCursor", (void *)gad_SetCursor},
+        {"gad_ModifyFlags", (void *)gad_ModifyFlags},
+        {"gad_Enable", (void *)gad_Enable},
+        {"gad_EnableItem", (void *)gad_EnableItem},
+        {"gad_Redraw", (void *)gad_Redraw},
+        {"gad_RedrawItem", (void *)gad_RedrawItem},
+        {"gad_Free", (void *)gad_Free},
+        {"dlg_ModifyFlags", (void *)dlg_ModifyFlags},
+        {"dlg_EnableDrag", (void *)dlg_EnableDrag},
+        {"dlg_EnableCursor", (void *)dlg_EnableCursor},
+        {"dlg_SetSkin", (void *)dlg_SetSkin},
     };
     for (const auto &r : rows)
         EXPECT_EQ((void *)GetProcAddress(dll, r.name), r.import) << "import " << r.name;
