@@ -5,40 +5,33 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 TEST(KnobkitClient, ImportsAreTheExports)
 {
     HMODULE dll = GetModuleHandleA("knobkit.dll");
     ASSERT_TRUE(dll != NULL) << "loaded with the program";
-    const struct { const char *name; void *import; } rows[] = {
-        {"dlg_GetDefObject", (void *)dlg_GetDefObject},
-        {"dlg_CalcFontHeight", (void *)dlg_CalcFontHeight},
-        {"dlg_CreateFont", (void *)dlg_CreateFont},
-        {"dlg_DoDialog", (void *)dlg_DoDialog},
-        {"dlg_CreateDialog", (void *)dlg_CreateDialog},
-        {"dlg_DoDialogIndirect", (void *)dlg_DoDialogIndirect},
-        {"dlg_CreateDialogIndirect", (void *)dlg_CreateDialogIndirect},
-        {"dlg_SetFont", (void *)dlg_SetFont},
-        {"dlg_Enable", (void *)dlg_Enable},
-        {"dlg_SetDlgItemHex", (void *)dlg_SetDlgItemHex},
-        {"dlg_TrackPopupMenu", (void *)dlg_TrackPopupMenu},
-        {"gad_GetGadget", (void *)gad_GetGadget},
-        {"gad_GetWindow", (void *)gad_GetWindow},
-        {"gad_GetWindowID", (void *)gad_GetWindowID},
-        {"gad_SetColor", (void *)gad_SetColor},
-        {"gad_SetText", (void *)gad_SetText},
-        {"gad_SetTextProc", (void *)gad_SetTextProc},
-        {"gad_SetCursor", (void *)gad_SetCursor},
-        {"gad_ModifyFlags", (void *)gad_ModifyFlags},
-        {"gad_Enable", (void *)gad_Enable},
-        {"gad_EnableItem", (void *)gad_EnableItem},
-        {"gad_Redraw", (void *)gad_Redraw},
-        {"gad_RedrawItem", (void *)gad_RedrawItem},
-        {"gad_Free", (void *)gad_Free},
-        {"dlg_ModifyFlags", (void *)dlg_ModifyFlags},
-        {"dlg_EnableDrag", (void *)dlg_EnableDrag},
-        {"dlg_EnableCursor", (void *)dlg_EnableCursor},
-        {"dlg_SetSkin", (void *)dlg_SetSkin},
-    };
+    /* The addresses are taken at run time, through the import table: a
+     * table initialised at compile time would hold the import thunks. */
+    struct Row { const char *name; void *import; };
+    std::vector<Row> rows;
+#define ROW(f) rows.push_back(Row{#f, (void *)f})
+    ROW(dlg_GetDefObject); ROW(dlg_CalcFontHeight);
+    ROW(dlg_CreateFont); ROW(dlg_DoDialog);
+    ROW(dlg_CreateDialog); ROW(dlg_DoDialogIndirect);
+    ROW(dlg_CreateDialogIndirect); ROW(dlg_SetFont);
+    ROW(dlg_Enable); ROW(dlg_SetDlgItemHex);
+    ROW(dlg_TrackPopupMenu); ROW(gad_GetGadget);
+    ROW(gad_GetWindow); ROW(gad_GetWindowID);
+    ROW(gad_SetColor); ROW(gad_SetText);
+    ROW(gad_SetTextProc); ROW(gad_SetCursor);
+    ROW(gad_ModifyFlags); ROW(gad_Enable);
+    ROW(gad_EnableItem); ROW(gad_Redraw);
+    ROW(gad_RedrawItem); ROW(gad_Free);
+    ROW(dlg_ModifyFlags); ROW(dlg_EnableDrag);
+    ROW(dlg_EnableCursor); ROW(dlg_SetSkin);
+#undef ROW
+
     for (const auto &r : rows)
         EXPECT_EQ((void *)GetProcAddress(dll, r.name), r.import) << "import " << r.name;
     LOGBRUSH lb;
