@@ -11,7 +11,6 @@
 #include "ident.h"
 
 #include <commctrl.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -346,7 +345,7 @@ extern "C" void KKAPI dlg_Enable(HWND hDlg, BOOL enable)
 extern "C" BOOL KKAPI dlg_SetDlgItemHex(HWND hDlg, int id, uint32_t value)
 {
     char text[16];
-    snprintf(text, sizeof text, "%08lX", (unsigned long)value);
+    wsprintfA(text, "%08lX", (unsigned long)value);
     return SetDlgItemTextA(hDlg, id, text);
 }
 

@@ -8,7 +8,6 @@
 #include "kk_int.h"
 #include "ident.h"
 
-#include <stdio.h>
 #include <string.h>
 
 MODULE_IDENT("knobkit/Tools.cpp");
@@ -229,15 +228,26 @@ int gad_Percent(int min, int max, int value)
     return (int)(((double)value - min) * 100.0 / ((double)max - min) + 0.5);
 }
 
-/* format applied to one number, at most GAD_TEXT_MAX - 1 characters. */
+/* format applied to one number, at most GAD_TEXT_MAX - 1 characters.
+ * wsprintf (the system's own, where the C library's would bring its
+ * whole printf into the DLL) writes at most 1024 characters and the
+ * terminator, whatever widths the format asks for. */
 static void text_Print(char *out, const char *format, int number)
 {
-    snprintf(out, GAD_TEXT_MAX, format, number);
+    char wide[1025];
+    wsprintfA(wide, format, number);
+    lstrcpynA(out, wide, GAD_TEXT_MAX);
+}
+
+/* text as it stands, at most GAD_TEXT_MAX - 1 characters. */
+static void text_Copy(char *out, const char *text)
+{
+    lstrcpynA(out, text, GAD_TEXT_MAX);
 }
 
 /* The label text is a printf format taken from the client: only one
  * conversion of an int is meant, so anything else in it is printed as it
- * stands rather than handed to snprintf. */
+ * stands rather than handed to wsprintf. */
 static int format_IsSafe(const char *text)
 {
     int conversions = 0;
@@ -247,7 +257,7 @@ static int format_IsSafe(const char *text)
         p++;
         if (*p == '%')
             continue;
-        while (*p && strchr("-+ #0", *p))
+        while (*p && strchr("-#0", *p))
             p++;
         while (*p >= '0' && *p <= '9')
             p++;
@@ -264,7 +274,7 @@ static void text_Format(char *out, const char *text, int number)
     if (format_IsSafe(text))
         text_Print(out, text, number);
     else
-        snprintf(out, GAD_TEXT_MAX, "%s", text);
+        text_Copy(out, text);
 }
 
 void gad_FormatValue(const Gadget *g, char *out, int min, int max, int value)
@@ -276,7 +286,7 @@ void gad_FormatValue(const Gadget *g, char *out, int min, int max, int value)
     int percent = (g->flags & VT_PERCENT) != 0;
     int number = percent ? gad_Percent(min, max, value) : value;
     if (!memchr(g->text, '%', strnlen(g->text, GAD_TEXT_MAX)))
-        snprintf(out, GAD_TEXT_MAX, "%.*s", GAD_TEXT_MAX - 1, g->text);
+        text_Copy(out, g->text);
     else if (g->flags & VT_BUILTIN)
         text_Print(out, percent ? "%d%%" : "%d", number);
     else
@@ -293,7 +303,7 @@ void gad_LabelText(const Gadget *g, char *out, int min, int max, int value)
         else
             text_Print(out, "%d", value);
     } else if (!memchr(g->text, '%', len)) {
-        snprintf(out, GAD_TEXT_MAX, "%.*s", GAD_TEXT_MAX - 1, g->text);
+        text_Copy(out, g->text);
     } else {
         int number = labelPercent ? gad_Percent(min, max, value) : value;
         if (g->flags & VT_LABELFORMAT)

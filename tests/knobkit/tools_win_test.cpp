@@ -262,6 +262,8 @@ static void KKAPI text_Proc(int value, char *out)
     snprintf(out, GAD_TEXT_MAX, "<%d>", value);
 }
 
+static const std::string Spaces127(127, ' ');
+
 struct TextRow {
     const char *name;
     const char *text;
@@ -292,6 +294,10 @@ TEST(KnobkitTools, ValueTexts)
         {"format of a text is shown as it stands", "%s %n", VT_LABELFORMAT, false, 0, 100, 3, "%s %n", "%s %n"},
         {"two conversions shown as they stand", "%d/%d", VT_LABELFORMAT, false, 0, 100, 3, "%d/%d", "%d/%d"},
         {"width and hex", "[%04X]", VT_LABELFORMAT, false, 0, 100, 255, "[00FF]", "[00FF]"},
+        {"sign flags are not formats here", "%+d", VT_LABELFORMAT, false, 0, 100, 3, "%+d", "%+d"},
+        {"left-justified width", "[%-4d]", VT_LABELFORMAT, false, 0, 100, 7, "[7   ]", "[7   ]"},
+        {"a width past the buffer keeps 127 characters", "%900d", VT_LABELFORMAT, false, 0, 100, 5,
+         Spaces127.c_str(), Spaces127.c_str()},
     };
     for (const TextRow &r : rows) {
         SCOPED_TRACE(std::string("row ") + r.name);
