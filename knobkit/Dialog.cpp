@@ -21,11 +21,13 @@ static GadDialog *dlg_Header(HWND hDlg)
     return hDlg ? (GadDialog *)GetWindowLongPtrA(hDlg, GWLP_USERDATA) : NULL;
 }
 
-/* WM_DESTROY: the records' own resources, then the block.  The tooltips
- * will be released here as well. */
+/* WM_DESTROY: the records' own resources, the tooltip window, then the
+ * block. */
 static void dlg_Release(HWND hDlg, GadDialog *h)
 {
     gad_ReleaseAll(h);
+    if (h->hTooltip)
+        DestroyWindow(h->hTooltip);
     if (h->hFontBold)
         DeleteObject(h->hFontBold);
     if (h->hSkin)
