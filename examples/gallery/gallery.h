@@ -1,0 +1,20 @@
+/* gallery.h -- the gallery's dialog and control identifiers, shared by
+ * gallery.rc and gallery.cpp. */
+#ifndef GALLERY_H
+#define GALLERY_H
+
+#define IDD_GALLERY  100
+
+#define IDC_TITLE    101  /* bold title */
+#define IDC_INTRO    102  /* filled in once the dialog is shown */
+#define IDC_GROUP    103
+#define IDC_SAMPLE   104  /* the label whose style the controls below set */
+#define IDC_ITALIC   105
+#define IDC_BLACK    106  /* colour radio buttons, in the order of colours[] */
+#define IDC_BLUE     107
+#define IDC_RED      108
+#define IDC_KINDTEXT 109
+#define IDC_KIND     110  /* combo box of the gadget kinds */
+#define IDC_KINDINFO 111  /* the combo box's value, in words */
+
+#endif
