@@ -126,7 +126,11 @@ static BOOL color_Control(HDC hdc, HWND ctl, INT_PTR *answer)
         SetBkMode(hdc, TRANSPARENT);
         if (g->state & GS_TEXTCOLOR)
             SetTextColor(hdc, g->textColor);
-        *answer = (INT_PTR)g->hBrush;
+        /* Without a brush of its own the control keeps the face colour:
+         * answering none would hand the colours back to the system,
+         * which resets the text colour. */
+        *answer = (INT_PTR)(g->hBrush ? g->hBrush
+                                      : GetSysColorBrush(COLOR_BTNFACE));
         return TRUE;
     }
     /* A gadget paints itself inside the control's own painting; the

@@ -259,6 +259,14 @@ BOOL gad_RedrawUnder(HWND hDlg, HWND hWnd)
                         RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
+/* The control was showing the record's own font, which is gone now: it
+ * goes back to the dialog's font, the one it was made with. */
+static void font_Restore(const Gadget *g)
+{
+    WPARAM font = (WPARAM)SendMessageA(g->hDlg, WM_GETFONT, 0, 0);
+    SendMessageA(g->hWnd, WM_SETFONT, font, TRUE);
+}
+
 /* A bold or italic variant of base; null when it cannot be made. */
 static HFONT font_Variant(HFONT base, uint32_t mode)
 {
@@ -292,6 +300,7 @@ extern "C" BOOL KKAPI gad_SetColor(HWND hDlg, int id, uint32_t mode,
     /* Ownership is the library's word alone, never the caller's. */
     mode &= ~(uint32_t)(GS_OWNBRUSH | GS_OWNFONT);
 
+    BOOL hadOwnFont = (g->state & GS_OWNFONT) != 0;
     gad_ReleaseObjects(g);
     if (GAD_KIND(g) == GAD_PLAIN)
         g->kind = (g->kind & ~0xFFu) | GAD_COLORED;
@@ -312,6 +321,8 @@ extern "C" BOOL KKAPI gad_SetColor(HWND hDlg, int id, uint32_t mode,
         g->state |= GS_OWNFONT;
     if (g->hFont)
         SendMessageA(ctl, WM_SETFONT, (WPARAM)g->hFont, TRUE);
+    else if (hadOwnFont)
+        font_Restore(g);
     return TRUE;
 }
 
@@ -397,7 +408,10 @@ extern "C" BOOL KKAPI gad_EnableItem(HWND hDlg, int id, BOOL enable)
 
 extern "C" uint32_t KKAPI gad_Free(Gadget *g)
 {
+    BOOL hadOwnFont = (g->state & GS_OWNFONT) != 0;
     uint32_t r = gad_ReleaseRecord(g);
+    if (hadOwnFont)
+        font_Restore(g);
     g->kind = GAD_PLAIN;
     return r;
 }

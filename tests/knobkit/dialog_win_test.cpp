@@ -834,11 +834,13 @@ TEST(KnobkitColor, SecondCallReleasesOnlyWhatTheFirstMade)
         EXPECT_EQ(g->state & (GS_TEXTCOLOR | GS_BACKCOLOR | GS_BOLD |
                               GS_ITALIC),
                   c.mode2) << "row " << c.name;
-        if (g->hFont) {
-            EXPECT_EQ((HFONT)SendDlgItemMessageA(d, ID_LABEL, WM_GETFONT, 0,
-                                                 0), g->hFont)
-                << "row " << c.name;
-        }
+        /* The control shows the record's font, or the dialog's again
+         * once the record's own is gone; never a deleted one. */
+        HFONT shown = (HFONT)SendDlgItemMessageA(d, ID_LABEL, WM_GETFONT, 0, 0);
+        EXPECT_EQ(shown, g->hFont ? g->hFont
+                                  : (HFONT)SendMessageA(d, WM_GETFONT, 0, 0))
+            << "row " << c.name;
+        EXPECT_TRUE(!shown || gdi_Alive(shown)) << "row " << c.name;
         HGDIOBJ brush2 = g->hBrush, font2 = g->hFont;
         bool owned2 = (g->state & GS_OWNBRUSH) != 0;
         bool ownedF2 = (g->state & GS_OWNFONT) != 0;
@@ -958,6 +960,8 @@ TEST(KnobkitColor, ColouredStaticPaintsWithItsColours)
          true, false},
         {"text colour over a hollow brush", GS_TEXTCOLOR | GS_TRANSPARENT,
          true, false, true},
+        {"text colour alone, on the face colour", GS_TEXTCOLOR, true, false,
+         false},
         {"plain label keeps default colours", ~0u, false, false, false},
     };
     for (const PaintCase &c : cases) {
