@@ -421,3 +421,98 @@ TEST(KnobkitGadget, ShowValueOfNoGadgetOnlyComputes)
 {
     EXPECT_EQ(gad_ShowValue(NULL, 5, 0, 200, 101), 51) << "row null gadget";
 }
+
+/* ---- Notifications --------------------------------------------------- */
+
+/* The messages waiting for w, posted ones only, as lines: the message,
+ * wParam and lParam, with "g" for the record and "0" for nothing. */
+static std::vector<std::string> posted_Take(HWND w, const Gadget *g)
+{
+    std::vector<std::string> out;
+    MSG m;
+    while (PeekMessageA(&m, w, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+        std::string name;
+        switch (m.message) {
+        case WM_SYSCOMMAND: name = "syscommand"; break;
+        case GM_ARROW:      name = "arrow"; break;
+        case GM_ABOUT:      name = "about"; break;
+        case GM_SLIDER:     name = "slider"; break;
+        case GM_IBUTTON:    name = "ibutton"; break;
+        default:            name = std::to_string(m.message); break;
+        }
+        std::string wp;
+        switch (m.wParam) {
+        case SC_CLOSE:    wp = "close"; break;
+        case SC_MINIMIZE: wp = "minimize"; break;
+        case SC_MAXIMIZE: wp = "maximize"; break;
+        case SC_RESTORE:  wp = "restore"; break;
+        default:          wp = std::to_string(m.wParam); break;
+        }
+        std::string lp = m.lParam == (LPARAM)g ? "g"
+                                               : std::to_string(m.lParam);
+        out.push_back(name + " " + wp + " " + lp);
+    }
+    return out;
+}
+
+static std::string lines(const std::vector<std::string> &v)
+{
+    std::string s;
+    for (const std::string &e : v)
+        s += "    " + e + "\n";
+    return s.empty() ? "    (nothing)\n" : s;
+}
+
+struct NotifyCase {
+    const char *name;
+    UINT msg;
+    uint32_t state;
+    std::vector<std::string> want;
+};
+
+TEST(KnobkitGadget, NotifyPostsTheMessageThenTheWindowCommands)
+{
+    enum { ID = 42 };
+    const NotifyCase cases[] = {
+        {"the message alone", GM_SLIDER, 0, {"slider 42 g"}},
+        {"other state bits post nothing", GM_IBUTTON,
+         GS_TEXTCOLOR | GS_TRANSPARENT | GS_DRAGWINDOW | GS_CAPTURE |
+             GS_CURSOR | GS_DISABLED | GS_OWNBRUSH,
+         {"ibutton 42 g"}},
+        {"close", GM_SLIDER, GS_CLOSE, {"slider 42 g", "syscommand close 0"}},
+        {"about", GM_IBUTTON, GS_ABOUT, {"ibutton 42 g", "about 42 g"}},
+        {"arrow", GM_IBUTTON, GS_ARROW, {"ibutton 42 g", "arrow 42 g"}},
+        {"minimize before maximize, though its bit is higher", GM_SLIDER,
+         GS_MAXIMIZE | GS_MINIMIZE,
+         {"slider 42 g", "syscommand minimize 0", "syscommand maximize 0"}},
+        {"restore", GM_SLIDER, GS_RESTORE,
+         {"slider 42 g", "syscommand restore 0"}},
+        {"every one in order", GM_IBUTTON,
+         GS_ABOUT | GS_ARROW | GS_RESTORE | GS_MINIMIZE | GS_MAXIMIZE |
+             GS_CLOSE,
+         {"ibutton 42 g", "syscommand close 0", "syscommand minimize 0",
+          "syscommand maximize 0", "syscommand restore 0", "arrow 42 g",
+          "about 42 g"}},
+        {"any message number", WM_APP + 7, GS_CLOSE | GS_ABOUT,
+         {std::to_string(WM_APP + 7) + " 42 g", "syscommand close 0",
+          "about 42 g"}},
+    };
+    HWND host = host_Make(WS_POPUP);
+    ASSERT_TRUE(host);
+    HWND ctl = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 20, 20, host,
+                               (HMENU)ID, NULL, NULL);
+    ASSERT_TRUE(ctl);
+    posted_Take(host, NULL);
+    for (const NotifyCase &c : cases) {
+        Gadget g = {};
+        g.hDlg = host;
+        g.hWnd = ctl;
+        g.state = c.state;
+        gad_Notify(&g, c.msg);
+        std::vector<std::string> got = posted_Take(host, &g);
+        EXPECT_TRUE(got == c.want) << "row " << c.name << "\n  got:\n"
+                                   << lines(got) << "  expected:\n"
+                                   << lines(c.want);
+    }
+    DestroyWindow(host);
+}
