@@ -141,7 +141,12 @@ struct Canvas {
     {
         RECT r;
         GetClientRect(d, &r);
-        w = r.right, h = r.bottom;
+        make(r.right, r.bottom);
+    }
+    Canvas(int width, int height) { make(width, height); }
+    void make(int width, int height)
+    {
+        w = width, h = height;
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
         bi.bmiHeader.biWidth = w;
@@ -592,6 +597,63 @@ TEST(KnobkitSkin, StandardControlsFitTheSkinAndStaySo)
     /* The dialog's end deleted none of the shared brushes. */
     EXPECT_EQ(GetObjectType(dlg_GetDefObject(DEF_BRUSHFACE)),
               (DWORD)OBJ_BRUSH) << "row DEF_BRUSHFACE after the dialog";
+}
+
+/* The share of a control's area in which the skin under it still shows
+ * after the control painted itself over the skinned background. */
+static double skin_Showing(HWND d, int id)
+{
+    HWND ctl = GetDlgItem(d, id);
+    RECT r;
+    GetWindowRect(ctl, &r);
+    MapWindowPoints(NULL, d, (POINT *)&r, 2);
+    /* The dialog's background under the control first, then the
+     * control's own painting over it, at the control's origin (controls
+     * clip their painting to their client rectangle at the origin). */
+    Canvas back(d);
+    SendMessageA(d, WM_ERASEBKGND, (WPARAM)back.dc, 0);
+    Canvas cv(r.right - r.left, r.bottom - r.top);
+    BitBlt(cv.dc, 0, 0, cv.w, cv.h, back.dc, r.left, r.top, SRCCOPY);
+    SendMessageA(ctl, WM_PRINTCLIENT, (WPARAM)cv.dc, PRF_CLIENT);
+    int same = 0;
+    for (int y = 0; y < cv.h; y++)
+        for (int x = 0; x < cv.w; x++)
+            same += cv.at(x, y) ==
+                    skin_At((x + r.left) % SKIN_W, (y + r.top) % SKIN_H);
+    int all = cv.w * cv.h;
+    return all > 0 ? (double)same / all : 0;
+}
+
+struct ShowCase {
+    const char *name;
+    int id;
+    bool plainAgain;   /* the record made plain after the skin came */
+    bool shows;        /* the skin shows around the text */
+};
+
+TEST(KnobkitSkin, CheckBoxesAndRadiosDrawOverTheSkin)
+{
+    const ShowCase cases[] = {
+        {"check box", ID_CHECK, false, true},
+        {"radio", ID_AUTORADIO, false, true},
+        {"check box made plain again paints its own face", ID_CHECK, true,
+         false},
+        {"push button paints its own face", ID_PUSH, false, false},
+    };
+    for (const ShowCase &c : cases) {
+        Template t(0);
+        HWND d = skin_Dialog(t);
+        ASSERT_TRUE(d) << "row " << c.name;
+        ASSERT_TRUE(dlg_SetSkin(d, skin_Bitmap(SKIN_W, SKIN_H, 0, 0), NULL,
+                                TRUE)) << "row " << c.name;
+        if (c.plainAgain)
+            gad_GetGadget(d, c.id)->kind = GAD_PLAIN;
+        double share = skin_Showing(d, c.id);
+        EXPECT_EQ(share > 0.5, c.shows)
+            << "row " << c.name << ": the skin shows in " << share * 100
+            << "% of the control";
+        DestroyWindow(d);
+    }
 }
 
 /* ---- Dialog flags ------------------------------------------------------- */
