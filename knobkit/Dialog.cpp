@@ -81,31 +81,31 @@ static INT_PTR dlg_Answer(HWND hDlg, INT_PTR r)
 
 /* Tab gadgets switch their pages: the page being left may refuse
  * (a non-zero answer to GM_TABLEAVE keeps it), the page shown hears
- * GM_TABENTER.  A non-negative answer ends the message; notifications
- * of controls that are not gadgets reach the handler table untouched. */
-static INT_PTR notify_Gadgets(HWND hDlg, GadDialog *, const NMHDR *nm)
+ * GM_TABENTER.  TRUE when the message ends here with *answer, which may
+ * be any value a page gave; notifications of controls that are not
+ * gadgets reach the handler table untouched. */
+static BOOL notify_Gadgets(HWND hDlg, const NMHDR *nm, INT_PTR *answer)
 {
     Gadget *g = nm && nm->hwndFrom
                     ? (Gadget *)GetWindowLongPtrA(nm->hwndFrom, GWLP_USERDATA)
                     : NULL;
     if (!g || g->hWnd != nm->hwndFrom || g->hDlg != hDlg ||
         GAD_KIND(g) != GAD_TAB)
-        return -1;
+        return FALSE;
     INT_PTR sel = SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0);
     HWND page = tab_PageAt(g, sel);
     if (nm->code == (UINT)TCN_SELCHANGING) {
         INT_PTR r = page ? SendMessageA(page, GM_TABLEAVE, 0, 0) : 0;
-        if (r)
-            return dlg_Answer(hDlg, r);
-        if (page)
+        if (!r && page)
             ShowWindow(page, SW_HIDE);
-        return dlg_Answer(hDlg, 0);
+        *answer = dlg_Answer(hDlg, r);
+        return TRUE;
     }
     if (nm->code == (UINT)TCN_SELCHANGE && page) {
         SendMessageA(page, GM_TABENTER, 0, 0);
         ShowWindow(page, SW_SHOW);
     }
-    return -1;
+    return FALSE;
 }
 
 /* Size limits and the alignment of controls will act here. */
@@ -237,7 +237,7 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
             return skin_Erase(hDlg, h, (HDC)wParam);
         break;
     case WM_NOTIFY:
-        if ((r = notify_Gadgets(hDlg, h, (const NMHDR *)lParam)) >= 0)
+        if (notify_Gadgets(hDlg, (const NMHDR *)lParam, &r))
             return r;
         break;
     case WM_SIZING:

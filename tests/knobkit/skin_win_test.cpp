@@ -1159,6 +1159,8 @@ TEST(KnobkitTab, PagesHearLeaveAndEnterInOrder)
         {"DLG_HANDLED is an answer of TRUE: it refuses too", true,
          {DLG_HANDLED, 0, 0}, {2},
          {"p0 leave 0 0 visible"}, 0, "100"},
+        {"a negative answer refuses too", true, {-1, 0, 0}, {2},
+         {"p0 leave 0 0 visible"}, 0, "100"},
         {"a later page refuses", true, {0, 1, 0}, {1, 2, 0},
          {"p0 leave 0 0 visible", "p1 enter 0 0", "dialog selchange",
           "p1 leave 0 0 visible", "p1 leave 0 0 visible"},
