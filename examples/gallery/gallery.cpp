@@ -79,7 +79,7 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     gad_SetColor(hDlg, IDC_TITLE, label | GS_BOLD, RGB(0, 32, 96), 0,
                  (HFONT)dlg_GetDefObject(DEF_FONT13));
     gad_SetColor(hDlg, IDC_INTRO, label, RGB(48, 48, 48), 0, NULL);
-    /* A colour shows only with a background: the skin's face colour. */
+    /* The group box caption on a solid face colour, as on the skin. */
     gad_SetColor(hDlg, IDC_GROUP, GS_TEXTCOLOR | GS_BACKCOLOR, RGB(0, 32, 96),
                  RGB(214, 211, 206), NULL);
     gad_SetColor(hDlg, IDC_KINDTEXT, label, RGB(0, 32, 96), 0, NULL);
