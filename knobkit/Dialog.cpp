@@ -400,10 +400,7 @@ static void skin_FitControls(GadDialog *h)
             brush = (HBRUSH)dlg_GetDefObject(DEF_BRUSHFACE);
         else
             continue;
-        /* A brush the record made itself goes first. */
-        if ((g->state & GS_OWNBRUSH) && g->hBrush)
-            DeleteObject(g->hBrush);
-        g->state &= ~(uint32_t)GS_OWNBRUSH;
+        gad_ReleaseBrush(g);
         g->hBrush = brush;
         g->kind = (g->kind & ~0xFFu) | GAD_COLORED;
     }

@@ -139,18 +139,24 @@ GadDialog *gad_Attach(HWND hDlg)
     return gd;
 }
 
-/* The brush and font marked owned go; a client's stay with the client. */
-static void gad_ReleaseObjects(Gadget *g)
+void gad_ReleaseBrush(Gadget *g)
 {
     if ((g->state & GS_OWNBRUSH) && g->hBrush)
         DeleteObject(g->hBrush);
     if (g->state & GS_OWNBRUSH)
         g->hBrush = NULL;
+    g->state &= ~(uint32_t)GS_OWNBRUSH;
+}
+
+/* The brush and font marked owned go; a client's stay with the client. */
+static void gad_ReleaseObjects(Gadget *g)
+{
+    gad_ReleaseBrush(g);
     if ((g->state & GS_OWNFONT) && g->hFont)
         DeleteObject(g->hFont);
     if (g->state & GS_OWNFONT)
         g->hFont = NULL;
-    g->state &= ~(uint32_t)(GS_OWNBRUSH | GS_OWNFONT);
+    g->state &= ~(uint32_t)GS_OWNFONT;
 }
 
 /* What the record owns goes: its own objects and what the gadget's
@@ -167,12 +173,6 @@ TabPage *tab_Pages(const Gadget *g)
     if (g && GAD_KIND(g) == GAD_TAB)
         memcpy(&pages, g->priv, sizeof pages);
     return pages;
-}
-
-/* The pointer takes the first two private words on 64-bit Windows. */
-void tab_SetPages(Gadget *g, TabPage *pages)
-{
-    memcpy(g->priv, &pages, sizeof pages);
 }
 
 void tab_DestroyPages(TabPage *pages)

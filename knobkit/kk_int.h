@@ -83,6 +83,10 @@ void  gad_ReleaseAll(GadDialog *gd);
  * whose control's window contains the point; null for none. */
 Gadget *dlg_FindGadget(GadDialog *gd, POINT screen);
 
+/* An owned brush is deleted and the record's brush cleared; a client's
+ * brush is only let go. */
+void  gad_ReleaseBrush(Gadget *g);
+
 /* Posts msg (control identifier, record) to the gadget's dialog, then
  * the window commands its state bits ask for: SC_CLOSE, SC_MINIMIZE,
  * SC_MAXIMIZE, SC_RESTORE, GM_ARROW, GM_ABOUT, in that order. */
@@ -99,10 +103,9 @@ void  gad_RouteMouse(HWND hDlg, GadDialog *gd, UINT msg, WPARAM wParam,
  * when the tick is not the library's (it goes on to the table). */
 BOOL  gad_TimerTick(HWND hDlg, GadDialog *gd, WPARAM id);
 
-/* The page table a tab gadget keeps in its first private words; null
- * for any other record. */
+/* The page table a tab gadget keeps in its first private words (two on
+ * 64-bit Windows); null for any other record. */
 TabPage *tab_Pages(const Gadget *g);
-void  tab_SetPages(Gadget *g, TabPage *pages);
 /* Destroys every page window of the table (each pageWnd nulled). */
 void  tab_DestroyPages(TabPage *pages);
 

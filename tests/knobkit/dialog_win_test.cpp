@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "dlg_template.h"
-#include "kk_lines.h"
+#include "kk_test.h"
 
 enum { ID_CHECK = 101, ID_CHECK3, ID_LIST, ID_COMBO, ID_SCROLL, ID_PUSH,
        ID_LABEL, ID_EDIT };
@@ -370,9 +370,7 @@ TEST(KnobkitDialog, TemplatesByIdentifier)
     Log.clear();
     HWND d = dlg_CreateDialog(dll, ID_CHOOSER, NULL, table);
     ASSERT_TRUE(d != NULL) << "row modeless";
-    MSG m;
-    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&m);
+    kk_Pump();
     EXPECT_LOG(std::vector<std::string>{"list 1002 1"}, "modeless");
     DestroyWindow(d);
     EXPECT_EQ(0, dlg_DoDialog(dll, 999, NULL, table) > 0) << "row missing";
@@ -521,19 +519,10 @@ TEST(KnobkitDialog, TrackPopupMenuPostsWmUser)
     SetTimer(NULL, 0, 50, menu_Close);
     EXPECT_EQ(0, dlg_TrackPopupMenu(d, menu, TPM_RETURNCMD))
         << "row closed without a choice";
-    MSG m;
-    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&m);
+    kk_Pump();
     EXPECT_LOG(std::vector<std::string>{"user 0 0"}, "WM_USER after the menu");
     DestroyMenu(menu);
     DestroyWindow(d);
-}
-
-static void pump(void)
-{
-    MSG m;
-    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&m);
 }
 
 TEST(KnobkitDialog, ShownOnceAcrossPaints)
@@ -546,13 +535,13 @@ TEST(KnobkitDialog, ShownOnceAcrossPaints)
     HWND d = dlg_CreateDialogIndirect(NULL, test_Template(t, 0), NULL,
                                       table.data());
     ASSERT_TRUE(d != NULL);
-    pump();
+    kk_Pump();
     EXPECT_LOG(std::vector<std::string>{}, "hidden: no paint yet");
     for (int i = 0; i < 3; i++) {
         ShowWindow(d, SW_SHOW);
         InvalidateRect(d, NULL, TRUE);
         UpdateWindow(d);
-        pump();
+        kk_Pump();
     }
     EXPECT_LOG(std::vector<std::string>{"shown 0 0"}, "three paints");
     DestroyWindow(d);
@@ -760,11 +749,6 @@ TEST(KnobkitRecords, CaptionlessDialogsGetASystemMenu)
 
 /* ---- Colours of ordinary controls ----------------------------------- */
 
-static bool gdi_Alive(HGDIOBJ h)
-{
-    return h && GetObjectType(h) != 0;
-}
-
 static LONG font_Weight(HFONT f)
 {
     LOGFONTA lf;
@@ -823,8 +807,8 @@ TEST(KnobkitColor, SecondCallReleasesOnlyWhatTheFirstMade)
         EXPECT_TRUE(gad_SetColor(d, ID_LABEL, c.mode2, RGB(7, 8, 9),
                                  RGB(10, 11, 12), c.font2 ? client : NULL))
             << "row " << c.name;
-        EXPECT_EQ(gdi_Alive(brush1), c.brush1Alive) << "row " << c.name;
-        EXPECT_EQ(gdi_Alive(font1), c.font1Alive) << "row " << c.name;
+        EXPECT_EQ(kk_Alive(brush1), c.brush1Alive) << "row " << c.name;
+        EXPECT_EQ(kk_Alive(font1), c.font1Alive) << "row " << c.name;
         EXPECT_EQ(g->state & (GS_OWNBRUSH | GS_OWNFONT), c.ownAfter)
             << "row " << c.name;
         EXPECT_EQ(g->hFont ? font_Weight(g->hFont) : 0, c.weightAfter)
@@ -840,19 +824,19 @@ TEST(KnobkitColor, SecondCallReleasesOnlyWhatTheFirstMade)
         EXPECT_EQ(shown, g->hFont ? g->hFont
                                   : (HFONT)SendMessageA(d, WM_GETFONT, 0, 0))
             << "row " << c.name;
-        EXPECT_TRUE(!shown || gdi_Alive(shown)) << "row " << c.name;
+        EXPECT_TRUE(!shown || kk_Alive(shown)) << "row " << c.name;
         HGDIOBJ brush2 = g->hBrush, font2 = g->hFont;
         bool owned2 = (g->state & GS_OWNBRUSH) != 0;
         bool ownedF2 = (g->state & GS_OWNFONT) != 0;
         DestroyWindow(d);
         /* The dialog's end releases what the second call made. */
         if (owned2) {
-            EXPECT_FALSE(gdi_Alive(brush2)) << "row " << c.name << " destroy";
+            EXPECT_FALSE(kk_Alive(brush2)) << "row " << c.name << " destroy";
         }
         if (ownedF2) {
-            EXPECT_FALSE(gdi_Alive(font2)) << "row " << c.name << " destroy";
+            EXPECT_FALSE(kk_Alive(font2)) << "row " << c.name << " destroy";
         }
-        EXPECT_TRUE(gdi_Alive(client)) << "row " << c.name << " client";
+        EXPECT_TRUE(kk_Alive(client)) << "row " << c.name << " client";
     }
     DeleteObject(client);
 }

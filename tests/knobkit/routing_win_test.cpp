@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "dlg_template.h"
-#include "kk_lines.h"
+#include "kk_test.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "dlg_template.h"
+#include "kk_test.h"
 
 enum { ID_CHECK = 101, ID_CHECK3, ID_RADIO, ID_AUTORADIO, ID_GROUP, ID_PUSH,
        ID_LABEL, ID_EDIT, ID_TAB = 120, ID_PAGELABEL = 130 };
@@ -62,29 +63,7 @@ static INT_PTR KKAPI say(HWND hDlg, WPARAM wParam, LPARAM lParam, int,
     return s->answer;
 }
 
-static std::string join(const std::vector<std::string> &v)
-{
-    std::string s;
-    for (const std::string &e : v)
-        s += "    " + e + "\n";
-    return s.empty() ? "    (nothing)\n" : s;
-}
-
-#define EXPECT_LOG(want, row)                                               \
-    EXPECT_TRUE(Log == (want)) << "row " << (row) << "\n  got:\n"           \
-                               << join(Log) << "  expected:\n" << join(want)
-
-static void pump(void)
-{
-    MSG m;
-    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&m);
-}
-
-static bool gdi_Alive(HGDIOBJ h)
-{
-    return h && GetObjectType(h) != 0;
-}
+#define EXPECT_LOG(want, row) EXPECT_LINES(Log, want, row)
 
 /* ---- Pictures ----------------------------------------------------------- */
 
@@ -334,8 +313,8 @@ TEST(KnobkitSkin, SkinFlagWithoutABitmapLeavesTheErasureToTheSystem)
         for (const std::string &l : Log)
             names.push_back(l.substr(0, l.find(' ') + 1));
         EXPECT_TRUE(names == c.log) << "row " << c.name << "\n  got:\n"
-                                    << join(Log) << "  expected:\n"
-                                    << join(c.log);
+                                    << kk_Lines(Log) << "  expected:\n"
+                                    << kk_Lines(c.log);
         EXPECT_EQ(cv.at(0, 0), c.skinShown ? skin_At(0, 0) : DLGCOLOR)
             << "row " << c.name;
         EXPECT_EQ(cv.at(cv.w - 1, cv.h - 1),
@@ -404,8 +383,8 @@ TEST(KnobkitSkin, NullBitmapWithoutASkinChangesNothing)
         EXPECT_EQ(h->hSkin, (HBITMAP)NULL) << "row tile " << tile;
         std::vector<std::string> after = records_Snapshot(d);
         EXPECT_TRUE(after == before) << "row tile " << tile << "\n  got:\n"
-                                     << join(after) << "  expected:\n"
-                                     << join(before);
+                                     << kk_Lines(after) << "  expected:\n"
+                                     << kk_Lines(before);
     }
     DestroyWindow(d);
 }
@@ -439,12 +418,12 @@ TEST(KnobkitSkin, SetSkinFlagsFollowTile)
                 << "row " << r.name;
         }
         /* The previous skin is gone, unless its handle was reused. */
-        EXPECT_TRUE(!old || old == h->hSkin || !gdi_Alive(old))
+        EXPECT_TRUE(!old || old == h->hSkin || !kk_Alive(old))
             << "row " << r.name << ": the previous skin lives on";
     }
     HBITMAP last = h->hSkin;
     DestroyWindow(d);
-    EXPECT_FALSE(gdi_Alive(last)) << "row the dialog's end deletes the skin";
+    EXPECT_FALSE(kk_Alive(last)) << "row the dialog's end deletes the skin";
 }
 
 /* Parts of one client bitmap make copies that owe it nothing: the bitmap
@@ -477,7 +456,7 @@ TEST(KnobkitSkin, PartsOfOneBitmapAreIndependentCopies)
     EXPECT_EQ(GetObjectType(bmp), (DWORD)OBJ_BITMAP) << "row client bitmap";
     EXPECT_TRUE(skinA && skinA != bmp) << "row first copy";
     EXPECT_TRUE(skinB && skinB != bmp && skinB != skinA) << "row second copy";
-    EXPECT_TRUE(gdi_Alive(skinA) && gdi_Alive(skinB)) << "row both alive";
+    EXPECT_TRUE(kk_Alive(skinA) && kk_Alive(skinB)) << "row both alive";
 
     /* The client's bitmap painted over: the skins keep their pictures. */
     {
@@ -510,9 +489,9 @@ TEST(KnobkitSkin, PartsOfOneBitmapAreIndependentCopies)
     ASSERT_TRUE(dlg_SetSkin(a, bmp, &right, FALSE));
     EXPECT_EQ(GetObjectType(bmp), (DWORD)OBJ_BITMAP)
         << "row client bitmap after the second skin of one dialog";
-    EXPECT_TRUE(header(a)->hSkin == skinA || !gdi_Alive(skinA))
+    EXPECT_TRUE(header(a)->hSkin == skinA || !kk_Alive(skinA))
         << "row the first skin of the dialog is deleted";
-    EXPECT_TRUE(gdi_Alive(skinB)) << "row the other dialog's skin";
+    EXPECT_TRUE(kk_Alive(skinB)) << "row the other dialog's skin";
     DestroyWindow(a);
     DestroyWindow(b);
     EXPECT_EQ(GetObjectType(bmp), (DWORD)OBJ_BITMAP)
@@ -556,9 +535,9 @@ TEST(KnobkitSkin, StandardControlsFitTheSkinAndStaySo)
     ASSERT_TRUE(gad_SetColor(d, ID_CHECK3, GS_BACKCOLOR | GS_TEXTCOLOR,
                              RGB(1, 1, 1), RGB(2, 2, 2), NULL));
     HBRUSH owned = gad_GetGadget(d, ID_CHECK3)->hBrush;
-    ASSERT_TRUE(gdi_Alive(owned));
+    ASSERT_TRUE(kk_Alive(owned));
     ASSERT_TRUE(dlg_SetSkin(d, skin_Bitmap(SKIN_W, SKIN_H, 0, 0), NULL, TRUE));
-    EXPECT_FALSE(gdi_Alive(owned)) << "row the owned brush";
+    EXPECT_FALSE(kk_Alive(owned)) << "row the owned brush";
     HDC dc = CreateCompatibleDC(NULL);
     for (int round = 0; round < 2; round++) {
         const char *when = round ? "after removal" : "with the skin";
@@ -586,7 +565,7 @@ TEST(KnobkitSkin, StandardControlsFitTheSkinAndStaySo)
         if (!round) {
             HBITMAP skin = header(d)->hSkin;
             EXPECT_TRUE(dlg_SetSkin(d, NULL, NULL, FALSE)) << "row removal";
-            EXPECT_FALSE(gdi_Alive(skin)) << "row removed skin deleted";
+            EXPECT_FALSE(kk_Alive(skin)) << "row removed skin deleted";
             EXPECT_EQ(header(d)->hSkin, (HBITMAP)NULL) << "row removal";
             EXPECT_EQ(header(d)->dlgFlags & (DF_SKIN | DF_SKINTILE), 0u)
                 << "row removal";
@@ -820,7 +799,7 @@ static HWND visible_Dialog(Template &t)
                                       NULL, erase_Table());
     if (d) {
         UpdateWindow(d);
-        pump();
+        kk_Pump();
     }
     return d;
 }
@@ -856,7 +835,7 @@ TEST(KnobkitGadgetApi, ModifyFlagsAndRepaint)
         gad_ModifyFlags(g, r.set, r.clear);
         EXPECT_EQ(g->flags, r.want) << "row " << r.name;
         EXPECT_GT(erasures(), 0) << "row " << r.name << ": no repaint\n"
-                                 << join(Log);
+                                 << kk_Lines(Log);
     }
     Log.clear();
     gad_ModifyFlags(NULL, 1, 2);   /* ignored */
@@ -984,8 +963,8 @@ TEST(KnobkitGadgetApi, FreeMakesAPlainRecord)
                                     : std::vector<Gadget *>{})
             << "row " << c.name << ": FreeProc calls";
         EXPECT_EQ(g->kind, (uint32_t)GAD_PLAIN) << "row " << c.name;
-        EXPECT_EQ(gdi_Alive(brush), !c.ownObjects) << "row " << c.name;
-        EXPECT_EQ(gdi_Alive(font), !c.ownObjects) << "row " << c.name;
+        EXPECT_EQ(kk_Alive(brush), !c.ownObjects) << "row " << c.name;
+        EXPECT_EQ(kk_Alive(font), !c.ownObjects) << "row " << c.name;
         EXPECT_EQ(g->hBrush, c.ownObjects ? (HBRUSH)NULL : brush) << "row " << c.name;
         EXPECT_EQ(g->hFont, c.ownObjects ? (HFONT)NULL : font) << "row " << c.name;
         EXPECT_EQ(g->state, (uint32_t)(GS_TEXTCOLOR | GS_CAPTURE))
@@ -1010,7 +989,7 @@ TEST(KnobkitGadgetApi, FreeMakesAPlainRecord)
                      (LPARAM)GetDlgItem(d, ID_PUSH));
         DeleteDC(dc);
         EXPECT_EQ(Draws, 0) << "row " << c.name;
-        EXPECT_EQ(Log.size(), 1u) << "row " << c.name << "\n" << join(Log);
+        EXPECT_EQ(Log.size(), 1u) << "row " << c.name << "\n" << kk_Lines(Log);
         dlg_Enable(d, FALSE);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, ID_PUSH)))
             << "row " << c.name << ": dlg_Enable passed it over";
@@ -1019,7 +998,7 @@ TEST(KnobkitGadgetApi, FreeMakesAPlainRecord)
         g->HitProc = NULL;
         DestroyWindow(d);
         if (!c.ownObjects) {
-            EXPECT_TRUE(gdi_Alive(brush) && gdi_Alive(font))
+            EXPECT_TRUE(kk_Alive(brush) && kk_Alive(font))
                 << "row " << c.name << ": the client's objects went";
             DeleteObject(brush);
             DeleteObject(font);
@@ -1094,7 +1073,7 @@ struct Tabbed {
             g->kind = GAD_TAB;
             memcpy(g->priv, &p, sizeof p);
         }
-        pump();
+        kk_Pump();
     }
     ~Tabbed()
     {
@@ -1109,7 +1088,7 @@ struct Tabbed {
         LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         SendMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
         SendMessageA(tab, WM_LBUTTONUP, 0, at);
-        pump();
+        kk_Pump();
     }
     std::string shown(void) const
     {
@@ -1202,7 +1181,7 @@ TEST(KnobkitTab, FocusMovedByTheControlSwitchesPages)
     Log.clear();
     /* The control sends the notifications itself. */
     SendMessageA(tb.tab, TCM_SETCURFOCUS, 2, 0);
-    pump();
+    kk_Pump();
     const std::vector<std::string> want = {"p0 leave 0 0 visible",
                                            "p2 enter 0 0"};
     EXPECT_LOG(want, "focus to the third tab");
