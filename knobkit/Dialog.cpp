@@ -164,10 +164,10 @@ static int dlg_Value(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case GM_IBUTTON:
-        return g ? (int)g->priv[0] : 0;
+        return (int)ibtn_GetState(g);
     case GM_SLIDER:
     case GM_WHEEL:
-        return g ? (int)g->priv[2] : 0;
+        return slider_GetPos(g);
     }
     return 0;
 }

@@ -14,6 +14,9 @@
 
 MODULE_IDENT("knobkit/Gadget.cpp");
 
+static_assert(offsetof(Gadget, priv) % sizeof(void *) == 0,
+              "a kind's private record may hold pointers");
+
 /* Names after the user controls, in the order of their codes from
  * CTL_HEADER on. */
 static const char *const CommonNames[] = {
@@ -165,23 +168,6 @@ static uint32_t gad_ReleaseRecord(Gadget *g)
 {
     gad_ReleaseObjects(g);
     return g->FreeProc ? g->FreeProc(g) : 0;
-}
-
-TabPage *tab_Pages(const Gadget *g)
-{
-    TabPage *pages = NULL;
-    if (g && GAD_KIND(g) == GAD_TAB)
-        memcpy(&pages, g->priv, sizeof pages);
-    return pages;
-}
-
-void tab_DestroyPages(TabPage *pages)
-{
-    for (TabPage *p = pages; p && p->title; p++) {
-        if (p->pageWnd)
-            DestroyWindow(p->pageWnd);
-        p->pageWnd = NULL;
-    }
 }
 
 void gad_ReleaseAll(GadDialog *gd)
@@ -351,8 +337,8 @@ extern "C" void KKAPI gad_SetText(Gadget *g, const char *text)
             gad_Redraw(g);
         return;
     case GAD_SLIDER:
-        /* The slider's text takes part in its layout, which comes with
-         * the slider itself; until then a repaint is all it needs. */
+        /* The knob may be sized to fit the value text. */
+        slider_CalcKnob(g);
         gad_Redraw(g);
         return;
     }
@@ -385,8 +371,9 @@ extern "C" void KKAPI gad_ModifyFlags(Gadget *g, uint32_t set, uint32_t clear)
     if (!g)
         return;
     g->flags = (g->flags & ~clear) | set;
-    /* A slider's layout depends on its flags; it is recomputed here once
-     * the slider exists. */
+    /* A slider's layout depends on its flags. */
+    if (GAD_KIND(g) == GAD_SLIDER)
+        slider_CalcKnob(g);
     gad_Redraw(g);
 }
 

@@ -1,6 +1,7 @@
 /* kk_int.h -- what the library's modules share and clients do not see:
- * the module handle, the screen scale, and the drawing and value-text
- * helpers every gadget paints with (Tools.cpp).  Nothing here is exported.
+ * the module handle, the screen scale, the step that makes a gadget of a
+ * record, and the drawing and value-text helpers every gadget paints with
+ * (Draw.cpp).  Nothing here is exported.
  *
  * Pictures: an image compatible with the screen in which every transparent
  * pixel is black, and a monochrome mask of the same size in which
@@ -15,6 +16,9 @@
 #define VELLUM_KK_INT_H
 
 #include "knobkit.h"
+
+#include <stddef.h>
+#include <string.h>
 
 /* The library's module handle, for its own resources (Dll.cpp). */
 HINSTANCE kk_Module(void);
@@ -58,6 +62,83 @@ void  gad_LabelText(const Gadget *g, char *out, int min, int max, int value);
  * gadget changes nothing. */
 int   gad_ShowValue(const Gadget *g, int labelId, int min, int max,
                     int value);
+
+/* ---- Becoming a gadget ----
+ * A gadget kind is one file: its private record, its ten operations and
+ * its exported functions.  Its creation function finds the record, makes
+ * it a gadget with gad_Become, then sets its private data and the state
+ * bits it needs. */
+
+/* The ten operations of a kind, in the record's order; null where the kind
+ * takes no part in a step. */
+typedef struct GadOps {
+    GadFreeProc  FreeProc;
+    GadDrawProc  DrawProc;
+    GadHitProc   HitProc;
+    GadHitProc   KnobHitProc;
+    GadPressProc ClickProc;
+    GadPressProc PressProc;
+    GadDragProc  DragProc;
+    GadDragProc  ReleaseProc;
+    GadTimerProc TimerProc;
+    GadWheelProc WheelProc;
+} GadOps;
+
+static_assert(sizeof(GadOps) == sizeof(Gadget) - offsetof(Gadget, FreeProc),
+              "the operations close the record, in the table's order");
+
+/* The record of the dialog's control id made a gadget of kind (the low
+ * byte, and a variant) with flags and ops: its private data zeroed, the
+ * control's window text moved into the label and cleared.  A record that
+ * was a gadget already lets its kind go first, so nothing it owned is
+ * lost.  Null when the dialog has no such control or is not managed.
+ * Inline, so that a test built as a client makes its test gadgets the
+ * same way as the library does. */
+inline Gadget *gad_Become(HWND hDlg, int id, uint32_t kind, uint32_t flags,
+                          const GadOps *ops)
+{
+    Gadget *g = gad_GetGadget(hDlg, id);
+    if (!g)
+        return NULL;
+    if (GAD_KIND(g) >= GAD_PROGBAR && g->FreeProc)
+        g->FreeProc(g);
+    g->kind = kind;
+    g->flags = flags;
+    memset(g->priv, 0, sizeof g->priv);
+    memcpy(&g->FreeProc, ops, sizeof *ops);
+    GetWindowTextA(g->hWnd, g->text, GAD_TEXT_MAX);
+    SetWindowTextA(g->hWnd, "");
+    return g;
+}
+
+/* A kind's private record over the record's 248 bytes.  Each gadget file
+ * declares its own record type and reads the private words only through
+ * this; kinds with a range begin theirs with a GadRange. */
+template <typename T> inline T *gad_Data(const Gadget *g)
+{
+    static_assert(sizeof(T) <= sizeof g->priv,
+                  "a kind's data fits the record's private words");
+    static_assert(alignof(T) <= alignof(void *),
+                  "the private words are aligned for pointers");
+    return (T *)(void *)g->priv;
+}
+
+/* The first three words of every kind with a range. */
+typedef struct GadRange {
+    int32_t min, max, pos;
+} GadRange;
+
+/* nearest(x): x + 0.5 truncated toward zero.  The gadgets' divisions by
+ * 100 are multiplications by the single-precision 0.01 (0.0099999998),
+ * so a sum that ends in exactly one half is truncated downward. */
+inline int gad_Nearest(double x)
+{
+    return (int)(x + 0.5);
+}
+#define GAD_HUNDREDTH ((double)0.01f)
+
+/* A slider's knob after its label or flags changed (Slider.cpp). */
+void  slider_CalcKnob(Gadget *g);
 
 /* ---- Records (Gadget.cpp) ---- */
 
@@ -103,8 +184,9 @@ void  gad_RouteMouse(HWND hDlg, GadDialog *gd, UINT msg, WPARAM wParam,
  * when the tick is not the library's (it goes on to the table). */
 BOOL  gad_TimerTick(HWND hDlg, GadDialog *gd, WPARAM id);
 
-/* The page table a tab gadget keeps in its first private words (two on
- * 64-bit Windows); null for any other record. */
+/* ---- Tab pages (Static.cpp) ---- */
+
+/* The page table of a tab gadget; null for any other record. */
 TabPage *tab_Pages(const Gadget *g);
 /* Destroys every page window of the table (each pageWnd nulled). */
 void  tab_DestroyPages(TabPage *pages);

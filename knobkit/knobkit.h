@@ -410,6 +410,134 @@ KKIMPORT int     KKAPI dlg_CalcFontHeight(int points);
  * index (KK_CHARSET_...), owned by the caller; null for any other index. */
 KKIMPORT HFONT   KKAPI dlg_CreateFont(int index);
 
+/* ---- Image button -------------------------------------------------
+ * A push button drawn from pictures: normal, pressed (optional) and an
+ * icon laid over them, with the control's text as its caption.  Its shape
+ * is the normal picture's opaque pixels; a press elsewhere falls through
+ * to the dialog.  GM_IBUTTON hands the handler the state (0 up, 1 down). */
+#define IBTN_TOGGLE    0x1  /* each press flips the state and notifies */
+#define IBTN_NOSHIFT   0x4  /* icon and caption stay put when down */
+#define IBTN_REPEAT    0x8  /* notifies at the press, then every 50 ms
+                               from 250 ms on while held over it */
+
+/* Makes control id an image button.  Each picture is a bitmap with the
+ * part of it to use (null: the whole bitmap, which is then consumed; with
+ * a part the bitmap stays the caller's) and its transparent colour: the
+ * pixel at (part left + keyX, part top + keyY), or with keyX -1 the
+ * COLORREF keyY.  The pressed picture has the normal one's key; a null
+ * bitmap gives no picture.  Null when the dialog has no control id. */
+KKIMPORT Gadget *KKAPI ibtn_Create(HWND hDlg, int id, uint32_t flags,
+                                   HBITMAP normal, const RECT *normalPart,
+                                   int keyX, int keyY, HBITMAP pressed,
+                                   const RECT *pressedPart, HBITMAP icon,
+                                   const RECT *iconPart, int iconKeyX,
+                                   int iconKeyY);
+/* Shows the button down (non-zero) or up at once; no notification.  A
+ * null gadget is ignored. */
+KKIMPORT void     KKAPI ibtn_SetState(Gadget *g, uint32_t down);
+/* The state; 0 for null.  Exported a second time as static_GetState:
+ * the first word of any gadget's own data. */
+KKIMPORT uint32_t KKAPI ibtn_GetState(const Gadget *g);
+KKIMPORT uint32_t KKAPI static_GetState(const Gadget *g);
+
+/* ---- Slider ---------------------------------------------------------
+ * A horizontal or vertical track with a raised knob that carries the
+ * value text (the control's text is its format).  The knob is dragged,
+ * the track clicked, the wheel turned; each change by the user posts
+ * GM_SLIDER, whose value is the position.  The setters never notify. */
+#define SLIDER_VERT       0x1         /* vertical, else horizontal */
+#define SLIDER_NOGROOVE   0x2         /* no sunken groove */
+#define SLIDER_PATTERN    0x4         /* the control filled with the dither */
+#define SLIDER_SMOOTH     0x8         /* the knob follows the pointer exactly */
+#define SLIDER_DRAGGING   0x10000000  /* the library's: the knob is held */
+#define SLIDER_REVERSED   0x40000000  /* the library's: bounds given high first */
+#define SLIDER_FITTEXT    0xFFFFFFFFu /* knobSize: fit the value texts */
+
+/* Makes control id a slider from 0 to 100 at 0; knobSize is the knob's
+ * length in points (1/72 inch), or SLIDER_FITTEXT; labelId the control
+ * that shows the value text, -1 for none.  Null when there is no id. */
+KKIMPORT Gadget *KKAPI slider_Create(HWND hDlg, int id, uint32_t flags,
+                                     uint32_t knobSize, int labelId);
+/* The range from a to b (given high first, the slider runs reversed) and
+ * the position, stored as given. */
+KKIMPORT void KKAPI slider_Modify(Gadget *g, int a, int b, int pos);
+/* The position, clamped to the range. */
+KKIMPORT void KKAPI slider_SetPos(Gadget *g, int pos);
+/* The position; 0 for null.  Also exported as pb_GetPos. */
+KKIMPORT int  KKAPI slider_GetPos(const Gadget *g);
+KKIMPORT int  KKAPI pb_GetPos(const Gadget *g);
+KKIMPORT void KKAPI slider_SetKnobSize(Gadget *g, uint32_t knobSize);
+/* The knob's length along the track in pixels; 0 for null. */
+KKIMPORT int  KKAPI slider_GetKnobSize(const Gadget *g);
+/* The position at percent (0 to 100) of the range, from the reversed end
+ * for a reversed slider. */
+KKIMPORT void KKAPI slider_SetPercent(Gadget *g, int percent);
+/* Where the position is in the range, in per cent, rounded; 0 for null.
+ * Also exported as wheel_GetPercent. */
+KKIMPORT int  KKAPI slider_GetPercent(const Gadget *g);
+KKIMPORT int  KKAPI wheel_GetPercent(const Gadget *g);
+
+/* ---- Wheel ----------------------------------------------------------
+ * A rotary knob: a dial picture with a mark at the angle of the value,
+ * in degrees clockwise from twelve o'clock.  Turned by dragging around
+ * the centre or by the mouse wheel; the mark blinks while held.  Each
+ * change by the user posts GM_WHEEL, whose value is the position. */
+#define WHEEL_ABSOLUTE  0x1         /* the pointer's angle, -180 to 180 */
+#define WHEEL_ENDLESS   0x2         /* the pointer's angle, 0 to 359, wrapping */
+#define WHEEL_HELD      0x10000000  /* the library's: the knob is held */
+#define WHEEL_BLINK     0x20000000  /* the library's: the lit mark shows */
+
+/* Makes control id a wheel from -120 to 120 at 0: the dial, the mark and
+ * the lit mark, each a bitmap, part and key as for ibtn_Create;
+ * radiusScale scales the circle the mark runs on; labelId the control
+ * that shows the value text, -1 for none.  Null when there is no id. */
+KKIMPORT Gadget *KKAPI wheel_Create(HWND hDlg, int id, uint32_t flags,
+                                    int labelId, float radiusScale,
+                                    HBITMAP dial, const RECT *dialPart,
+                                    int dialKeyX, int dialKeyY, HBITMAP mark,
+                                    const RECT *markPart, int markKeyX,
+                                    int markKeyY, HBITMAP markLit,
+                                    const RECT *markLitPart, int markLitKeyX,
+                                    int markLitKeyY);
+/* Range and position, stored as given. */
+KKIMPORT void KKAPI wheel_Modify(Gadget *g, int min, int max, int pos);
+KKIMPORT int  KKAPI wheel_GetPos(const Gadget *g);
+KKIMPORT void KKAPI wheel_SetPos(Gadget *g, int pos);
+KKIMPORT void KKAPI wheel_SetPercent(Gadget *g, int percent);
+
+/* ---- Sizer ----------------------------------------------------------
+ * A rectangle (the knob) inside the control, moved by its inside and
+ * sized by eight handles, kept in fractions of the control's size.  Each
+ * change by the user posts GM_SIZER; sizer_GetPos reads the fractions. */
+#define SIZER_NOHANDLES  0x1         /* no handles: the knob only moves */
+#define SIZER_SYMMETRIC  0x2         /* an edge moves its opposite too */
+#define SIZER_DRAGGING   0x10000000  /* the library's: the knob is held */
+
+/* Makes control id a sizer whose knob covers it all: handles of
+ * handleSize pixels in frameColor, the knob's inside in insideColor, the
+ * rest in outsideColor.  Null when there is no control id. */
+KKIMPORT Gadget *KKAPI sizer_Create(HWND hDlg, int id, uint32_t flags,
+                                    int handleSize, COLORREF frameColor,
+                                    COLORREF outsideColor,
+                                    COLORREF insideColor);
+/* The knob's left, top, width and height in fractions of the control,
+ * stored as given (the limits apply from the next drag). */
+KKIMPORT void KKAPI sizer_SetPos(Gadget *g, float x, float y, float width,
+                                 float height);
+/* Each fraction whose pointer is not null. */
+KKIMPORT void KKAPI sizer_GetPos(const Gadget *g, float *x, float *y,
+                                 float *width, float *height);
+/* area becomes the knob rectangle in an area of its size, from (0, 0). */
+KKIMPORT void KKAPI sizer_CalcKnobRect(const Gadget *g, RECT *area);
+/* The limits a drag keeps: the lowest and highest left and top, the
+ * smallest and largest width and height, all fractions from 0 to 1 with
+ * each lowest not above its highest.  FALSE, and nothing changed, for
+ * limits outside that or a null gadget; else the knob repaints. */
+KKIMPORT BOOL KKAPI sizer_SetMinMax(Gadget *g, float minX, float minY,
+                                    float maxX, float maxY, float minWidth,
+                                    float minHeight, float maxWidth,
+                                    float maxHeight);
+
 #ifdef __cplusplus
 }
 #endif

@@ -4,7 +4,7 @@
 # and nothing else is: no decoration on i686 either.
 set -u
 def=$1; shift
-want=$(sed -n '/^EXPORTS/,$p' "$def" | sed '1d; s/;.*//; s/[[:space:]]//g; /^$/d' | sort)
+want=$(sed -n '/^EXPORTS/,$p' "$def" | sed '1d; s/;.*//; s/=.*//; s/[[:space:]]//g; /^$/d' | sort)
 [ -n "$want" ] || { echo "exports: no names in $def" >&2; exit 1; }
 rc=0
 while [ $# -ge 2 ]; do

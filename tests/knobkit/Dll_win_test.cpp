@@ -1,4 +1,4 @@
-/* dll_win_test.cpp -- knobkit.dll loaded by path as a client loads it:
+/* Dll_win_test.cpp -- knobkit.dll loaded by path as a client loads it:
  * every export found by its plain name, the fourteen default objects (kind,
  * fonts by their LOGFONT, pattern brushes by the pixels they paint,
  * cursors against the library's own resources), the same handles on every

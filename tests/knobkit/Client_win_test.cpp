@@ -1,4 +1,4 @@
-/* client_win_test.cpp -- a client linked against knobkit's import library:
+/* Client_win_test.cpp -- a client linked against knobkit's import library:
  * the imports resolve to the DLL's exports and work through them. */
 #include "knobkit.h"
 

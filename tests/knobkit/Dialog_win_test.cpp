@@ -1,4 +1,4 @@
-/* dialog_win_test.cpp -- dialogs run by knobkit's dialog procedure under
+/* Dialog_win_test.cpp -- dialogs run by knobkit's dialog procedure under
  * Wine: real dialogs from templates built here in memory (and the
  * library's own templates), a recorder handler that logs each call as
  * "row id value", and the log compared with the expected one, both lists

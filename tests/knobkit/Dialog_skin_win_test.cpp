@@ -1,4 +1,4 @@
-/* skin_win_test.cpp -- skins, dialog flags, the gadget functions of the
+/* Dialog_skin_win_test.cpp -- skins, dialog flags, the gadget functions of the
  * client interface and tab pages, on real dialogs under Wine.
  *
  * Backgrounds are read back from a 32-bit DIB section the dialog erases

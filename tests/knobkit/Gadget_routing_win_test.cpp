@@ -1,11 +1,11 @@
-/* routing_win_test.cpp -- the mouse, the wheel and the timer routed to
+/* Gadget_routing_win_test.cpp -- the mouse, the wheel and the timer routed to
  * gadgets by knobkit's dialog procedure, under Wine: a modeless dialog of
  * static controls, some of whose records a test turns into gadgets whose
  * ten operation slots record their calls.  The mouse messages are sent to
  * the dialog as the system sends them (client coordinates; the wheel in
  * screen coordinates), and the recorded calls are compared with the
  * expected ones, both lists printed on a mismatch. */
-#include "knobkit.h"
+#include "kk_int.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -151,19 +151,15 @@ protected:
             DestroyWindow(dlg);
     }
 
+    /* A recording gadget, made as the library makes its own. */
     Gadget *make(int id)
     {
-        Gadget *g = gad_GetGadget(dlg, id);
-        g->kind = GAD_WHEEL;
-        g->state |= GS_CAPTURE;
-        g->HitProc = op_Hit;
-        g->KnobHitProc = op_Knob;
-        g->ClickProc = op_Click;
-        g->PressProc = op_Press;
-        g->DragProc = op_Drag;
-        g->ReleaseProc = op_Release;
-        g->TimerProc = op_Timer;
-        g->WheelProc = op_Wheel;
+        static const GadOps ops = {NULL,     NULL,    op_Hit,   op_Knob,
+                                   op_Click, op_Press, op_Drag, op_Release,
+                                   op_Timer, op_Wheel};
+        Gadget *g = gad_Become(dlg, id, GAD_WHEEL, 0, &ops);
+        if (g)
+            g->state |= GS_CAPTURE;
         return g;
     }
 
@@ -289,13 +285,13 @@ TEST_F(Routing, PressesByTable)
          ID_G2, 10, 10, {"press2 10,10", "table down 1"}, 2, false},
         {"a gadget below plain records still wins over them",
          [](Gadget *g1, Gadget *g2, GadDialog *) {
-             g1->kind = GAD_PLAIN;
-             g2->kind = GAD_PLAIN;
+             gad_Free(g1);
+             gad_Free(g2);
              Gadget *u = gad_GetGadget(g1->hDlg, ID_UNDER);
-             u->kind = GAD_WHEEL;
+             static const GadOps ops = {NULL, NULL, op_Hit, NULL, NULL,
+                                        op_Press, NULL, NULL, NULL, NULL};
+             gad_Become(g1->hDlg, ID_UNDER, GAD_WHEEL, 0, &ops);
              u->state |= GS_CAPTURE;
-             u->HitProc = op_Hit;
-             u->PressProc = op_Press;
              RECT c;
              GetClientRect(u->hWnd, &c);
              Said[2] = {c, {0, 0, 0, 0}, TRUE, TRUE};
@@ -303,8 +299,8 @@ TEST_F(Routing, PressesByTable)
          ID_UNDER, 30, 20, {"press3 30,20", "table down 1"}, 3, false},
         {"plain records use no operations, even left-over ones",
          [](Gadget *g1, Gadget *g2, GadDialog *) {
-             g1->kind = GAD_PLAIN;
-             g2->kind = GAD_PLAIN;
+             gad_Free(g1);
+             gad_Free(g2);
          },
          ID_G1, 5, 5, {"table down 1", "table up 0"}, 0, false},
         {"a gadget without HitProc is never found",
@@ -406,7 +402,7 @@ TEST_F(Routing, WheelNotchesByTable)
         {"while dragging", 120,
          [](Gadget *, GadDialog *gd) { gd->dlgFlags |= DF_DRAGGING; }, {}},
         {"over a plain record", 120,
-         [](Gadget *g, GadDialog *) { g->kind = GAD_PLAIN; }, {}},
+         [](Gadget *g, GadDialog *) { gad_Free(g); }, {}},
     };
     for (const WheelCase &c : cases) {
         TearDown();

@@ -1,4 +1,4 @@
-/* Tools.cpp -- what every gadget paints with: pictures with a transparency
+/* Draw.cpp -- what every gadget paints with: pictures with a transparency
  * mask, off-screen surfaces, small bitmap queries, and the value texts.
  * Pictures and keys are described in kk_int.h.
  *
@@ -10,7 +10,7 @@
 
 #include <string.h>
 
-MODULE_IDENT("knobkit/Tools.cpp");
+MODULE_IDENT("knobkit/Draw.cpp");
 
 void gad_GetBitmapSize(HBITMAP hBmp, int *width, int *height)
 {

@@ -1,4 +1,4 @@
-/* tools_win_test.cpp -- the gadgets' drawing helpers read back pixel by
+/* Draw_win_test.cpp -- the gadgets' drawing helpers read back pixel by
  * pixel: pictures and masks from whole bitmaps and from parts, keyed by
  * colour and by pixel; masked drawing over a background; copies; the
  * off-screen surface; and the value texts by table. */
@@ -83,7 +83,7 @@ struct MaskRow {
     char key;         /* the letter that is transparent */
 };
 
-TEST(KnobkitTools, MakeMaskedAndDraw)
+TEST(KnobkitDraw, MakeMaskedAndDraw)
 {
     static const MaskRow rows[] = {
         {"whole, key colour magenta", false, -1, (int)MAGENTA, 'm'},
@@ -140,7 +140,7 @@ TEST(KnobkitTools, MakeMaskedAndDraw)
     }
 }
 
-TEST(KnobkitTools, DrawMaskedPart)
+TEST(KnobkitDraw, DrawMaskedPart)
 {
     HBITMAP image = NULL, mask = NULL;
     ASSERT_TRUE(gad_MakeMasked(picture_Make(), NULL, -1, (int)MAGENTA, &image, &mask));
@@ -157,7 +157,7 @@ TEST(KnobkitTools, DrawMaskedPart)
     DeleteObject(mask);
 }
 
-TEST(KnobkitTools, MakeMaskedNullAndOneOutput)
+TEST(KnobkitDraw, MakeMaskedNullAndOneOutput)
 {
     HBITMAP image = (HBITMAP)1, mask = (HBITMAP)1;
     EXPECT_FALSE(gad_MakeMasked(NULL, NULL, -1, 0, &image, &mask));
@@ -172,7 +172,7 @@ TEST(KnobkitTools, MakeMaskedNullAndOneOutput)
     DeleteObject(mask);
 }
 
-TEST(KnobkitTools, CopyBitmapAndQueries)
+TEST(KnobkitDraw, CopyBitmapAndQueries)
 {
     HBITMAP src = picture_Make();
     RECT part = {2, 1, 6, 3};
@@ -208,7 +208,7 @@ TEST(KnobkitTools, CopyBitmapAndQueries)
 
 /* The surface starts as what the target shows, carries the control's
  * font, and goes back over the control's client area only. */
-TEST(KnobkitTools, OffscreenBuffer)
+TEST(KnobkitDraw, OffscreenBuffer)
 {
     HWND wnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 20, 10, NULL, NULL,
                              GetModuleHandleA(NULL), NULL);
@@ -244,7 +244,7 @@ TEST(KnobkitTools, OffscreenBuffer)
     DeleteObject(font);
 }
 
-TEST(KnobkitTools, Percent)
+TEST(KnobkitDraw, Percent)
 {
     static const struct { int min, max, value, want; } rows[] = {
         {0, 200, 101, 51}, {0, 100, -1, 0},  {0, 100, -2, -1}, {0, 100, 50, 50},
@@ -274,7 +274,7 @@ struct TextRow {
     const char *label;  /* gad_LabelText */
 };
 
-TEST(KnobkitTools, ValueTexts)
+TEST(KnobkitDraw, ValueTexts)
 {
     static const TextRow rows[] = {
         {"plain label", "Volume", 0, false, 0, 100, 40, "Volume", "Volume"},
@@ -318,7 +318,7 @@ TEST(KnobkitTools, ValueTexts)
 
 /* A label of the full 127 characters, unterminated in its record, stays
  * within the output. */
-TEST(KnobkitTools, LongLabel)
+TEST(KnobkitDraw, LongLabel)
 {
     Gadget g;
     memset(&g, 0, sizeof g);

@@ -1,4 +1,4 @@
-/* gadget_win_test.cpp -- the records of a managed dialog, driven through
+/* Gadget_win_test.cpp -- the records of a managed dialog, driven through
  * the library's own module under Wine: class codes of real controls by
  * table, records attached to the direct children of a real window (and
  * only to them), the two-pass search for the record under a point, and

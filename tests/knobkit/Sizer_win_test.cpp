@@ -1,0 +1,4 @@
+/* Sizer_win_test.cpp -- the Sizer gadget under Wine, driven through a dialog. */
+#include "knobkit.h"
+
+#include <gtest/gtest.h>
