@@ -73,14 +73,6 @@ static const COLORREF FOREIGN = RGB(255, 0, 255);
 static const COLORREF SENTINEL = RGB(1, 2, 3);
 enum { SKIN_W = 8, SKIN_H = 6 };
 
-static void rect_Fill(HDC dc, int l, int t, int r, int b, COLORREF c)
-{
-    RECT rc = {l, t, r, b};
-    HBRUSH br = CreateSolidBrush(c);
-    FillRect(dc, &rc, br);
-    DeleteObject(br);
-}
-
 /* A screen-compatible bitmap of w x h in FOREIGN with the skin picture at
  * (ox, oy): SKIN_W x SKIN_H in four blocks, red and green over blue and
  * yellow. */
@@ -106,72 +98,6 @@ static COLORREF skin_At(int x, int y)
 {
     return Blocks[(x * 2 / SKIN_W) + 2 * (y * 2 / SKIN_H)];
 }
-
-/* A 32-bit DIB section of the dialog's client size, first all SENTINEL,
- * that the dialog erases into. */
-struct Canvas {
-    HDC dc = NULL;
-    HBITMAP bmp = NULL;
-    HGDIOBJ old = NULL;
-    const DWORD *bits = NULL;
-    int w = 0, h = 0;
-
-    explicit Canvas(HWND d)
-    {
-        RECT r;
-        GetClientRect(d, &r);
-        make(r.right, r.bottom);
-    }
-    Canvas(int width, int height) { make(width, height); }
-    void make(int width, int height)
-    {
-        w = width, h = height;
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;   /* top-down */
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void *p = NULL;
-        bmp = CreateDIBSection(NULL, &bi, DIB_RGB_COLORS, &p, NULL, 0);
-        bits = (const DWORD *)p;
-        dc = CreateCompatibleDC(NULL);
-        old = SelectObject(dc, bmp);
-        rect_Fill(dc, 0, 0, w, h, SENTINEL);
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
-    }
-    COLORREF at(int x, int y) const
-    {
-        GdiFlush();
-        DWORD p = bits[y * w + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    /* Pixels that differ from want(x, y), skipping those skip(x, y)
-     * names; the first one described in first. */
-    template <class Want, class Skip>
-    int mismatches(Want want, Skip skip, std::string *first) const
-    {
-        int n = 0;
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++) {
-                if (skip(x, y) || at(x, y) == want(x, y))
-                    continue;
-                if (!n++ && first) {
-                    char s[96];
-                    snprintf(s, sizeof s, "(%d, %d) is %06lx, not %06lx", x,
-                             y, (unsigned long)at(x, y),
-                             (unsigned long)want(x, y));
-                    *first = s;
-                }
-            }
-        return n;
-    }
-};
 
 /* ---- Dialogs ------------------------------------------------------------ */
 

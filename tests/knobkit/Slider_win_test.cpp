@@ -1,4 +1,4 @@
-/* Slider_win_test.cpp -- the Slider gadget under Wine, driven through a dialog. */
+/* Slider_win_test.cpp -- the slider under Wine, driven through a dialog. */
 #include "knobkit.h"
 
 #include <gtest/gtest.h>
