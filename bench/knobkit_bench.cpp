@@ -1,0 +1,199 @@
+/* knobkit_bench.cpp -- what one draw and one press-drag-release cycle of
+ * 100 steps cost for each gadget at its size in the gallery, under Wine.
+ *
+ *     knobkit_bench
+ *
+ * Each gadget sits alone in a visible dialog run by the library.  A draw
+ * is the control repainting itself at once (the gadget paints inside it);
+ * a cycle is a press on the knob, 100 mouse moves and the release, sent to
+ * the dialog as the system sends them, with every notification handled.
+ * Draws are timed by the clock, cycles by the thread's CPU time.
+ */
+#include "knobkit.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+
+#include "../tests/knobkit/dlg_template.h"
+
+enum { ID_GADGET = 100, DRAWS = 400, CYCLES = 10, STEPS = 100 };
+
+static INT_PTR KKAPI on_Note(HWND, WPARAM, LPARAM, int, LPARAM)
+{
+    return DLG_HANDLED;
+}
+
+static const DlgHandler table[] = {
+    {GM_IBUTTON, 0, on_Note, 0},
+    {GM_SLIDER, 0, on_Note, 0},
+    {GM_WHEEL, 0, on_Note, 0},
+    {GM_SIZER, 0, on_Note, 0},
+    {0, 0, NULL, 0},
+};
+
+static HBITMAP library_Bitmap(int id)
+{
+    return LoadBitmapA(GetModuleHandleA("knobkit.dll"), MAKEINTRESOURCEA(id));
+}
+
+/* The wheel's mark: a disc of colour on magenta. */
+static HBITMAP mark_Bitmap(COLORREF colour)
+{
+    HDC screen = GetDC(NULL);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 7, 7);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(NULL, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT all = {0, 0, 7, 7};
+    HBRUSH key = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, key);
+    DeleteObject(key);
+    HBRUSH br = CreateSolidBrush(colour);
+    HGDIOBJ ob = SelectObject(dc, br);
+    HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, 0, 0, 8, 8);
+    SelectObject(dc, op);
+    SelectObject(dc, ob);
+    DeleteObject(br);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bmp;
+}
+
+/* A gadget, its control's size in dialog units as in the gallery, and
+ * where its drag runs in the control's client area: from (x0, y0) to
+ * (x1, y1) and back. */
+struct Case {
+    const char *name;
+    short cx, cy;
+    Gadget *(*make)(HWND dlg);
+    int x0, y0, x1, y1;   /* per mille of the client size */
+};
+
+static Gadget *make_IButton(HWND dlg)
+{
+    RECT normal = {0, 0, 20, 15}, pressed = {0, 15, 20, 30};
+    HBITMAP frame = library_Bitmap(110);
+    Gadget *g = ibtn_Create(dlg, ID_GADGET, 0, frame, &normal, 0, 0, frame,
+                            &pressed, NULL, NULL, 0, 0);
+    DeleteObject(frame);
+    return g;
+}
+
+static Gadget *make_Slider(HWND dlg)
+{
+    return slider_Create(dlg, ID_GADGET, 0, 18, -1);
+}
+
+static Gadget *make_Wheel(HWND dlg)
+{
+    return wheel_Create(dlg, ID_GADGET, 0, -1, 0.75f, library_Bitmap(112),
+                        NULL, 0, 0, mark_Bitmap(RGB(96, 0, 0)), NULL, 0, 0,
+                        mark_Bitmap(RGB(255, 82, 41)), NULL, 0, 0);
+}
+
+static Gadget *make_Sizer(HWND dlg)
+{
+    Gadget *g = sizer_Create(dlg, ID_GADGET, 0, 6, RGB(0, 32, 96),
+                             RGB(120, 120, 128), RGB(230, 230, 220));
+    sizer_SetPos(g, 0.25f, 0.25f, 0.5f, 0.5f);
+    return g;
+}
+
+static const Case cases[] = {
+    {"image button", 14, 10, make_IButton, 500, 500, 700, 500},
+    {"slider", 150, 14, make_Slider, 20, 500, 980, 500},
+    {"wheel", 40, 40, make_Wheel, 500, 900, 100, 500},
+    {"sizer", 100, 60, make_Sizer, 500, 500, 900, 900},
+};
+
+static double seconds(const LARGE_INTEGER &a, const LARGE_INTEGER &b)
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return (double)(b.QuadPart - a.QuadPart) / (double)f.QuadPart;
+}
+
+static double cpu_Seconds(void)
+{
+    FILETIME c, e, k, u;
+    GetThreadTimes(GetCurrentThread(), &c, &e, &k, &u);
+    ULARGE_INTEGER kk = {{k.dwLowDateTime, k.dwHighDateTime}};
+    ULARGE_INTEGER uu = {{u.dwLowDateTime, u.dwHighDateTime}};
+    return (double)(kk.QuadPart + uu.QuadPart) / 1e7;
+}
+
+static void pump(void)
+{
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageA(&m);
+}
+
+static void send(HWND dlg, HWND ctl, UINT msg, int x, int y)
+{
+    POINT p = {x, y};
+    MapWindowPoints(ctl, dlg, &p, 1);
+    SendMessageA(dlg, msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                 MAKELPARAM(p.x, p.y));
+}
+
+static int run(const Case &c)
+{
+    Template t(WS_POPUP | WS_VISIBLE);
+    t.custom("STATIC", SS_LEFT, ID_GADGET, 5, 5, c.cx, c.cy, "%d");
+    HWND dlg = dlg_CreateDialogIndirect(GetModuleHandleA(NULL), t.get(),
+                                        NULL, table);
+    Gadget *g = dlg ? c.make(dlg) : NULL;
+    if (!g) {
+        fprintf(stderr, "knobkit_bench: no %s\n", c.name);
+        return 1;
+    }
+    HWND ctl = gad_GetWindow(g);
+    RECT r;
+    GetClientRect(ctl, &r);
+    UpdateWindow(dlg);
+    pump();
+
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    for (int i = 0; i < DRAWS; i++)
+        RedrawWindow(ctl, NULL, NULL,
+                     RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+    QueryPerformanceCounter(&b);
+    double draw = seconds(a, b) / DRAWS;
+
+    int x0 = r.right * c.x0 / 1000, y0 = r.bottom * c.y0 / 1000;
+    int x1 = r.right * c.x1 / 1000, y1 = r.bottom * c.y1 / 1000;
+    double cpu0 = cpu_Seconds();
+    QueryPerformanceCounter(&a);
+    for (int n = 0; n < CYCLES; n++) {
+        send(dlg, ctl, WM_LBUTTONDOWN, x0, y0);
+        for (int i = 1; i <= STEPS; i++) {
+            /* out and back, so every step changes the value */
+            int k = i <= STEPS / 2 ? i : STEPS - i;
+            send(dlg, ctl, WM_MOUSEMOVE, x0 + (x1 - x0) * k * 2 / STEPS,
+                 y0 + (y1 - y0) * k * 2 / STEPS);
+            pump();
+        }
+        send(dlg, ctl, WM_LBUTTONUP, x0, y0);
+        pump();
+    }
+    QueryPerformanceCounter(&b);
+    double cpu = (cpu_Seconds() - cpu0) / CYCLES;
+    double wall = seconds(a, b) / CYCLES;
+    printf("%-13s %3ldx%-3ld px  draw %7.3f ms   100-step drag %6.1f ms CPU "
+           "(%6.1f ms wall)\n",
+           c.name, r.right, r.bottom, draw * 1e3, cpu * 1e3, wall * 1e3);
+    DestroyWindow(dlg);
+    return 0;
+}
+
+int main()
+{
+    int rc = 0;
+    for (const Case &c : cases)
+        rc |= run(c);
+    return rc;
+}
