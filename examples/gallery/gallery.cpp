@@ -1,5 +1,8 @@
-/* gallery.cpp -- the knobkit gallery, the place where every gadget will be
- * shown: a client of knobkit.dll, and the model for writing one.
+/* gallery.cpp -- the knobkit gallery, the place where every gadget is
+ * shown: a client of knobkit.dll, and the model for writing one.  So far:
+ * a slider and a wheel with their values in labels, auto-repeat image
+ * buttons that step both, a toggle that locks them, and a sizer whose
+ * rectangle a label describes.
  *
  *     gallery [--help]
  *
@@ -30,10 +33,14 @@ static const struct {
     {"red", RGB(176, 0, 0)},
 };
 
-/* The combo box: the gadgets still to be shown here. */
-static const char *const kinds[] = {
-    "LED display", "image button", "slider", "wheel", "sizer",
-    "progress bar", "hot key", "list", "tabs",
+/* The combo box: every gadget, and whether it is shown here yet. */
+static const struct {
+    const char *name;
+    BOOL        shown;
+} kinds[] = {
+    {"LED display", FALSE}, {"image button", TRUE}, {"slider", TRUE},
+    {"wheel", TRUE},        {"sizer", TRUE},        {"progress bar", FALSE},
+    {"hot key", FALSE},     {"list", FALSE},        {"tabs", FALSE},
 };
 
 static struct {
@@ -63,6 +70,107 @@ static void sample_Show(HWND hDlg)
     label_Set(hDlg, IDC_SAMPLE, text);
 }
 
+/* ---- The gadgets ----
+ * Pictures are the library's own: its bitmaps by number from knobkit.dll,
+ * each transparent where its pixel (0, 0) is (magenta or yellow).  A
+ * bitmap handed over with a part stays ours, so one bitmap serves several
+ * buttons; one handed over whole belongs to the gadget. */
+static HBITMAP library_Bitmap(int id)
+{
+    return LoadBitmapA(GetModuleHandleA("knobkit.dll"), MAKEINTRESOURCEA(id));
+}
+
+/* The wheel's mark, unlit or lit: a small disc on magenta. */
+static HBITMAP mark_Make(COLORREF colour)
+{
+    HDC screen = GetDC(NULL);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 7, 7);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(NULL, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    HBRUSH key = CreateSolidBrush(RGB(255, 0, 255)), disc = CreateSolidBrush(colour);
+    RECT all = {0, 0, 7, 7};
+    FillRect(dc, &all, key);
+    HGDIOBJ oldBrush = SelectObject(dc, disc);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, 0, 0, 8, 8);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(key);
+    DeleteObject(disc);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bmp;
+}
+
+/* The push-button frame (normal above, pressed below) with an arrow of
+ * the horizontal pair as its icon. */
+static void arrow_Make(HWND hDlg, int id, uint32_t flags, HBITMAP frame,
+                       HBITMAP arrows, const RECT *arrow)
+{
+    static const RECT normal = {0, 0, 20, 15}, pressed = {0, 15, 20, 30};
+    ibtn_Create(hDlg, id, flags, frame, &normal, 0, 0, frame, &pressed,
+                arrows, arrow, 0, 0);
+}
+
+static void gadgets_Make(HWND hDlg)
+{
+    Gadget *slider = slider_Create(hDlg, IDC_SLIDER, 0, SLIDER_FITTEXT,
+                                   IDC_SLIDERVAL);
+    slider_SetPos(slider, 40);
+    /* The dial is transparent where it is yellow; the marks where magenta. */
+    wheel_Create(hDlg, IDC_WHEEL, 0, IDC_WHEELVAL, 0.8f,
+                 library_Bitmap(112), NULL, 0, 0, mark_Make(RGB(96, 0, 0)),
+                 NULL, 0, 0, mark_Make(RGB(255, 82, 41)), NULL, 0, 0);
+
+    static const RECT left = {0, 0, 6, 9}, right = {6, 0, 11, 9};
+    HBITMAP frame = library_Bitmap(110), arrows = library_Bitmap(121);
+    arrow_Make(hDlg, IDC_DOWN, IBTN_REPEAT, frame, arrows, &left);
+    arrow_Make(hDlg, IDC_UP, IBTN_REPEAT, frame, arrows, &right);
+    static const RECT normal = {0, 0, 20, 15}, pressed = {0, 15, 20, 30};
+    ibtn_Create(hDlg, IDC_LOCK, IBTN_TOGGLE, frame, &normal, 0, 0, frame,
+                &pressed, NULL, NULL, 0, 0);
+    DeleteObject(frame);
+    DeleteObject(arrows);
+
+    Gadget *sizer = sizer_Create(hDlg, IDC_SIZER, 0, 6, RGB(0, 32, 96),
+                                 RGB(168, 166, 160), RGB(236, 234, 226));
+    sizer_SetPos(sizer, 0.25f, 0.25f, 0.5f, 0.5f);
+
+    const uint32_t label = GS_TEXTCOLOR | GS_TRANSPARENT;
+    static const int labels[] = {IDC_SLIDERVAL, IDC_WHEELVAL, IDC_LOCKTEXT,
+                                 IDC_SIZERVAL};
+    for (int id : labels)
+        gad_SetColor(hDlg, id, label, RGB(0, 32, 96), 0, NULL);
+    for (int id : {IDC_TURNGROUP, IDC_SIZEGROUP})
+        gad_SetColor(hDlg, id, GS_TEXTCOLOR | GS_BACKCOLOR, RGB(0, 32, 96),
+                     RGB(214, 211, 206), NULL);
+}
+
+/* A fraction as a whole per cent. */
+static int per_Cent(float f)
+{
+    return (int)(f * 100.0f + 0.5f);
+}
+
+/* The sizer's rectangle, in words. */
+static void sizer_Show(HWND hDlg)
+{
+    float x, y, w, h;
+    char text[GAD_TEXT_MAX];
+    sizer_GetPos(gad_GetGadget(hDlg, IDC_SIZER), &x, &y, &w, &h);
+    wsprintfA(text, "left %d%%, top %d%%, %d%% x %d%%", per_Cent(x),
+              per_Cent(y), per_Cent(w), per_Cent(h));
+    label_Set(hDlg, IDC_SIZERVAL, text);
+}
+
+static void lock_Show(HWND hDlg, BOOL locked)
+{
+    gad_Enable(gad_GetGadget(hDlg, IDC_SLIDER), !locked);
+    gad_Enable(gad_GetGadget(hDlg, IDC_WHEEL), !locked);
+    label_Set(hDlg, IDC_LOCKTEXT, locked ? "Locked" : "Unlocked");
+}
+
 static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 {
     /* Without a caption the title is for the taskbar and window lists. */
@@ -85,12 +193,17 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     gad_SetColor(hDlg, IDC_KINDTEXT, label, RGB(0, 32, 96), 0, NULL);
     gad_SetColor(hDlg, IDC_KINDINFO, label, RGB(96, 0, 64), 0, NULL);
 
+    gadgets_Make(hDlg);
+    sizer_Show(hDlg);
+    lock_Show(hDlg, FALSE);
+
     CheckRadioButton(hDlg, IDC_BLACK, IDC_RED, IDC_BLACK + sample.colour);
     CheckDlgButton(hDlg, IDC_ITALIC, sample.italic ? BST_CHECKED : BST_UNCHECKED);
     sample_Show(hDlg);
 
     for (size_t i = 0; i < sizeof kinds / sizeof *kinds; i++)
-        SendDlgItemMessageA(hDlg, IDC_KIND, CB_ADDSTRING, 0, (LPARAM)kinds[i]);
+        SendDlgItemMessageA(hDlg, IDC_KIND, CB_ADDSTRING, 0,
+                            (LPARAM)kinds[i].name);
     SendDlgItemMessageA(hDlg, IDC_KIND, CB_SETCURSEL, 0, 0);
     /* The first kind is described by the combo box's own row. */
     SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_KIND, CBN_SELCHANGE),
@@ -101,7 +214,7 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 /* Once, when the dialog is on the screen. */
 static INT_PTR KKAPI on_Shown(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 {
-    label_Set(hDlg, IDC_INTRO, "Every gadget will be shown here.");
+    label_Set(hDlg, IDC_INTRO, "Drag the slider, turn the wheel, size the box.");
     return DLG_HANDLED;
 }
 
@@ -135,8 +248,37 @@ static INT_PTR KKAPI on_Kind(HWND hDlg, WPARAM wParam, LPARAM, int value,
     if (HIWORD(wParam) != CBN_SELCHANGE || value < 0 ||
         value >= (int)(sizeof kinds / sizeof *kinds))
         return DLG_HANDLED;
-    wsprintfA(text, "Item %d: the %s, still to come.", value, kinds[value]);
+    wsprintfA(text, kinds[value].shown ? "Item %d: the %s, on the right."
+                                       : "Item %d: the %s, still to come.",
+              value, kinds[value].name);
     label_Set(hDlg, IDC_KINDINFO, text);
+    return DLG_HANDLED;
+}
+
+/* An auto-repeat arrow: param is the step.  The setters do not notify;
+ * the companion labels follow as the two gadgets repaint. */
+static INT_PTR KKAPI on_Step(HWND hDlg, WPARAM, LPARAM, int, LPARAM param)
+{
+    Gadget *slider = gad_GetGadget(hDlg, IDC_SLIDER);
+    Gadget *wheel = gad_GetGadget(hDlg, IDC_WHEEL);
+    if (slider->state & GS_DISABLED)   /* locked */
+        return DLG_HANDLED;
+    slider_SetPos(slider, slider_GetPos(slider) + (int)param);
+    int pos = wheel_GetPos(wheel) + (int)param;
+    wheel_SetPos(wheel, pos < -120 ? -120 : pos > 120 ? 120 : pos);
+    return DLG_HANDLED;
+}
+
+/* value: the toggle's state, 1 down. */
+static INT_PTR KKAPI on_Lock(HWND hDlg, WPARAM, LPARAM, int value, LPARAM)
+{
+    lock_Show(hDlg, value != 0);
+    return DLG_HANDLED;
+}
+
+static INT_PTR KKAPI on_Sizer(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
+{
+    sizer_Show(hDlg);
     return DLG_HANDLED;
 }
 
@@ -160,6 +302,10 @@ static const DlgHandler handlers[] = {
     {WM_COMMAND, IDC_BLUE, on_Colour, 1},
     {WM_COMMAND, IDC_RED, on_Colour, 2},
     {WM_COMMAND, IDC_KIND, on_Kind, 0},
+    {GM_IBUTTON, IDC_DOWN, on_Step, -1},
+    {GM_IBUTTON, IDC_UP, on_Step, 1},
+    {GM_IBUTTON, IDC_LOCK, on_Lock, 0},
+    {GM_SIZER, IDC_SIZER, on_Sizer, 0},
     {WM_COMMAND, IDOK, on_Close, 0},
     {WM_COMMAND, IDCANCEL, on_Cancel, 0},
     {0, 0, NULL, 0},
