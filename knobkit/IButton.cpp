@@ -1,5 +1,11 @@
 /* IButton.cpp -- the image button: a push button drawn from pictures,
  * whose shape is its normal picture's opaque pixels.
+ *
+ * Three ways to press it: a plain button notifies when it is let go over
+ * itself, a toggle flips and notifies on every press (and is never
+ * tracked), an auto-repeat button notifies at the press and then on the
+ * dialog's GAD_TIMER while held over itself.  The handler's value is the
+ * state (ibtn_GetState).
  */
 #include "kk_int.h"
 #include "ident.h"
@@ -13,6 +19,264 @@ typedef struct IButtonData {
     HBITMAP  normalMask, pressedMask, iconMask;
     uint32_t repeatTicks;   /* auto-repeat ticks since the press */
 } IButtonData;
+
+#define REPEAT_PERIOD 50    /* ms between auto-repeat ticks */
+#define REPEAT_DELAY  4     /* ticks that pass before the repeat starts */
+
+static IButtonData *ibtn_Data(const Gadget *g)
+{
+    return gad_Data<IButtonData>(g);
+}
+
+/* The top-left corner of a picture of w x h centred in the control, each
+ * half truncated on its own. */
+static POINT ibtn_Centre(HWND hWnd, int w, int h)
+{
+    RECT rc = {0, 0, 0, 0};
+    GetClientRect(hWnd, &rc);
+    POINT p = {rc.right / 2 - w / 2, rc.bottom / 2 - h / 2};
+    return p;
+}
+
+static void ibtn_Repaint(const Gadget *g)
+{
+    RedrawWindow(g->hWnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+}
+
+/* ---- Hit test ---- */
+
+/* Is the point on an opaque pixel of the normal picture?  Tested where
+ * the picture is drawn: centring the difference (client - w) / 2 instead
+ * puts the test a pixel left of (or above) the picture whenever the
+ * client size is even and the picture's odd, so edge pixels would be
+ * missed and the transparent column beside them taken.  Without a normal
+ * picture the button has no shape and is never hit. */
+static BOOL KKAPI ibtn_Hit(Gadget *g, POINT *pt)
+{
+    HBITMAP mask = ibtn_Data(g)->normalMask;
+    if (!mask)
+        return FALSE;
+    int w, h;
+    gad_GetBitmapSize(mask, &w, &h);
+    POINT o = ibtn_Centre(g->hWnd, w, h);
+    int x = pt->x - o.x, y = pt->y - o.y;
+    return x >= 0 && x < w && y >= 0 && y < h &&
+           gad_IsPixelBlack(mask, x, y);
+}
+
+/* Inside the client area and on the button: the test for points that
+ * come while the mouse is captured, which may lie anywhere. */
+static BOOL ibtn_Over(Gadget *g, POINT *pt)
+{
+    RECT rc;
+    return GetClientRect(g->hWnd, &rc) && PtInRect(&rc, *pt) &&
+           ibtn_Hit(g, pt);
+}
+
+/* ---- Drawing ---- */
+
+/* The picture of the state, then the icon over it, shifted by a pixel
+ * when down.  Both are placed by the normal picture, so without one only
+ * the caption is drawn. */
+static void ibtn_DrawPictures(HDC dc, const Gadget *g, BOOL shift)
+{
+    const IButtonData *d = ibtn_Data(g);
+    if (!d->normalImage)
+        return;
+    int w, h;
+    gad_GetBitmapSize(d->normalImage, &w, &h);
+    POINT o = ibtn_Centre(g->hWnd, w, h);
+    if (d->down && d->pressedImage)
+        gad_DrawMasked(dc, o.x, o.y, d->pressedImage, d->pressedMask);
+    else
+        gad_DrawMasked(dc, o.x, o.y, d->normalImage, d->normalMask);
+    if (!d->iconImage)
+        return;
+    gad_GetBitmapSize(d->iconImage, &w, &h);
+    o = ibtn_Centre(g->hWnd, w, h);
+    gad_DrawMasked(dc, o.x + shift, o.y + shift, d->iconImage, d->iconMask);
+}
+
+static void ibtn_Text(HDC dc, const Gadget *g, RECT rc, COLORREF color)
+{
+    SetTextColor(dc, color);
+    DrawTextA(dc, g->text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+/* The caption, over the pictures; a disabled one engraved: a white copy
+ * below and to the right, the grey text over it. */
+static void ibtn_DrawCaption(HDC dc, const Gadget *g, BOOL shift)
+{
+    if (!g->text[0])
+        return;
+    RECT rc;
+    GetClientRect(g->hWnd, &rc);
+    if (shift) {
+        rc.left += 2;
+        rc.top += 2;
+    }
+    SetBkMode(dc, TRANSPARENT);
+    if (!(g->state & GS_DISABLED)) {
+        ibtn_Text(dc, g, rc, g->textColor);
+        return;
+    }
+    RECT lit = rc;
+    lit.left += 2;
+    lit.top += 2;
+    ibtn_Text(dc, g, lit, RGB(255, 255, 255));
+    ibtn_Text(dc, g, rc, GetSysColor(COLOR_GRAYTEXT));
+}
+
+static void KKAPI ibtn_Draw(HWND hWnd, HDC hdc, Gadget *g)
+{
+    HBITMAP old;
+    HDC dc = gad_BeginBuffer(hWnd, hdc, &old);
+    if (!dc)
+        return;
+    BOOL shift = ibtn_Data(g)->down && !(g->flags & IBTN_NOSHIFT);
+    ibtn_DrawPictures(dc, g, shift);
+    ibtn_DrawCaption(dc, g, shift);
+    gad_EndBuffer(hWnd, hdc, dc, old);
+}
+
+/* ---- The mouse ---- */
+
+static BOOL KKAPI ibtn_Press(HWND hDlg, Gadget *g, POINT *)
+{
+    IButtonData *d = ibtn_Data(g);
+    if (g->flags & IBTN_TOGGLE) {
+        d->down = !d->down;
+        gad_Notify(g, GM_IBUTTON);
+        ibtn_Repaint(g);
+        return FALSE;
+    }
+    d->down = 1;
+    ibtn_Repaint(g);
+    if (g->flags & IBTN_REPEAT) {
+        gad_Notify(g, GM_IBUTTON);
+        SetTimer(hDlg, GAD_TIMER, REPEAT_PERIOD, NULL);
+        d->repeatTicks = 0;
+    }
+    return TRUE;
+}
+
+/* Held: down while over the button, up while off it. */
+static void KKAPI ibtn_Drag(HWND, Gadget *g, POINT *pt)
+{
+    IButtonData *d = ibtn_Data(g);
+    BOOL was = d->down != 0, over = ibtn_Over(g, pt);
+    d->down = over ? 1 : 0;
+    if (over != was)
+        ibtn_Repaint(g);
+}
+
+/* pt is null when the capture was lost: the button goes up unheard. */
+static void KKAPI ibtn_Release(HWND hDlg, Gadget *g, POINT *pt)
+{
+    IButtonData *d = ibtn_Data(g);
+    if (g->flags & IBTN_REPEAT) {
+        KillTimer(hDlg, GAD_TIMER);
+        d->repeatTicks = 0;
+    }
+    d->down = 0;
+    ibtn_Repaint(g);
+    if (!(g->flags & IBTN_REPEAT) && pt && ibtn_Over(g, pt))
+        gad_Notify(g, GM_IBUTTON);
+}
+
+/* The dialog's timer reaches whichever gadget is tracked; only an
+ * auto-repeat button started it, so a plain one held down ignores a
+ * GAD_TIMER someone else left running rather than repeat. */
+static void KKAPI ibtn_Timer(HWND, Gadget *g)
+{
+    IButtonData *d = ibtn_Data(g);
+    if (!(g->flags & IBTN_REPEAT) || ++d->repeatTicks <= REPEAT_DELAY)
+        return;
+    POINT pt;
+    if (!GetCursorPos(&pt) || !ScreenToClient(g->hWnd, &pt))
+        return;
+    if (ibtn_Over(g, &pt))
+        gad_Notify(g, GM_IBUTTON);
+}
+
+/* ---- Life ---- */
+
+static void bmp_Delete(HBITMAP *h)
+{
+    if (*h)
+        DeleteObject(*h);
+    *h = NULL;
+}
+
+/* Runs on gad_Free and again when the dialog ends, so it leaves nothing
+ * to delete twice. */
+static uint32_t KKAPI ibtn_Free(Gadget *g)
+{
+    IButtonData *d = ibtn_Data(g);
+    bmp_Delete(&d->normalImage);
+    bmp_Delete(&d->pressedImage);
+    bmp_Delete(&d->iconImage);
+    bmp_Delete(&d->normalMask);
+    bmp_Delete(&d->pressedMask);
+    bmp_Delete(&d->iconMask);
+    return 0;
+}
+
+static const GadOps IButtonOps = {
+    ibtn_Free,  ibtn_Draw,  ibtn_Hit,     ibtn_Hit,   NULL,
+    ibtn_Press, ibtn_Drag,  ibtn_Release, ibtn_Timer, NULL,
+};
+
+/* A whole bitmap handed over is the button's even when no picture or
+ * no button comes of it: the caller let it go either way. */
+static void bmp_Consume(HBITMAP h, const RECT *part)
+{
+    if (h && !part)
+        DeleteObject(h);
+}
+
+static void ibtn_Picture(HBITMAP src, const RECT *part, int keyX, int keyY,
+                         HBITMAP *image, HBITMAP *mask)
+{
+    if (!gad_MakeMasked(src, part, keyX, keyY, image, mask))
+        bmp_Consume(src, part);
+}
+
+extern "C" Gadget *KKAPI ibtn_Create(HWND hDlg, int id, uint32_t flags,
+                                     HBITMAP normal, const RECT *normalPart,
+                                     int keyX, int keyY, HBITMAP pressed,
+                                     const RECT *pressedPart, HBITMAP icon,
+                                     const RECT *iconPart, int iconKeyX,
+                                     int iconKeyY)
+{
+    Gadget *g = gad_Become(hDlg, id, GAD_IBUTTON, flags, &IButtonOps);
+    if (!g) {
+        bmp_Consume(normal, normalPart);
+        bmp_Consume(pressed, pressedPart);
+        bmp_Consume(icon, iconPart);
+        return NULL;
+    }
+    g->state |= GS_CAPTURE;
+    IButtonData *d = ibtn_Data(g);
+    /* The pressed picture is cut to the normal one's key. */
+    ibtn_Picture(normal, normalPart, keyX, keyY, &d->normalImage,
+                 &d->normalMask);
+    ibtn_Picture(pressed, pressedPart, keyX, keyY, &d->pressedImage,
+                 &d->pressedMask);
+    ibtn_Picture(icon, iconPart, iconKeyX, iconKeyY, &d->iconImage,
+                 &d->iconMask);
+    d->down = 0;
+    return g;
+}
+
+extern "C" void KKAPI ibtn_SetState(Gadget *g, uint32_t down)
+{
+    if (!g)
+        return;
+    ibtn_Data(g)->down = down;
+    ibtn_Repaint(g);
+}
 
 extern "C" uint32_t KKAPI ibtn_GetState(const Gadget *g)
 {
