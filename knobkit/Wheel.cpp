@@ -186,7 +186,7 @@ static void KKAPI wheel_Timer(HWND, Gadget *g)
 static void KKAPI wheel_Wheel(HWND, Gadget *g, int notches)
 {
     const GadRange *r = &gad_Data<WheelData>(g)->r;
-    /* pos is reduced first, so that no value the client set overflows. */
+    /* Endless: pos is reduced first, so no value the client set overflows. */
     if (g->flags & WHEEL_ENDLESS)
         wheel_Change(g, angle_Wrap(r->pos % 360 + WHEEL_STEP * notches));
     else

@@ -584,8 +584,10 @@ TEST(KnobkitWheel, BlinkByTable)
                             std::to_string(tick) + " ticks");
             EXPECT_EQ(want[tick] == LIT, (w.g->flags & WHEEL_BLINK) != 0)
                 << "row " << c.name << ", tick " << tick;
-            w.d.tick();
+            if (tick < 3)
+                w.d.tick();
         }
+        ASSERT_TRUE(w.g->flags & WHEEL_BLINK) << "row " << c.name;
         /* The dialog's own timer runs: a real tick arrives. */
         MSG m;
         bool ticked = false;
