@@ -221,6 +221,48 @@ int gad_IsPixelBlack(HBITMAP hBmp, int x, int y)
     return gad_GetPixel(hBmp, x, y) == RGB(0, 0, 0);
 }
 
+POINT gad_Centre(HWND hWnd, int w, int h)
+{
+    RECT rc = {0, 0, 0, 0};
+    GetClientRect(hWnd, &rc);
+    POINT p = {rc.right / 2 - w / 2, rc.bottom / 2 - h / 2};
+    return p;
+}
+
+/* Tested where the picture is drawn: centring the difference
+ * (client - w) / 2 instead would put the test a pixel left of (or above)
+ * the picture whenever the client size is even and the picture's odd, so
+ * edge pixels would be missed and the transparent column beside them
+ * taken. */
+BOOL gad_HitCentred(HWND hWnd, HBITMAP mask, const POINT *pt)
+{
+    if (!mask)
+        return FALSE;
+    int w, h;
+    gad_GetBitmapSize(mask, &w, &h);
+    POINT o = gad_Centre(hWnd, w, h);
+    int x = pt->x - o.x, y = pt->y - o.y;
+    return x >= 0 && x < w && y >= 0 && y < h &&
+           gad_IsPixelBlack(mask, x, y);
+}
+
+void gad_DrawText(HDC dc, const Gadget *g, const char *text, RECT box,
+                  COLORREF colour)
+{
+    const UINT how = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    SetBkMode(dc, TRANSPARENT);
+    if (g->state & GS_DISABLED) {
+        RECT lit = box;
+        lit.left += 2;
+        lit.top += 2;
+        SetTextColor(dc, RGB(255, 255, 255));
+        DrawTextA(dc, text, -1, &lit, how);
+        colour = GetSysColor(COLOR_GRAYTEXT);
+    }
+    SetTextColor(dc, colour);
+    DrawTextA(dc, text, -1, &box, how);
+}
+
 int gad_Percent(int min, int max, int value)
 {
     if (max == min)

@@ -28,16 +28,6 @@ static IButtonData *ibtn_Data(const Gadget *g)
     return gad_Data<IButtonData>(g);
 }
 
-/* The top-left corner of a picture of w x h centred in the control, each
- * half truncated on its own. */
-static POINT ibtn_Centre(HWND hWnd, int w, int h)
-{
-    RECT rc = {0, 0, 0, 0};
-    GetClientRect(hWnd, &rc);
-    POINT p = {rc.right / 2 - w / 2, rc.bottom / 2 - h / 2};
-    return p;
-}
-
 static void ibtn_Repaint(const Gadget *g)
 {
     RedrawWindow(g->hWnd, NULL, NULL,
@@ -46,23 +36,11 @@ static void ibtn_Repaint(const Gadget *g)
 
 /* ---- Hit test ---- */
 
-/* Is the point on an opaque pixel of the normal picture?  Tested where
- * the picture is drawn: centring the difference (client - w) / 2 instead
- * puts the test a pixel left of (or above) the picture whenever the
- * client size is even and the picture's odd, so edge pixels would be
- * missed and the transparent column beside them taken.  Without a normal
- * picture the button has no shape and is never hit. */
+/* Is the point on an opaque pixel of the normal picture?  Without a
+ * normal picture the button has no shape and is never hit. */
 static BOOL KKAPI ibtn_Hit(Gadget *g, POINT *pt)
 {
-    HBITMAP mask = ibtn_Data(g)->normalMask;
-    if (!mask)
-        return FALSE;
-    int w, h;
-    gad_GetBitmapSize(mask, &w, &h);
-    POINT o = ibtn_Centre(g->hWnd, w, h);
-    int x = pt->x - o.x, y = pt->y - o.y;
-    return x >= 0 && x < w && y >= 0 && y < h &&
-           gad_IsPixelBlack(mask, x, y);
+    return gad_HitCentred(g->hWnd, ibtn_Data(g)->normalMask, pt);
 }
 
 /* Inside the client area and on the button: the test for points that
@@ -86,7 +64,7 @@ static void ibtn_DrawPictures(HDC dc, const Gadget *g, BOOL shift)
         return;
     int w, h;
     gad_GetBitmapSize(d->normalImage, &w, &h);
-    POINT o = ibtn_Centre(g->hWnd, w, h);
+    POINT o = gad_Centre(g->hWnd, w, h);
     if (d->down && d->pressedImage)
         gad_DrawMasked(dc, o.x, o.y, d->pressedImage, d->pressedMask);
     else
@@ -94,18 +72,11 @@ static void ibtn_DrawPictures(HDC dc, const Gadget *g, BOOL shift)
     if (!d->iconImage)
         return;
     gad_GetBitmapSize(d->iconImage, &w, &h);
-    o = ibtn_Centre(g->hWnd, w, h);
+    o = gad_Centre(g->hWnd, w, h);
     gad_DrawMasked(dc, o.x + shift, o.y + shift, d->iconImage, d->iconMask);
 }
 
-static void ibtn_Text(HDC dc, const Gadget *g, RECT rc, COLORREF color)
-{
-    SetTextColor(dc, color);
-    DrawTextA(dc, g->text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-}
-
-/* The caption, over the pictures; a disabled one engraved: a white copy
- * below and to the right, the grey text over it. */
+/* The caption, over the pictures, moved by 2 when down. */
 static void ibtn_DrawCaption(HDC dc, const Gadget *g, BOOL shift)
 {
     if (!g->text[0])
@@ -116,16 +87,7 @@ static void ibtn_DrawCaption(HDC dc, const Gadget *g, BOOL shift)
         rc.left += 2;
         rc.top += 2;
     }
-    SetBkMode(dc, TRANSPARENT);
-    if (!(g->state & GS_DISABLED)) {
-        ibtn_Text(dc, g, rc, g->textColor);
-        return;
-    }
-    RECT lit = rc;
-    lit.left += 2;
-    lit.top += 2;
-    ibtn_Text(dc, g, lit, RGB(255, 255, 255));
-    ibtn_Text(dc, g, rc, GetSysColor(COLOR_GRAYTEXT));
+    gad_DrawText(dc, g, g->text, rc, g->textColor);
 }
 
 static void KKAPI ibtn_Draw(HWND hWnd, HDC hdc, Gadget *g)

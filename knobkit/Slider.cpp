@@ -263,20 +263,8 @@ static void draw_Text(HWND hWnd, const Gadget *g, HDC hdc, const RECT *k)
     HFONT font = (HFONT)SendMessageA(hWnd, WM_GETFONT, 0, 0);
     if (font)
         SelectObject(hdc, font);
-    SetBkMode(hdc, TRANSPARENT);
-    const UINT how = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    RECT t = *k;
-    if (g->state & GS_DISABLED) {
-        t.left += 2;
-        t.top += 2;
-        SetTextColor(hdc, WHITE);
-        DrawTextA(hdc, text, -1, &t, how);
-        t = *k;
-        SetTextColor(hdc, GetSysColor(COLOR_GRAYTEXT));
-    } else {
-        SetTextColor(hdc, (g->state & GS_TEXTCOLOR) ? g->textColor : 0);
-    }
-    DrawTextA(hdc, text, -1, &t, how);
+    gad_DrawText(hdc, g, text, *k,
+                 (g->state & GS_TEXTCOLOR) ? g->textColor : RGB(0, 0, 0));
 }
 
 static void KKAPI slider_Draw(HWND hWnd, HDC hdc, Gadget *g)

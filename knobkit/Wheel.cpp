@@ -117,14 +117,7 @@ static void wheel_Change(Gadget *g, int v)
 
 static BOOL KKAPI wheel_Hit(Gadget *g, POINT *pt)
 {
-    const WheelData *d = gad_Data<WheelData>(g);
-    RECT rc;
-    int w, h;
-    GetClientRect(g->hWnd, &rc);
-    gad_GetBitmapSize(d->dialMask, &w, &h);
-    int x = pt->x - (rc.right - w) / 2, y = pt->y - (rc.bottom - h) / 2;
-    return x >= 0 && y >= 0 && x < w && y < h &&
-           gad_IsPixelBlack(d->dialMask, x, y);
+    return gad_HitCentred(g->hWnd, gad_Data<WheelData>(g)->dialMask, pt);
 }
 
 static BOOL KKAPI wheel_Press(HWND hDlg, Gadget *g, POINT *pt)
@@ -204,14 +197,14 @@ static int offset_Round(double x)
 }
 
 /* The dial centred in the client area; its centre. */
-static POINT draw_Dial(HDC dc, const RECT *rc, const WheelData *d)
+static POINT draw_Dial(HDC dc, HWND hWnd, const WheelData *d)
 {
     int w, h;
     gad_GetBitmapSize(d->dialImage, &w, &h);
-    int left = rc->right / 2 - w / 2, top = rc->bottom / 2 - h / 2;
+    POINT o = gad_Centre(hWnd, w, h);
     if (d->dialImage)
-        gad_DrawMasked(dc, left, top, d->dialImage, d->dialMask);
-    POINT c = {left + w / 2, top + h / 2};
+        gad_DrawMasked(dc, o.x, o.y, d->dialImage, d->dialMask);
+    POINT c = {o.x + w / 2, o.y + h / 2};
     return c;
 }
 
@@ -238,21 +231,7 @@ static void draw_Value(HDC dc, const RECT *rc, const Gadget *g)
     const GadRange *r = &gad_Data<WheelData>(g)->r;
     char text[GAD_TEXT_MAX];
     gad_FormatValue(g, text, r->min, r->max, r->pos);
-    const UINT how = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    RECT box = *rc;
-    SetBkMode(dc, TRANSPARENT);
-    if (!(g->state & GS_DISABLED)) {
-        SetTextColor(dc, g->textColor);
-        DrawTextA(dc, text, -1, &box, how);
-        return;
-    }
-    box.left += 2;
-    box.top += 2;
-    SetTextColor(dc, RGB(255, 255, 255));
-    DrawTextA(dc, text, -1, &box, how);
-    box = *rc;
-    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    DrawTextA(dc, text, -1, &box, how);
+    gad_DrawText(dc, g, text, *rc, g->textColor);
 }
 
 static void KKAPI wheel_Draw(HWND hWnd, HDC hdc, Gadget *g)
@@ -265,7 +244,7 @@ static void KKAPI wheel_Draw(HWND hWnd, HDC hdc, Gadget *g)
     /* Without a surface the wheel paints straight onto the control: it
      * may flicker, but it shows. */
     HDC dc = mem ? mem : hdc;
-    POINT c = draw_Dial(dc, &rc, d);
+    POINT c = draw_Dial(dc, hWnd, d);
     draw_Mark(dc, c, d, (g->flags & WHEEL_BLINK) != 0);
     draw_Value(dc, &rc, g);
     gad_EndBuffer(hWnd, hdc, mem, old);

@@ -43,6 +43,20 @@ void  gad_GetBitmapSize(HBITMAP hBmp, int *width, int *height);
 int   gad_IsPixelBlack(HBITMAP hBmp, int x, int y);
 COLORREF gad_GetPixel(HBITMAP hBmp, int x, int y);
 
+/* The top-left corner of a picture of w x h centred in the control's
+ * client area, each half truncated on its own. */
+POINT gad_Centre(HWND hWnd, int w, int h);
+
+/* Is the point (client coordinates) on an opaque pixel of a picture of
+ * mask's size centred as gad_Centre places it?  FALSE without a mask. */
+BOOL  gad_HitCentred(HWND hWnd, HBITMAP mask, const POINT *pt);
+
+/* A gadget's text centred on one line in box, transparent: in colour, or
+ * engraved when the gadget is disabled (white with the box's left and top
+ * moved by 2, then COLOR_GRAYTEXT in place). */
+void  gad_DrawText(HDC dc, const Gadget *g, const char *text, RECT box,
+                   COLORREF colour);
+
 /* (value - min) * 100 / (max - min) + 0.5, truncated toward zero; 0 when
  * max equals min. */
 int   gad_Percent(int min, int max, int value);
