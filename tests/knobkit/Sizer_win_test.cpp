@@ -766,3 +766,20 @@ TEST(KnobkitSizer, ZeroSizedControl)
         EXPECT_NOTES(d, std::vector<std::string>{}, c.name);
     }
 }
+/* Clearing the label paints the control before the knob exists; the
+ * screen shows the knob all the same once the creation returns. */
+TEST(KnobkitSizer, ShowsAtOnce)
+{
+    SizerDialog d;
+    ASSERT_TRUE(d.make(0));
+    kk_Pump();
+    HDC dc = GetDC(d.ctl(ID));
+    const struct { const char *name; int x, y; COLORREF want; } rows[] = {
+        {"inside", 50, 50, INSIDE},
+        {"frame, right", W - 1, 50, FRAME},
+        {"corner handle", 3, 3, FRAME},
+    };
+    for (const auto &c : rows)
+        EXPECT_EQ(GetPixel(dc, c.x, c.y), c.want) << "row " << c.name;
+    ReleaseDC(d.ctl(ID), dc);
+}
