@@ -61,7 +61,7 @@ static HBITMAP mark_Bitmap(COLORREF colour)
     return bmp;
 }
 
-/* A gadget, its control's size in dialog units as in the gallery, and
+/* A gadget, its control's size in pixels as in the gallery, and
  * where its drag runs in the control's client area: from (x0, y0) to
  * (x1, y1) and back. */
 struct Case {
@@ -102,10 +102,10 @@ static Gadget *make_Sizer(HWND dlg)
 }
 
 static const Case cases[] = {
-    {"image button", 14, 10, make_IButton, 500, 500, 700, 500},
-    {"slider", 150, 14, make_Slider, 20, 500, 980, 500},
-    {"wheel", 40, 40, make_Wheel, 500, 900, 100, 500},
-    {"sizer", 100, 60, make_Sizer, 500, 500, 900, 900},
+    {"image button", 21, 16, make_IButton, 500, 500, 700, 500},
+    {"slider", 201, 23, make_Slider, 20, 500, 980, 500},
+    {"wheel", 60, 65, make_Wheel, 500, 900, 100, 500},
+    {"sizer", 201, 101, make_Sizer, 500, 500, 900, 900},
 };
 
 static double seconds(const LARGE_INTEGER &a, const LARGE_INTEGER &b)
@@ -142,9 +142,12 @@ static void send(HWND dlg, HWND ctl, UINT msg, int x, int y)
 static int run(const Case &c)
 {
     Template t(WS_POPUP | WS_VISIBLE);
-    t.custom("STATIC", SS_LEFT, ID_GADGET, 5, 5, c.cx, c.cy, "%d");
+    t.custom("STATIC", SS_LEFT, ID_GADGET, 5, 5, 10, 10, "%d");
     HWND dlg = dlg_CreateDialogIndirect(GetModuleHandleA(NULL), t.get(),
                                         NULL, table);
+    if (dlg)
+        SetWindowPos(GetDlgItem(dlg, ID_GADGET), NULL, 0, 0, c.cx, c.cy,
+                     SWP_NOMOVE | SWP_NOZORDER);
     Gadget *g = dlg ? c.make(dlg) : NULL;
     if (!g) {
         fprintf(stderr, "knobkit_bench: no %s\n", c.name);

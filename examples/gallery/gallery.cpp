@@ -142,7 +142,8 @@ static void gadgets_Make(HWND hDlg)
                                  IDC_SIZERVAL};
     for (int id : labels)
         gad_SetColor(hDlg, id, label, RGB(0, 32, 96), 0, NULL);
-    for (int id : {IDC_TURNGROUP, IDC_SIZEGROUP})
+    static const int groups[] = {IDC_TURNGROUP, IDC_SIZEGROUP};
+    for (int id : groups)
         gad_SetColor(hDlg, id, GS_TEXTCOLOR | GS_BACKCOLOR, RGB(0, 32, 96),
                      RGB(214, 211, 206), NULL);
 }

@@ -30,10 +30,30 @@ TEST(KnobkitClient, ImportsAreTheExports)
     ROW(gad_RedrawItem); ROW(gad_Free);
     ROW(dlg_ModifyFlags); ROW(dlg_EnableDrag);
     ROW(dlg_EnableCursor); ROW(dlg_SetSkin);
+    ROW(ibtn_Create); ROW(ibtn_SetState); ROW(ibtn_GetState);
+    ROW(static_GetState);
+    ROW(slider_Create); ROW(slider_Modify); ROW(slider_SetPos);
+    ROW(slider_GetPos); ROW(pb_GetPos); ROW(slider_SetKnobSize);
+    ROW(slider_GetKnobSize); ROW(slider_SetPercent); ROW(slider_GetPercent);
+    ROW(wheel_GetPercent);
+    ROW(wheel_Create); ROW(wheel_Modify); ROW(wheel_GetPos);
+    ROW(wheel_SetPos); ROW(wheel_SetPercent);
+    ROW(sizer_Create); ROW(sizer_SetPos); ROW(sizer_GetPos);
+    ROW(sizer_CalcKnobRect); ROW(sizer_SetMinMax);
 #undef ROW
 
     for (const auto &r : rows)
         EXPECT_EQ((void *)GetProcAddress(dll, r.name), r.import) << "import " << r.name;
+    /* A second name is the same function. */
+    static const char *const aliases[][2] = {
+        {"static_GetState", "ibtn_GetState"},
+        {"pb_GetPos", "slider_GetPos"},
+        {"wheel_GetPercent", "slider_GetPercent"},
+    };
+    for (const auto &a : aliases)
+        EXPECT_EQ((void *)GetProcAddress(dll, a[0]),
+                  (void *)GetProcAddress(dll, a[1]))
+            << "alias " << a[0] << " = " << a[1];
     LOGBRUSH lb;
     ASSERT_EQ((int)sizeof lb, GetObjectA(dlg_GetDefObject(DEF_BRUSHFACE), sizeof lb, &lb));
     EXPECT_EQ(RGB(214, 211, 206), lb.lbColor);

@@ -120,10 +120,6 @@ static void fill(HWND dlg, int id, UINT add)
 
 TEST(KnobkitDialog, Dispatch)
 {
-    static Gadget gadget;
-    gadget.priv[0] = 7;
-    gadget.priv[2] = 42;
-    const LPARAM g = (LPARAM)&gadget;
     const DispatchCase cases[] = {
         {"first matching row only",
          {{"a", WM_COMMAND, ID_PUSH, 0, 0, 0},
@@ -209,11 +205,18 @@ TEST(KnobkitDialog, Dispatch)
           {"slider", GM_SLIDER, 0, 0, 0, 0},
           {"wheel", GM_WHEEL, 0, 0, 0, 0},
           {"static", GM_STATIC, 0, 0, 0, 0}},
-         [g](HWND d) {
-             SendMessageA(d, GM_IBUTTON, ID_LABEL, g);
-             SendMessageA(d, GM_SLIDER, ID_LABEL, g);
-             SendMessageA(d, GM_WHEEL, ID_LABEL, g);
-             SendMessageA(d, GM_STATIC, ID_LABEL, g);
+         [](HWND d) {
+             /* The label made an image button down in 7, then a slider
+              * at 42: the value is read from the record at the message. */
+             Gadget *g = ibtn_Create(d, ID_LABEL, IBTN_TOGGLE, NULL, NULL,
+                                     0, 0, NULL, NULL, NULL, NULL, 0, 0);
+             ibtn_SetState(g, 7);
+             SendMessageA(d, GM_IBUTTON, ID_LABEL, (LPARAM)g);
+             g = slider_Create(d, ID_LABEL, 0, 10, -1);
+             slider_Modify(g, 0, 100, 42);
+             SendMessageA(d, GM_SLIDER, ID_LABEL, (LPARAM)g);
+             SendMessageA(d, GM_WHEEL, ID_LABEL, (LPARAM)g);
+             SendMessageA(d, GM_STATIC, ID_LABEL, (LPARAM)g);
          },
          {"ibutton 107 7", "slider 107 42", "wheel 107 42", "static 107 0"}},
         {"an empty table answers nothing",
@@ -481,11 +484,8 @@ TEST(KnobkitDialog, EnableSparesStaticTexts)
     };
     /* Records of kind 1 are still ordinary controls; gadgets keep their
      * own enabled state. */
-    Gadget *colored = gad_GetGadget(d, ID_SCROLL);
-    Gadget *gadget = gad_GetGadget(d, ID_CHECK3);
-    ASSERT_TRUE(colored && gadget);
-    colored->kind = GAD_COLORED;
-    gadget->kind = 0x100 | GAD_SLIDER;
+    ASSERT_TRUE(gad_SetColor(d, ID_SCROLL, GS_TEXTCOLOR, 0, 0, NULL));
+    ASSERT_TRUE(slider_Create(d, ID_CHECK3, 0, 10, -1));
     dlg_Enable(d, FALSE);
     EXPECT_FALSE(IsWindowEnabled(d)) << "row dialog disabled";
     for (const auto &r : rows)
