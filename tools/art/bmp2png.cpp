@@ -1,8 +1,10 @@
 // bmp2png.cpp -- a 24-bit BMP (as uidriver's capture writes it) into a PNG:
-//   bmp2png IN.bmp OUT.png
-// RGB, 8 bits a channel, one zlib stream at level 9, no filter.
+//   bmp2png IN.bmp OUT.png [LEFT TOP WIDTH HEIGHT]
+// RGB, 8 bits a channel, one zlib stream at level 9, no filter.  With a
+// rectangle, only that part of the picture (which it must lie in).
 #include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <vector>
 
@@ -32,8 +34,8 @@ static void chunk(Bytes &png, const char *type, const Bytes &data)
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: bmp2png IN.bmp OUT.png\n");
+    if (argc != 3 && argc != 7) {
+        fprintf(stderr, "usage: bmp2png IN.bmp OUT.png [LEFT TOP WIDTH HEIGHT]\n");
         return 2;
     }
     FILE *f = fopen(argv[1], "rb");
@@ -67,12 +69,23 @@ int main(int argc, char **argv)
                 argv[1], w, h);
         return 1;
     }
+    long left = 0, top = 0, cw = w, ch = h;
+    if (argc == 7) {
+        left = strtol(argv[3], NULL, 10), top = strtol(argv[4], NULL, 10);
+        cw = strtol(argv[5], NULL, 10), ch = strtol(argv[6], NULL, 10);
+        if (left < 0 || top < 0 || cw <= 0 || ch <= 0 || left + cw > w ||
+            top + ch > h) {
+            fprintf(stderr, "bmp2png: %ld,%ld %ldx%ld is not inside %dx%d\n",
+                    left, top, cw, ch, w, h);
+            return 2;
+        }
+    }
     Bytes raw;
-    raw.reserve((size_t)(w * 3 + 1) * h);
-    for (int32_t y = 0; y < h; y++) {
+    raw.reserve((size_t)(cw * 3 + 1) * ch);
+    for (int32_t y = (int32_t)top; y < top + ch; y++) {
         const uint8_t *row = bmp.data() + off + stride * (bottom_up ? h - 1 - y : y);
         raw.push_back(0);   // filter: none
-        for (int32_t x = 0; x < w; x++) {
+        for (int32_t x = (int32_t)left; x < left + cw; x++) {
             raw.push_back(row[3 * x + 2]);
             raw.push_back(row[3 * x + 1]);
             raw.push_back(row[3 * x]);
@@ -87,8 +100,8 @@ int main(int argc, char **argv)
     z.resize(zlen);
     Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
-    put32be(ihdr, (uint32_t)w);
-    put32be(ihdr, (uint32_t)h);
+    put32be(ihdr, (uint32_t)cw);
+    put32be(ihdr, (uint32_t)ch);
     ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});   // 8 bits, RGB
     chunk(png, "IHDR", ihdr);
     chunk(png, "IDAT", z);
