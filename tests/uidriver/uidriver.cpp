@@ -412,7 +412,7 @@ static const char *arg_error(char kind, const char *word)
                : "a number from -32768 to 32767";
     case 'w':
         return in_range(word, -100, 100, &v) && v != 0 ? NULL
-               : "a number from -100 to 100, not 0";
+               : "a number of notches from -100 to 100 other than 0";
     case 'm':
         return in_range(word, 0, 3600000, &v) ? NULL
                : "a number of milliseconds up to 3600000";
@@ -420,13 +420,16 @@ static const char *arg_error(char kind, const char *word)
     return NULL;
 }
 
-/* Word n (from 0) of a usage line. */
+/* The name of argument n (from 0) in a usage line, without brackets. */
 static std::string usage_word(const char *usage, int n)
 {
     const char *w = usage;
     for (; n > 0 && (w = strchr(w, ' ')); n--)
         w++;
-    return w ? std::string(w, strcspn(w, " ")) : "";
+    if (!w)
+        return "";
+    w += *w == '[';
+    return std::string(w, strcspn(w, " ]"));
 }
 
 static void usage(void)

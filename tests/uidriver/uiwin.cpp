@@ -268,20 +268,6 @@ HWND uiw_FindControl(HWND hwnd, int id)
     return f.found;
 }
 
-int uiw_Raise(HWND hwnd, DWORD ms)
-{
-    DWORD start = GetTickCount();
-    /* Another process's window is activated by a message to its thread,
-     * so the switch is seen a little later. */
-    while (GetForegroundWindow() != hwnd) {
-        if (GetTickCount() - start >= ms)
-            return 0;
-        SetForegroundWindow(hwnd);
-        Sleep(10);
-    }
-    return 1;
-}
-
 /* A window's thread has taken every input queued for it once it has come
  * back to its message loop after its input.  Sent messages come before
  * input in that loop, so one WM_NULL can be answered just before the
@@ -334,6 +320,24 @@ static int send_mouse(POINT p, DWORD flags, DWORD data)
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE |
                     MOUSEEVENTF_VIRTUALDESK | flags;
     return SendInput(1, &in, sizeof in) == 1;
+}
+
+int uiw_Raise(HWND hwnd, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    /* Another process's window is activated by a message to its thread,
+     * so the switch is seen a little later. */
+    while (GetForegroundWindow() != hwnd) {
+        if (GetTickCount() - start >= ms)
+            return 0;
+        SetForegroundWindow(hwnd);
+        Sleep(10);
+    }
+    /* Under X a window that appears under the pointer is told where the
+     * pointer was then; taken after the steps' first event, that stale
+     * position would move the pointer back. */
+    settle(hwnd, NULL);
+    return 1;
 }
 
 int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel)
