@@ -268,14 +268,15 @@ HWND uiw_FindControl(HWND hwnd, int id)
     return f.found;
 }
 
-/* A window's thread has taken every input queued for it once it has come
- * back to its message loop after its input.  Sent messages come before
- * input in that loop, so one WM_NULL can be answered just before the
- * input is taken: a few round trips with a pause between make sure the
- * input has been handled. */
-#define SETTLE_ROUNDS  3
+/* SendInput queues the event for the window's thread at once, but sent
+ * messages come before input in its loop: one WM_NULL can be answered
+ * just before the input is taken, and moves not taken yet merge into one.
+ * A few round trips with a pause between let the thread handle the event,
+ * and what X then tells it of the pointer's new place (taken after the
+ * next event, that would move the pointer back). */
+#define SETTLE_ROUNDS   3
 #define SETTLE_PAUSE_MS 5
-#define SETTLE_WAIT_MS 2000
+#define SETTLE_WAIT_MS  2000
 
 static void ping(HWND hwnd)
 {
@@ -297,9 +298,10 @@ static void settle(HWND control, HWND under)
 }
 
 /* Each event carries its own move, as absolute coordinates normalised
- * over the virtual screen: one SendInput event is one action of the
- * mouse.  SetCursorPos would queue a WM_MOUSEMOVE of its own before each
- * button event, and a drag's moves would arrive twice or merged. */
+ * over the virtual screen: one SendInput event is one action of the mouse
+ * (a button event where the pointer already is makes no move), and Wine
+ * moves the X pointer along.  SetCursorPos would queue a WM_MOUSEMOVE of
+ * its own before each event, so a drag's moves would come twice. */
 static int send_mouse(POINT p, DWORD flags, DWORD data)
 {
     int left = GetSystemMetrics(SM_XVIRTUALSCREEN);

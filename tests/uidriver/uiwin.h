@@ -65,7 +65,8 @@ int uiw_Capture(HWND hwnd, const char *path);
 HWND uiw_FindControl(HWND hwnd, int id);
 
 /* Brings top-level window hwnd to the foreground, as a user's click on it
- * would, and waits (up to ms) until it is there: 1, or 0 when it is not. */
+ * would, and waits (up to ms) until it is there and its thread has taken
+ * the input that brought: 1, or 0 when it does not come. */
 int uiw_Raise(HWND hwnd, DWORD ms);
 
 /* What one mouse event does. */
