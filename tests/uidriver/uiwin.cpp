@@ -300,8 +300,9 @@ static void settle(HWND control, HWND under)
 /* Each event carries its own move, as absolute coordinates normalised
  * over the virtual screen: one SendInput event is one action of the mouse
  * (a button event where the pointer already is makes no move), and Wine
- * moves the X pointer along.  SetCursorPos would queue a WM_MOUSEMOVE of
- * its own before each event, so a drag's moves would come twice. */
+ * moves the X pointer along.  SetCursorPos queues a WM_MOUSEMOVE of its
+ * own before each event, even where the pointer already is: a relative
+ * event of 0 after it makes a second move, taken or merged by chance. */
 static int send_mouse(POINT p, DWORD flags, DWORD data)
 {
     int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
