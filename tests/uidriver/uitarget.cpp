@@ -24,6 +24,9 @@
  *                                 another point, held 1000 ms
  *       "pad wheel D... at X,Y"   each wheel message's delta
  *       "window down X,Y[ up X,Y]" pressed on the window itself
+ *                                 and a second label (id 113) the points of
+ *                                 the moves of the last press on the pad,
+ *                                 "X,Y X,Y ..." (the first 80 or more)
  *   uitarget.exe exit CODE        no window, exit CODE
  */
 #include <windows.h>
@@ -40,6 +43,7 @@
 #define ID_PAD    110
 #define ID_SEEN   111
 #define ID_HIDDEN 112
+#define ID_PATH   113
 #define ID_WATCH  1
 #define ID_HOLD   2
 #define HOLD_MS   1000
@@ -57,6 +61,7 @@ struct Seen {
     int   up;
     POINT upat;
     char  wheel[128];       /* " D" for each wheel message */
+    char  path[1200];       /* "X,Y " for each move */
 };
 
 static Seen g_seen;
@@ -82,7 +87,14 @@ static void show(HWND w)
             lstrcatA(text, part);
         }
     }
-    SetDlgItemTextA(GetAncestor(w, GA_ROOT), ID_SEEN, text);
+    HWND top = GetAncestor(w, GA_ROOT);
+    SetDlgItemTextA(top, ID_SEEN, text);
+    char path[sizeof s.path];
+    lstrcpyA(path, s.path);
+    int n = lstrlenA(path);
+    if (n)
+        path[n - 1] = 0;        /* the last space */
+    SetDlgItemTextA(top, ID_PATH, path);
 }
 
 static POINT at(LPARAM lp)
@@ -126,6 +138,9 @@ static LRESULT CALLBACK pad_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         s.moves++;
         s.moved = at(lp);
+        if (lstrlenA(s.path) < (int)sizeof s.path - 16)
+            wsprintfA(s.path + lstrlenA(s.path), "%d,%d ", (int)s.moved.x,
+                      (int)s.moved.y);
         show(hwnd);
         return 0;
     case WM_LBUTTONUP:
@@ -237,6 +252,7 @@ static int run_window(const char *title, int pad)
         child(child(w, "UiFrame", "", ID_FRAME, 130, 80, 180, 80), "UiPad", "",
               ID_PAD, 10, 10, 160, 60);
         child(w, "STATIC", "", ID_SEEN, 10, 170, 380, 24);
+        child(w, "STATIC", "", ID_PATH, 10, 200, 380, 24);
         child(w, "BUTTON", "Cover", ID_COVER, 10, 110);
         ShowWindow(child(w, "STATIC", "Hidden", ID_HIDDEN, 10, 140), SW_HIDE);
     }
