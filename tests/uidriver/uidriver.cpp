@@ -6,8 +6,8 @@
  * starts PROGRAM and carries out the steps in order.  A step is its name
  * followed by its arguments; an optional argument is taken only when the
  * next word is a number.  [ms] is a time limit in milliseconds (the
- * default is 20000, or UIDRIVER_TIMEOUT_MS); a step without one waits for
- * its window as long as the default.
+ * default is 20000, or UIDRIVER_TIMEOUT_MS); a mouse step, which has none,
+ * waits for its window and control as long as the default.
  *
  *   wait-window TITLE [ms]        a visible top-level window TITLE appears
  *   wait-gone TITLE [ms]          no visible window TITLE is left
