@@ -4,9 +4,10 @@
  *   uidriver.exe run PROGRAM [ARGS...] -- STEP...
  *
  * starts PROGRAM and carries out the steps in order.  A step is its name
- * followed by its arguments; the optional arguments are all times in
- * milliseconds and are taken only when the next word is a number (the
- * default is 20000, or UIDRIVER_TIMEOUT_MS).
+ * followed by its arguments; an optional argument is taken only when the
+ * next word is a number.  [ms] is a time limit in milliseconds (the
+ * default is 20000, or UIDRIVER_TIMEOUT_MS); a mouse step, which has none,
+ * waits for its window and control as long as the default.
  *
  *   wait-window TITLE [ms]        a visible top-level window TITLE appears
  *   wait-gone TITLE [ms]          no visible window TITLE is left
@@ -20,6 +21,24 @@
  *                                 ends (or the time is up)
  *   expect-exit CODE [ms]         the program ends with exit code CODE
  *
+ * The mouse steps move the real pointer and press its left button
+ * (SendInput), so the system hands each event to whatever window is under
+ * the pointer, or holds the capture, as it does a user's.  A point is
+ * (X, Y) of the client area of control ID (decimal) of window TITLE, which
+ * must be a visible descendant of it; the point may lie outside the
+ * control.  The window is brought to the foreground first, and each step
+ * ends once the program has taken its input.
+ *
+ *   mouse-down TITLE ID X Y       the left button goes down at (X, Y)
+ *   mouse-move TITLE ID X Y       the pointer moves there (buttons as they are)
+ *   mouse-up TITLE ID X Y         the left button goes up there
+ *   drag TITLE ID X0 Y0 X1 Y1 [N] down at (X0, Y0), N moves (default 10) in
+ *                                 equal steps to (X1, Y1), up there
+ *   click-at TITLE ID X Y         down and up at (X, Y)
+ *   wheel TITLE ID X Y NOTCHES    the wheel turns NOTCHES notches at (X, Y),
+ *                                 away from the user when positive
+ *   sleep MS                      waits MS milliseconds (holds, timers)
+ *
  * TITLE "*" stands for any visible window of the program.  Only windows of
  * the started process are looked at (EnumWindows by process id), so tests
  * can run side by side.  Texts match exactly, '&' mnemonics aside.
@@ -27,7 +46,7 @@
  * Exit code: 0 every step passed; 1 a step failed (the step, the reason and
  * the program's windows are printed); 2 a usage error, found before the
  * program is started.  A program still running after the last step (or a
- * failed one) is terminated.
+ * failed one) is terminated, and a left button left down is let go.
  */
 #include "uiwin.h"
 
@@ -41,19 +60,28 @@
 
 #define DEFAULT_TIMEOUT_MS 20000
 #define POLL_MS            20
+#define DEFAULT_MOVES      10
+#define MAX_MOVES          1000
+#define STR_(x)            #x
+#define STR(x)             STR_(x)
 
 struct Run {
     HANDLE process;
     DWORD  pid;
     const char *program;
+    int    held;            /* the left button was pressed and not let go */
 };
 
-typedef int (*StepFn)(Run &run, char **args, DWORD ms, std::string &why);
+struct Planned;
+typedef int (*StepFn)(Run &run, const Planned &p, std::string &why);
+
+/* What a step's optional last argument is. */
+enum Optional { OPT_NONE, OPT_TIME, OPT_MOVES };
 
 struct Step {
     const char *name;
-    int         args;       /* required arguments */
-    int         timed;      /* takes an optional time limit */
+    const char *kinds;      /* one letter per required argument (arg_error) */
+    Optional    opt;
     const char *usage;
     StepFn      fn;
 };
@@ -62,7 +90,8 @@ struct Step {
 struct Planned {
     const Step *step;
     char      **args;
-    DWORD       ms;
+    DWORD       ms;         /* time limit */
+    int         moves;      /* a drag's moves */
 };
 
 static DWORD g_timeout = DEFAULT_TIMEOUT_MS;
@@ -121,87 +150,84 @@ static HWND wait_for(Run &run, const char *title, DWORD ms, std::string &why)
     return NULL;
 }
 
-static int step_wait_window(Run &run, char **args, DWORD ms, std::string &why)
+static int step_wait_window(Run &run, const Planned &p, std::string &why)
 {
-    return wait_for(run, args[0], ms, why) != NULL;
+    return wait_for(run, p.args[0], p.ms, why) != NULL;
 }
 
-static int step_wait_gone(Run &run, char **args, DWORD ms, std::string &why)
+static int step_wait_gone(Run &run, const Planned &p, std::string &why)
 {
-    return poll(ms, why, [&](std::string &s) {
-        if (!uiw_Find(run.pid, args[0]))
+    return poll(p.ms, why, [&](std::string &s) {
+        if (!uiw_Find(run.pid, p.args[0]))
             return 1;
-        s = "window \"" + std::string(args[0]) + "\" is still there";
+        s = "window \"" + std::string(p.args[0]) + "\" is still there";
         return 0;
     }) > 0;
 }
 
-static int step_expect_text(Run &run, char **args, DWORD ms, std::string &why)
+static int step_expect_text(Run &run, const Planned &p, std::string &why)
 {
-    return poll(ms, why, [&](std::string &s) {
+    return poll(p.ms, why, [&](std::string &s) {
         HWND w;
-        int r = look(run, args[0], &w, s);
+        int r = look(run, p.args[0], &w, s);
         if (r <= 0)
             return r;
-        if (uiw_ShowsText(w, args[1]))
+        if (uiw_ShowsText(w, p.args[1]))
             return 1;
-        s = "window \"" + std::string(args[0]) + "\" does not show \"" +
-            args[1] + "\"";
+        s = "window \"" + std::string(p.args[0]) + "\" does not show \"" +
+            p.args[1] + "\"";
         return 0;
     }) > 0;
 }
 
-static int step_click(Run &run, char **args, DWORD ms, std::string &why)
+static int step_click(Run &run, const Planned &p, std::string &why)
 {
-    return poll(ms, why, [&](std::string &s) {
+    return poll(p.ms, why, [&](std::string &s) {
         HWND w;
-        int r = look(run, args[0], &w, s);
+        int r = look(run, p.args[0], &w, s);
         if (r <= 0)
             return r;
-        HWND b = uiw_FindButton(w, args[1]);
+        HWND b = uiw_FindButton(w, p.args[1]);
         if (b && uiw_Click(b))
             return 1;
-        s = (b ? "button \"" : "no button \"") + std::string(args[1]) +
-            (b ? "\" is disabled" : "\"") + " in window \"" + args[0] + "\"";
+        s = (b ? "button \"" : "no button \"") + std::string(p.args[1]) +
+            (b ? "\" is disabled" : "\"") + " in window \"" + p.args[0] + "\"";
         return 0;
     }) > 0;
 }
 
-static int step_close(Run &run, char **args, DWORD ms, std::string &why)
+static int step_close(Run &run, const Planned &p, std::string &why)
 {
-    HWND w = wait_for(run, args[0], ms, why);
+    HWND w = wait_for(run, p.args[0], p.ms, why);
     if (!w)
         return 0;
     PostMessageA(w, WM_CLOSE, 0, 0);
     return 1;
 }
 
-static int step_capture(Run &run, char **args, DWORD ms, std::string &why)
+static int step_capture(Run &run, const Planned &p, std::string &why)
 {
-    HWND w = wait_for(run, args[0], ms, why);
+    HWND w = wait_for(run, p.args[0], p.ms, why);
     if (!w)
         return 0;
-    if (uiw_Capture(w, args[1]))
+    if (uiw_Capture(w, p.args[1]))
         return 1;
-    why = std::string("cannot capture into ") + args[1];
+    why = std::string("cannot capture into ") + p.args[1];
     return 0;
 }
 
-static int step_list(Run &run, char **args, DWORD ms, std::string &why)
+static int step_list(Run &run, const Planned &p, std::string &why)
 {
-    (void)args;
-    (void)ms;
+    (void)p;
     (void)why;
     uiw_List(run.pid, stdout);
     return 1;
 }
 
-static int step_expect_no_window(Run &run, char **args, DWORD ms,
-                                 std::string &why)
+static int step_expect_no_window(Run &run, const Planned &p, std::string &why)
 {
-    (void)args;
     /* The time running out without a window passes as well. */
-    return poll(ms, why, [&](std::string &s) {
+    return poll(p.ms, why, [&](std::string &s) {
         HWND w = uiw_Find(run.pid, "*");
         if (w) {
             s = "window \"" + uiw_Text(w) + "\" appeared";
@@ -212,11 +238,11 @@ static int step_expect_no_window(Run &run, char **args, DWORD ms,
     }) >= 0;
 }
 
-static int step_expect_exit(Run &run, char **args, DWORD ms, std::string &why)
+static int step_expect_exit(Run &run, const Planned &p, std::string &why)
 {
-    DWORD want = (DWORD)strtol(args[0], NULL, 10), code = 0;
-    if (WaitForSingleObject(run.process, ms) != WAIT_OBJECT_0) {
-        why = "still running after " + std::to_string(ms) + " ms";
+    DWORD want = (DWORD)strtol(p.args[0], NULL, 10), code = 0;
+    if (WaitForSingleObject(run.process, p.ms) != WAIT_OBJECT_0) {
+        why = "still running after " + std::to_string(p.ms) + " ms";
         return 0;
     }
     GetExitCodeProcess(run.process, &code);
@@ -227,19 +253,132 @@ static int step_expect_exit(Run &run, char **args, DWORD ms, std::string &why)
     return 0;
 }
 
+/* The control of a mouse step, waited for as a visible descendant of its
+ * window, the window brought to the foreground; NULL with why set. */
+static HWND mouse_control(Run &run, const Planned &p, std::string &why)
+{
+    const char *title = p.args[0], *id = p.args[1];
+    HWND w = NULL, c = NULL;
+    if (poll(p.ms, why, [&](std::string &s) {
+            int r = look(run, title, &w, s);
+            if (r <= 0)
+                return r;
+            c = uiw_FindControl(w, atoi(id));
+            if (c && IsWindowVisible(c))
+                return 1;
+            s = std::string(c ? "control " : "no control ") + id +
+                (c ? " of window \"" : " in window \"") + title + "\"" +
+                (c ? " is hidden" : "");
+            return 0;
+        }) <= 0)
+        return NULL;
+    if (!uiw_Raise(w, p.ms)) {
+        why = "window \"" + std::string(title) +
+              "\" does not come to the foreground";
+        return NULL;
+    }
+    return c;
+}
+
+/* One mouse event at (x, y) of control c, the button's state kept. */
+static int mouse(Run &run, HWND c, const Planned &p, int x, int y,
+                 UiwMouse what, int wheel, std::string &why)
+{
+    if (!uiw_Mouse(c, x, y, what, wheel)) {
+        why = "no mouse input at (" + std::to_string(x) + ", " +
+              std::to_string(y) + ") of control " + p.args[1] +
+              ": the point is off the screen or the input was refused";
+        return 0;
+    }
+    if (what == UIW_DOWN || what == UIW_UP)
+        run.held = what == UIW_DOWN;
+    return 1;
+}
+
+/* mouse-down, mouse-move, mouse-up: one event at the step's point. */
+static int mouse_step(Run &run, const Planned &p, UiwMouse what,
+                      std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    return c && mouse(run, c, p, atoi(p.args[2]), atoi(p.args[3]), what, 0,
+                      why);
+}
+
+static int step_mouse_down(Run &run, const Planned &p, std::string &why)
+{
+    return mouse_step(run, p, UIW_DOWN, why);
+}
+
+static int step_mouse_move(Run &run, const Planned &p, std::string &why)
+{
+    return mouse_step(run, p, UIW_MOVE, why);
+}
+
+static int step_mouse_up(Run &run, const Planned &p, std::string &why)
+{
+    return mouse_step(run, p, UIW_UP, why);
+}
+
+static int step_drag(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    if (!c)
+        return 0;
+    int x0 = atoi(p.args[2]), y0 = atoi(p.args[3]);
+    int x1 = atoi(p.args[4]), y1 = atoi(p.args[5]);
+    if (!mouse(run, c, p, x0, y0, UIW_DOWN, 0, why))
+        return 0;
+    for (int i = 1; i <= p.moves; i++)
+        if (!mouse(run, c, p, x0 + (x1 - x0) * i / p.moves,
+                   y0 + (y1 - y0) * i / p.moves, UIW_MOVE, 0, why))
+            return 0;
+    return mouse(run, c, p, x1, y1, UIW_UP, 0, why);
+}
+
+static int step_click_at(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    int x = c ? atoi(p.args[2]) : 0, y = c ? atoi(p.args[3]) : 0;
+    return c && mouse(run, c, p, x, y, UIW_DOWN, 0, why) &&
+           mouse(run, c, p, x, y, UIW_UP, 0, why);
+}
+
+static int step_wheel(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    return c && mouse(run, c, p, atoi(p.args[2]), atoi(p.args[3]), UIW_WHEEL,
+                      atoi(p.args[4]), why);
+}
+
+static int step_sleep(Run &run, const Planned &p, std::string &why)
+{
+    (void)run;
+    (void)why;
+    Sleep((DWORD)strtoul(p.args[0], NULL, 10));
+    return 1;
+}
+
+/* Argument kinds: s text, i control id, c coordinate, w notches, m ms. */
 static const Step steps[] = {
-    {"wait-window", 1, 1, "TITLE [ms]", step_wait_window},
-    {"wait-gone", 1, 1, "TITLE [ms]", step_wait_gone},
-    {"expect-text", 2, 1, "TITLE TEXT [ms]", step_expect_text},
-    {"click", 2, 1, "TITLE BUTTON [ms]", step_click},
-    {"close", 1, 1, "TITLE [ms]", step_close},
-    {"capture", 2, 1, "TITLE FILE.bmp [ms]", step_capture},
-    {"list", 0, 0, "", step_list},
-    {"expect-no-window", 0, 1, "[ms]", step_expect_no_window},
-    {"expect-exit", 1, 1, "CODE [ms]", step_expect_exit},
+    {"wait-window", "s", OPT_TIME, "TITLE [ms]", step_wait_window},
+    {"wait-gone", "s", OPT_TIME, "TITLE [ms]", step_wait_gone},
+    {"expect-text", "ss", OPT_TIME, "TITLE TEXT [ms]", step_expect_text},
+    {"click", "ss", OPT_TIME, "TITLE BUTTON [ms]", step_click},
+    {"close", "s", OPT_TIME, "TITLE [ms]", step_close},
+    {"capture", "ss", OPT_TIME, "TITLE FILE.bmp [ms]", step_capture},
+    {"list", "", OPT_NONE, "", step_list},
+    {"expect-no-window", "", OPT_TIME, "[ms]", step_expect_no_window},
+    {"expect-exit", "s", OPT_TIME, "CODE [ms]", step_expect_exit},
+    {"mouse-down", "sicc", OPT_NONE, "TITLE ID X Y", step_mouse_down},
+    {"mouse-move", "sicc", OPT_NONE, "TITLE ID X Y", step_mouse_move},
+    {"mouse-up", "sicc", OPT_NONE, "TITLE ID X Y", step_mouse_up},
+    {"drag", "sicccc", OPT_MOVES, "TITLE ID X0 Y0 X1 Y1 [N]", step_drag},
+    {"click-at", "sicc", OPT_NONE, "TITLE ID X Y", step_click_at},
+    {"wheel", "siccw", OPT_NONE, "TITLE ID X Y NOTCHES", step_wheel},
+    {"sleep", "m", OPT_NONE, "MS", step_sleep},
 };
 
-/* Digits only: an optional time limit, never a title or a step name. */
+/* Digits only: an optional number, never a title or a step name. */
 static int is_number(const char *s)
 {
     if (!*s)
@@ -250,6 +389,49 @@ static int is_number(const char *s)
     return 1;
 }
 
+/* A decimal number from lo to hi (a '-' allowed when lo < 0) into *v. */
+static int in_range(const char *s, long lo, long hi, long *v)
+{
+    const char *digits = lo < 0 && *s == '-' ? s + 1 : s;
+    if (!is_number(digits) || strlen(digits) > 9)
+        return 0;
+    *v = strtol(s, NULL, 10);
+    return *v >= lo && *v <= hi;
+}
+
+/* NULL when word suits an argument of the kind, else what it must be. */
+static const char *arg_error(char kind, const char *word)
+{
+    long v;
+    switch (kind) {
+    case 'i':
+        return in_range(word, 0, 0x7fffffffL, &v) ? NULL
+               : "a control id, a number from 0";
+    case 'c':
+        return in_range(word, -32768, 32767, &v) ? NULL
+               : "a number from -32768 to 32767";
+    case 'w':
+        return in_range(word, -100, 100, &v) && v != 0 ? NULL
+               : "a number of notches from -100 to 100 other than 0";
+    case 'm':
+        return in_range(word, 0, 3600000, &v) ? NULL
+               : "a number of milliseconds up to 3600000";
+    }
+    return NULL;
+}
+
+/* The name of argument n (from 0) in a usage line, without brackets. */
+static std::string usage_word(const char *usage, int n)
+{
+    const char *w = usage;
+    for (; n > 0 && (w = strchr(w, ' ')); n--)
+        w++;
+    if (!w)
+        return "";
+    w += *w == '[';
+    return std::string(w, strcspn(w, " ]"));
+}
+
 static void usage(void)
 {
     fprintf(stderr, "usage: uidriver.exe run PROGRAM [ARGS...] -- STEP...\n"
@@ -257,6 +439,36 @@ static void usage(void)
                     "steps:\n");
     for (const Step &s : steps)
         fprintf(stderr, "  %s%s%s\n", s.name, *s.usage ? " " : "", s.usage);
+}
+
+/* The step's arguments from argv[i] on, checked; 0 with a message. */
+static int parse_args(const Step *step, int argc, char **argv, int i,
+                      Planned &p)
+{
+    int n = (int)strlen(step->kinds);
+    const char *bad = NULL, *word = NULL;
+    std::string name;
+    for (int k = 0; k < n && k < argc - i && !bad; k++)
+        if ((bad = arg_error(step->kinds[k], argv[i + k]))) {
+            word = argv[i + k];
+            name = usage_word(step->usage, k);
+        }
+    long moves = DEFAULT_MOVES;
+    if (!bad && argc - i > n && step->opt == OPT_MOVES &&
+        is_number(argv[i + n]) && !in_range(argv[i + n], 1, MAX_MOVES, &moves)) {
+        bad = "a number from 1 to " STR(MAX_MOVES);
+        word = argv[i + n];
+        name = usage_word(step->usage, n);
+    }
+    if (bad)
+        fprintf(stderr, "uidriver: %s %s must be %s, not \"%s\"\n", step->name,
+                name.c_str(), bad, word);
+    if (bad || argc - i < n) {
+        fprintf(stderr, "uidriver: %s needs %s\n", step->name, step->usage);
+        return 0;
+    }
+    p.moves = (int)moves;
+    return 1;
 }
 
 /* The steps from argv[i] on; 0 with a message on a usage error. */
@@ -271,14 +483,15 @@ static int parse_steps(int argc, char **argv, int i, std::vector<Planned> &plan)
             fprintf(stderr, "uidriver: unknown step \"%s\"\n", argv[i]);
             return 0;
         }
-        if (argc - i - 1 < step->args) {
-            fprintf(stderr, "uidriver: %s needs %s\n", step->name, step->usage);
+        Planned p = {step, argv + i + 1, g_timeout, DEFAULT_MOVES};
+        if (!parse_args(step, argc, argv, i + 1, p))
             return 0;
+        i += 1 + (int)strlen(step->kinds);
+        if (step->opt != OPT_NONE && i < argc && is_number(argv[i])) {
+            if (step->opt == OPT_TIME)
+                p.ms = (DWORD)strtoul(argv[i], NULL, 10);
+            i++;
         }
-        Planned p = {step, argv + i + 1, g_timeout};
-        i += 1 + step->args;
-        if (step->timed && i < argc && is_number(argv[i]))
-            p.ms = (DWORD)strtoul(argv[i++], NULL, 10);
         plan.push_back(p);
     }
     if (plan.empty()) {
@@ -343,10 +556,23 @@ static int start(Run &run, char **args, int n, int raw)
     return 1;
 }
 
+/* A button the steps left down would stay down for the next program. */
+static void let_go(Run &run)
+{
+    if (!run.held)
+        return;
+    INPUT in;
+    ZeroMemory(&in, sizeof in);
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in, sizeof in);
+    printf("uidriver: the left button, left down, is let go\n");
+}
+
 static void print_step(int n, const Planned &p)
 {
     printf("step %d %s", n, p.step->name);
-    for (int i = 0; i < p.step->args; i++)
+    for (int i = 0; i < (int)strlen(p.step->kinds); i++)
         printf(" \"%s\"", p.args[i]);
 }
 
@@ -370,14 +596,14 @@ int main(int argc, char **argv)
         usage();
         return 2;
     }
-    Run run;
+    Run run = {};
     if (!start(run, argv + 2, sep - 2, raw))
         return 1;
     int n = 0, failed = 0;
     for (const Planned &p : plan) {
         std::string why;
         n++;
-        if (p.step->fn(run, p.args, p.ms, why)) {
+        if (p.step->fn(run, p, why)) {
             print_step(n, p);
             printf(": ok\n");
             continue;
@@ -395,5 +621,6 @@ int main(int argc, char **argv)
         WaitForSingleObject(run.process, 5000);
     }
     CloseHandle(run.process);
+    let_go(run);
     return failed;
 }

@@ -246,3 +246,117 @@ int uiw_Capture(HWND hwnd, const char *path)
     ReleaseDC(NULL, screen);
     return ok && write_bmp(path, width, height, pixels);
 }
+
+struct FindId {
+    int  id;
+    HWND found;
+};
+
+static BOOL CALLBACK match_id(HWND hwnd, LPARAM arg)
+{
+    FindId *f = (FindId *)arg;
+    if ((int)GetWindowLongPtrA(hwnd, GWLP_ID) != f->id)
+        return TRUE;
+    f->found = hwnd;
+    return FALSE;
+}
+
+HWND uiw_FindControl(HWND hwnd, int id)
+{
+    FindId f = {id, NULL};
+    EnumChildWindows(hwnd, match_id, (LPARAM)&f);
+    return f.found;
+}
+
+/* SendInput queues the event for the window's thread at once, but sent
+ * messages come before input in its loop: one WM_NULL can be answered
+ * just before the input is taken, and moves not taken yet merge into one.
+ * A few round trips with a pause between let the thread handle the event,
+ * and what X then tells it of the pointer's new place (taken after the
+ * next event, that would move the pointer back). */
+#define SETTLE_ROUNDS   3
+#define SETTLE_PAUSE_MS 5
+#define SETTLE_WAIT_MS  2000
+
+static void ping(HWND hwnd)
+{
+    DWORD_PTR r;
+    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, SETTLE_WAIT_MS,
+                        &r);
+}
+
+static void settle(HWND control, HWND under)
+{
+    DWORD own = GetWindowThreadProcessId(control, NULL);
+    int other = under && GetWindowThreadProcessId(under, NULL) != own;
+    for (int i = 0; i < SETTLE_ROUNDS; i++) {
+        Sleep(SETTLE_PAUSE_MS);
+        ping(control);
+        if (other)
+            ping(under);
+    }
+}
+
+/* Each event carries its own move, as absolute coordinates normalised
+ * over the virtual screen: one SendInput event is one action of the mouse
+ * (a button event where the pointer already is makes no move), and Wine
+ * moves the X pointer along.  SetCursorPos queues a WM_MOUSEMOVE of its
+ * own before each event, even where the pointer already is: a relative
+ * event of 0 after it makes a second move, taken or merged by chance. */
+static int send_mouse(POINT p, DWORD flags, DWORD data)
+{
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width <= 0 || height <= 0 || p.x < left || p.x >= left + width ||
+        p.y < top || p.y >= top + height)
+        return 0;
+    INPUT in;
+    ZeroMemory(&in, sizeof in);
+    in.type = INPUT_MOUSE;
+    /* The system takes pixel dx * width / 65536 rounded down: the
+     * smallest dx that reaches the pixel is exact. */
+    in.mi.dx = (LONG)(((LONGLONG)(p.x - left) * 65536 + width - 1) / width);
+    in.mi.dy = (LONG)(((LONGLONG)(p.y - top) * 65536 + height - 1) / height);
+    in.mi.mouseData = data;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE |
+                    MOUSEEVENTF_VIRTUALDESK | flags;
+    return SendInput(1, &in, sizeof in) == 1;
+}
+
+int uiw_Raise(HWND hwnd, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    /* Another process's window is activated by a message to its thread,
+     * so the switch is seen a little later. */
+    while (GetForegroundWindow() != hwnd) {
+        if (GetTickCount() - start >= ms)
+            return 0;
+        SetForegroundWindow(hwnd);
+        Sleep(10);
+    }
+    /* Under X a window that appears under the pointer is told where the
+     * pointer was then; taken after the steps' first event, that stale
+     * position would move the pointer back. */
+    settle(hwnd, NULL);
+    return 1;
+}
+
+int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel)
+{
+    static const DWORD flags[] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
+                                  MOUSEEVENTF_WHEEL};
+    POINT p = {x, y};
+    if (!ClientToScreen(control, &p))
+        return 0;
+    int events = what == UIW_WHEEL ? (wheel < 0 ? -wheel : wheel) : 1;
+    DWORD data = what != UIW_WHEEL ? 0
+                 : (DWORD)(wheel < 0 ? -WHEEL_DELTA : WHEEL_DELTA);
+    for (int i = 0; i < events; i++) {
+        if (!send_mouse(p, flags[what], data))
+            return 0;
+        settle(control, WindowFromPoint(p));
+    }
+    return 1;
+}

@@ -61,4 +61,25 @@ void uiw_List(DWORD pid, FILE *out);
 /* The window as it is on the screen into a 24-bit BMP file: 1 or 0. */
 int uiw_Capture(HWND hwnd, const char *path);
 
+/* The first descendant of hwnd (any depth) with control id id; NULL. */
+HWND uiw_FindControl(HWND hwnd, int id);
+
+/* Brings top-level window hwnd to the foreground, as a user's click on it
+ * would, and waits (up to ms) until it is there and its thread has taken
+ * the input that brought: 1, or 0 when it does not come. */
+int uiw_Raise(HWND hwnd, DWORD ms);
+
+/* What one mouse event does. */
+enum UiwMouse { UIW_MOVE, UIW_DOWN, UIW_UP, UIW_WHEEL };
+
+/* One event of the real mouse (SendInput) at point (x, y) of control's
+ * client area, the pointer moved there first: the system hands it to
+ * whatever window is under the pointer (or holds the capture), another
+ * process's as well.  wheel is the turn in notches for UIW_WHEEL (one
+ * event of WHEEL_DELTA per notch, as a wheel sends them).  Returns when
+ * the thread of control (and of the window under the pointer) has taken
+ * the input: 1, or 0 when the point is off the screen or the system
+ * refused the input.  Only for windows of other threads. */
+int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel);
+
 #endif
