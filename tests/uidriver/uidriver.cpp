@@ -26,8 +26,11 @@
  * the pointer, or holds the capture, as it does a user's.  A point is
  * (X, Y) of the client area of control ID (decimal) of window TITLE, which
  * must be a visible descendant of it; the point may lie outside the
- * control.  The window is brought to the foreground first, and each step
- * ends once the program has taken its input.
+ * control.  A coordinate is a number of pixels, or P% of the control's
+ * client width (X) or height (Y), optionally plus or minus pixels (50%,
+ * 100%-3, 50%+20): a gadget's centre or far end whatever the font makes
+ * of the dialog.  The window is brought to the foreground first, and each
+ * step ends once the program has taken its input.
  *
  *   mouse-down TITLE ID X Y       the left button goes down at (X, Y)
  *   mouse-move TITLE ID X Y       the pointer moves there (buttons as they are)
@@ -280,6 +283,31 @@ static HWND mouse_control(Run &run, const Planned &p, std::string &why)
     return c;
 }
 
+/* A coordinate: pixels, or P% of size with pixels added ("50%+20"); the
+ * words are checked before the program starts (coord_Error). */
+static int coord_Split(const char *s, long *share, long *pixels);
+
+static int coord_At(const char *s, int size)
+{
+    long share = -1, pixels = 0;
+    coord_Split(s, &share, &pixels);
+    return (share < 0 ? 0 : (int)(size * share / 100)) + (int)pixels;
+}
+
+static int coord_X(HWND c, const char *s)
+{
+    RECT r = {0, 0, 0, 0};
+    GetClientRect(c, &r);
+    return coord_At(s, r.right);
+}
+
+static int coord_Y(HWND c, const char *s)
+{
+    RECT r = {0, 0, 0, 0};
+    GetClientRect(c, &r);
+    return coord_At(s, r.bottom);
+}
+
 /* One mouse event at (x, y) of control c, the button's state kept. */
 static int mouse(Run &run, HWND c, const Planned &p, int x, int y,
                  UiwMouse what, int wheel, std::string &why)
@@ -300,8 +328,8 @@ static int mouse_step(Run &run, const Planned &p, UiwMouse what,
                       std::string &why)
 {
     HWND c = mouse_control(run, p, why);
-    return c && mouse(run, c, p, atoi(p.args[2]), atoi(p.args[3]), what, 0,
-                      why);
+    return c && mouse(run, c, p, coord_X(c, p.args[2]), coord_Y(c, p.args[3]),
+                      what, 0, why);
 }
 
 static int step_mouse_down(Run &run, const Planned &p, std::string &why)
@@ -324,8 +352,8 @@ static int step_drag(Run &run, const Planned &p, std::string &why)
     HWND c = mouse_control(run, p, why);
     if (!c)
         return 0;
-    int x0 = atoi(p.args[2]), y0 = atoi(p.args[3]);
-    int x1 = atoi(p.args[4]), y1 = atoi(p.args[5]);
+    int x0 = coord_X(c, p.args[2]), y0 = coord_Y(c, p.args[3]);
+    int x1 = coord_X(c, p.args[4]), y1 = coord_Y(c, p.args[5]);
     if (!mouse(run, c, p, x0, y0, UIW_DOWN, 0, why))
         return 0;
     for (int i = 1; i <= p.moves; i++)
@@ -338,7 +366,7 @@ static int step_drag(Run &run, const Planned &p, std::string &why)
 static int step_click_at(Run &run, const Planned &p, std::string &why)
 {
     HWND c = mouse_control(run, p, why);
-    int x = c ? atoi(p.args[2]) : 0, y = c ? atoi(p.args[3]) : 0;
+    int x = c ? coord_X(c, p.args[2]) : 0, y = c ? coord_Y(c, p.args[3]) : 0;
     return c && mouse(run, c, p, x, y, UIW_DOWN, 0, why) &&
            mouse(run, c, p, x, y, UIW_UP, 0, why);
 }
@@ -346,8 +374,8 @@ static int step_click_at(Run &run, const Planned &p, std::string &why)
 static int step_wheel(Run &run, const Planned &p, std::string &why)
 {
     HWND c = mouse_control(run, p, why);
-    return c && mouse(run, c, p, atoi(p.args[2]), atoi(p.args[3]), UIW_WHEEL,
-                      atoi(p.args[4]), why);
+    return c && mouse(run, c, p, coord_X(c, p.args[2]), coord_Y(c, p.args[3]),
+                      UIW_WHEEL, atoi(p.args[4]), why);
 }
 
 static int step_sleep(Run &run, const Planned &p, std::string &why)
@@ -399,6 +427,25 @@ static int in_range(const char *s, long lo, long hi, long *v)
     return *v >= lo && *v <= hi;
 }
 
+/* "N", "P%", "P%+N" or "P%-N", P from 0 to 100 (share -1 without one) and
+ * N within -32768..32767; 0 for anything else. */
+static int coord_Split(const char *s, long *share, long *pixels)
+{
+    const char *pct = strchr(s, '%');
+    *share = -1;
+    *pixels = 0;
+    if (!pct)
+        return in_range(s, -32768, 32767, pixels);
+    std::string head(s, pct - s);
+    if (!in_range(head.c_str(), 0, 100, share))
+        return 0;
+    if (!pct[1])
+        return 1;
+    if (pct[1] != '+' && pct[1] != '-')
+        return 0;
+    return in_range(pct[1] == '+' ? pct + 2 : pct + 1, -32768, 32767, pixels);
+}
+
 /* NULL when word suits an argument of the kind, else what it must be. */
 static const char *arg_error(char kind, const char *word)
 {
@@ -407,9 +454,12 @@ static const char *arg_error(char kind, const char *word)
     case 'i':
         return in_range(word, 0, 0x7fffffffL, &v) ? NULL
                : "a control id, a number from 0";
-    case 'c':
-        return in_range(word, -32768, 32767, &v) ? NULL
-               : "a number from -32768 to 32767";
+    case 'c': {
+        long share;
+        return coord_Split(word, &share, &v) ? NULL
+               : "pixels from -32768 to 32767, or P% of the control "
+                 "(P from 0 to 100), with pixels added or taken";
+    }
     case 'w':
         return in_range(word, -100, 100, &v) && v != 0 ? NULL
                : "a number of notches from -100 to 100 other than 0";
