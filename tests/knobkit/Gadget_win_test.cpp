@@ -235,18 +235,19 @@ TEST(KnobkitGadget, FindGadgetTriesGadgetsFirstThenPlainRecords)
     h.gd = gad_Attach(h.wnd);
     ASSERT_TRUE(h.gd);
     ASSERT_EQ(h.gd->count, (uint32_t)NCHILD);
-    h.rec(10)->kind = GAD_COLORED;
-    h.rec(12)->kind = GAD_SLIDER;
-    h.rec(12)->HitProc = hit_Left;
-    h.rec(13)->kind = GAD_LED;
-    h.rec(13)->HitProc = hit_All;
-    h.rec(14)->kind = GAD_WHEEL;              /* no HitProc */
-    h.rec(15)->kind = 0x100 | GAD_PROGBAR;    /* a variant is a gadget */
-    h.rec(15)->HitProc = hit_None;
-    h.rec(16)->kind = 0x100;                  /* low byte 0: plain */
-    h.rec(16)->HitProc = hit_None;
-    h.rec(17)->kind = GAD_IBUTTON;
-    h.rec(17)->HitProc = hit_None;
+    /* Test gadgets made as the library makes its own: only HitProc. */
+    auto make = [&](int id, uint32_t kind, GadHitProc hit) {
+        const GadOps ops = {NULL, NULL, hit, NULL, NULL,
+                            NULL, NULL, NULL, NULL, NULL};
+        ASSERT_TRUE(gad_Become(h.wnd, id, kind, 0, &ops)) << "row make " << id;
+    };
+    ASSERT_TRUE(gad_SetColor(h.wnd, 10, GS_TEXTCOLOR, 0, 0, NULL));
+    make(12, GAD_SLIDER, hit_Left);
+    make(13, GAD_LED, hit_All);
+    make(14, GAD_WHEEL, NULL);                /* no HitProc */
+    make(15, 0x100 | GAD_PROGBAR, hit_None);  /* a variant is a gadget */
+    make(16, 0x100, hit_None);                /* low byte 0: plain */
+    make(17, GAD_IBUTTON, hit_None);
     const HitCase cases[] = {
         {"gadget wins over an earlier plain record", {15, 20}, 12},
         {"two gadgets say yes: the first in record order", {32, 20}, 12},
