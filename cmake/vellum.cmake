@@ -32,6 +32,14 @@ function(vellum_wine_test name)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
 endfunction()
 
+# A Wine test that shows windows takes the display lock: one test display
+# has one foreground window, one mouse capture and one pointer, and a
+# window another test opens takes the first two (a tracked gadget loses
+# its capture) and may lie where the pointer clicks.
+function(vellum_display_test name)
+  set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK display)
+endfunction()
+
 # The portable core as a static library: vellum_core(name [extra flags...]).
 # The host build makes a second, sanitized copy for tests and fuzzers.
 function(vellum_core name)

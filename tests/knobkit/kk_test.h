@@ -25,11 +25,17 @@ inline std::string kk_Lines(const std::vector<std::string> &v)
                                  << kk_Lines(got) << "  expected:\n"        \
                                  << kk_Lines(want)
 
-/* Runs what the queue holds now: posted messages, paints, timers. */
+/* Runs what the queue holds now: posted and sent messages, paints,
+ * timers; never input.  The tests hand the dialogs their mouse messages
+ * themselves, and the system's own (the real pointer, wherever it is,
+ * reported when a window appears under it or takes the capture) would
+ * drag a tracked gadget there. */
 inline void kk_Pump(void)
 {
     MSG m;
-    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE))
+    while (PeekMessageA(&m, NULL, 0, 0,
+                        PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_PAINT |
+                            PM_QS_SENDMESSAGE))
         DispatchMessageA(&m);
 }
 

@@ -315,7 +315,8 @@ static int mouse(Run &run, HWND c, const Planned &p, int x, int y,
     if (!uiw_Mouse(c, x, y, what, wheel)) {
         why = "no mouse input at (" + std::to_string(x) + ", " +
               std::to_string(y) + ") of control " + p.args[1] +
-              ": the point is off the screen or the input was refused";
+              ": the point is off the screen, another program's window "
+              "covers it, or the input was refused";
         return 0;
     }
     if (what == UIW_DOWN || what == UIW_UP)

@@ -343,6 +343,38 @@ int uiw_Raise(HWND hwnd, DWORD ms)
     return 1;
 }
 
+/* Is the window under p another program's (not the desktop)?  Tests run
+ * side by side on one display, and a window another test opens may come
+ * over the point between the raise and the event. */
+static int covered(HWND control, POINT p)
+{
+    HWND at = WindowFromPoint(p);
+    DWORD mine = 0, theirs = 0;
+    GetWindowThreadProcessId(control, &mine);
+    if (!at || GetAncestor(at, GA_ROOT) == GetDesktopWindow() ||
+        at == GetDesktopWindow())
+        return 0;
+    GetWindowThreadProcessId(at, &theirs);
+    return theirs != mine;
+}
+
+/* A press or a wheel turn goes where the pointer is: while another
+ * program's window covers the point, the control's window is raised
+ * again, for up to five seconds. */
+static int uncover(HWND control, POINT p)
+{
+    HWND top = GetAncestor(control, GA_ROOT);
+    for (int i = 0; covered(control, p); i++) {
+        if (i == 500)
+            return 0;
+        SetForegroundWindow(top);
+        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        Sleep(10);
+    }
+    return 1;
+}
+
 int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel)
 {
     static const DWORD flags[] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
@@ -354,6 +386,8 @@ int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel)
     DWORD data = what != UIW_WHEEL ? 0
                  : (DWORD)(wheel < 0 ? -WHEEL_DELTA : WHEEL_DELTA);
     for (int i = 0; i < events; i++) {
+        if ((what == UIW_DOWN || what == UIW_WHEEL) && !uncover(control, p))
+            return 0;
         if (!send_mouse(p, flags[what], data))
             return 0;
         settle(control, WindowFromPoint(p));

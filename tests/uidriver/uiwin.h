@@ -78,8 +78,10 @@ enum UiwMouse { UIW_MOVE, UIW_DOWN, UIW_UP, UIW_WHEEL };
  * process's as well.  wheel is the turn in notches for UIW_WHEEL (one
  * event of WHEEL_DELTA per notch, as a wheel sends them).  Returns when
  * the thread of control (and of the window under the pointer) has taken
- * the input: 1, or 0 when the point is off the screen or the system
- * refused the input.  Only for windows of other threads. */
+ * the input: 1, or 0 when the point is off the screen, the system
+ * refused the input, or (for a press or a wheel turn) another program's
+ * window kept covering the point for five seconds although the control's
+ * window was raised again.  Only for windows of other threads. */
 int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel);
 
 #endif
