@@ -44,6 +44,12 @@ static HBITMAP screen_Bitmap(int w, int h)
     return bmp;
 }
 
+void gad_ConsumeBitmap(HBITMAP hBmp, const RECT *part)
+{
+    if (hBmp && !part)
+        DeleteObject(hBmp);
+}
+
 BOOL gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
                     HBITMAP *image, HBITMAP *mask)
 {
@@ -56,8 +62,10 @@ BOOL gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
     int w, h;
     part_Size(hBmp, part, &w, &h);
     int left = part ? part->left : 0, top = part ? part->top : 0;
-    if (w <= 0 || h <= 0)
+    if (w <= 0 || h <= 0) {
+        gad_ConsumeBitmap(hBmp, part);
         return FALSE;
+    }
 
     HBITMAP hMask = CreateBitmap(w, h, 1, 1, NULL);
     HBITMAP hImage = screen_Bitmap(w, h);
@@ -94,6 +102,7 @@ BOOL gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
             DeleteObject(hMask);
         if (hImage)
             DeleteObject(hImage);
+        gad_ConsumeBitmap(hBmp, part);
         return FALSE;
     }
     if (image)
@@ -104,8 +113,7 @@ BOOL gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
         *mask = hMask;
     else
         DeleteObject(hMask);
-    if (!part)
-        DeleteObject(hBmp);
+    gad_ConsumeBitmap(hBmp, part);
     return TRUE;
 }
 

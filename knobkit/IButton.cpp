@@ -190,21 +190,6 @@ static const GadOps IButtonOps = {
     ibtn_Press, ibtn_Drag,  ibtn_Release, ibtn_Timer, NULL,
 };
 
-/* A whole bitmap handed over is the button's even when no picture or
- * no button comes of it: the caller let it go either way. */
-static void bmp_Consume(HBITMAP h, const RECT *part)
-{
-    if (h && !part)
-        DeleteObject(h);
-}
-
-static void ibtn_Picture(HBITMAP src, const RECT *part, int keyX, int keyY,
-                         HBITMAP *image, HBITMAP *mask)
-{
-    if (!gad_MakeMasked(src, part, keyX, keyY, image, mask))
-        bmp_Consume(src, part);
-}
-
 extern "C" Gadget *KKAPI ibtn_Create(HWND hDlg, int id, uint32_t flags,
                                      HBITMAP normal, const RECT *normalPart,
                                      int keyX, int keyY, HBITMAP pressed,
@@ -214,19 +199,19 @@ extern "C" Gadget *KKAPI ibtn_Create(HWND hDlg, int id, uint32_t flags,
 {
     Gadget *g = gad_Become(hDlg, id, GAD_IBUTTON, flags, &IButtonOps);
     if (!g) {
-        bmp_Consume(normal, normalPart);
-        bmp_Consume(pressed, pressedPart);
-        bmp_Consume(icon, iconPart);
+        gad_ConsumeBitmap(normal, normalPart);
+        gad_ConsumeBitmap(pressed, pressedPart);
+        gad_ConsumeBitmap(icon, iconPart);
         return NULL;
     }
     g->state |= GS_CAPTURE;
     IButtonData *d = ibtn_Data(g);
     /* The pressed picture is cut to the normal one's key. */
-    ibtn_Picture(normal, normalPart, keyX, keyY, &d->normalImage,
+    gad_MakeMasked(normal, normalPart, keyX, keyY, &d->normalImage,
                  &d->normalMask);
-    ibtn_Picture(pressed, pressedPart, keyX, keyY, &d->pressedImage,
+    gad_MakeMasked(pressed, pressedPart, keyX, keyY, &d->pressedImage,
                  &d->pressedMask);
-    ibtn_Picture(icon, iconPart, iconKeyX, iconKeyY, &d->iconImage,
+    gad_MakeMasked(icon, iconPart, iconKeyX, iconKeyY, &d->iconImage,
                  &d->iconMask);
     d->down = 0;
     return g;

@@ -266,21 +266,6 @@ static uint32_t KKAPI wheel_Free(Gadget *g)
 
 /* ---- Creation ---- */
 
-/* A whole bitmap is the wheel's from the call on; one that makes no
- * picture goes all the same, since the caller let it go. */
-static void picture_Drop(HBITMAP bmp, const RECT *part)
-{
-    if (bmp && !part)
-        DeleteObject(bmp);
-}
-
-static void picture_Make(HBITMAP bmp, const RECT *part, int keyX, int keyY,
-                         HBITMAP *image, HBITMAP *mask)
-{
-    if (!gad_MakeMasked(bmp, part, keyX, keyY, image, mask))
-        picture_Drop(bmp, part);
-}
-
 extern "C" Gadget *KKAPI wheel_Create(HWND hDlg, int id, uint32_t flags,
                                       int labelId, float radiusScale,
                                       HBITMAP dial, const RECT *dialPart,
@@ -297,9 +282,9 @@ extern "C" Gadget *KKAPI wheel_Create(HWND hDlg, int id, uint32_t flags,
                                wheel_Wheel};
     Gadget *g = gad_Become(hDlg, id, GAD_WHEEL, flags, &ops);
     if (!g) {
-        picture_Drop(dial, dialPart);
-        picture_Drop(mark, markPart);
-        picture_Drop(markLit, markLitPart);
+        gad_ConsumeBitmap(dial, dialPart);
+        gad_ConsumeBitmap(mark, markPart);
+        gad_ConsumeBitmap(markLit, markLitPart);
         return NULL;
     }
     WheelData *d = gad_Data<WheelData>(g);
@@ -308,11 +293,11 @@ extern "C" Gadget *KKAPI wheel_Create(HWND hDlg, int id, uint32_t flags,
     d->r.pos = 0;
     d->labelId = labelId;
     d->radiusScale = radiusScale;
-    picture_Make(dial, dialPart, dialKeyX, dialKeyY, &d->dialImage,
+    gad_MakeMasked(dial, dialPart, dialKeyX, dialKeyY, &d->dialImage,
                  &d->dialMask);
-    picture_Make(mark, markPart, markKeyX, markKeyY, &d->markImage,
+    gad_MakeMasked(mark, markPart, markKeyX, markKeyY, &d->markImage,
                  &d->markMask);
-    picture_Make(markLit, markLitPart, markLitKeyX, markLitKeyY,
+    gad_MakeMasked(markLit, markLitPart, markLitKeyX, markLitKeyY,
                  &d->markLitImage, &d->markLitMask);
     g->state |= GS_CAPTURE | GS_CURSOR;
     g->hCursor = (HCURSOR)dlg_GetDefObject(DEF_CURSORTURN);

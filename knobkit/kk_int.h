@@ -10,7 +10,8 @@
  * of the source pixel at (part left + keyX, part top + keyY), with
  * keyX == -1 keyY itself is the COLORREF.  A source bitmap given without a
  * part is consumed (deleted once the copy is made); with a part the caller
- * keeps it, so several parts can be cut from one bitmap.
+ * keeps it, so several parts can be cut from one bitmap.  gad_MakeMasked
+ * consumes a whole bitmap even when it fails: the caller let it go.
  */
 #ifndef VELLUM_KK_INT_H
 #define VELLUM_KK_INT_H
@@ -28,6 +29,9 @@ int   dlg_ScreenScale(void);
 
 BOOL  gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
                      HBITMAP *image, HBITMAP *mask);
+/* A bitmap handed to a gadget that makes nothing of it (its control is
+ * missing): deleted when it came whole, kept by the caller with a part. */
+void  gad_ConsumeBitmap(HBITMAP hBmp, const RECT *part);
 void  gad_DrawMasked(HDC hdc, int x, int y, HBITMAP image, HBITMAP mask);
 void  gad_DrawMaskedPart(HDC hdc, int x, int y, HBITMAP image, HBITMAP mask,
                          int srcX, int srcY, int width, int height);
