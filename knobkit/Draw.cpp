@@ -50,6 +50,13 @@ void gad_ConsumeBitmap(HBITMAP hBmp, const RECT *part)
         DeleteObject(hBmp);
 }
 
+void gad_DeleteBitmap(HBITMAP *hBmp)
+{
+    if (*hBmp)
+        DeleteObject(*hBmp);
+    *hBmp = NULL;
+}
+
 BOOL gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
                     HBITMAP *image, HBITMAP *mask)
 {

@@ -235,6 +235,12 @@ extern "C" int KKAPI gad_GetWindowID(const Gadget *g)
     return g ? GetDlgCtrlID(g->hWnd) : -1;
 }
 
+void gad_Repaint(const Gadget *g)
+{
+    RedrawWindow(g->hWnd, NULL, NULL,
+                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+}
+
 BOOL gad_RedrawUnder(HWND hDlg, HWND hWnd)
 {
     RECT r;
@@ -342,8 +348,7 @@ extern "C" void KKAPI gad_SetText(Gadget *g, const char *text)
         gad_Redraw(g);
         return;
     }
-    RedrawWindow(g->hWnd, NULL, NULL,
-                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+    gad_Repaint(g);
 }
 
 extern "C" GadTextProc KKAPI gad_SetTextProc(Gadget *g, GadTextProc formatter)

@@ -28,12 +28,6 @@ static IButtonData *ibtn_Data(const Gadget *g)
     return gad_Data<IButtonData>(g);
 }
 
-static void ibtn_Repaint(const Gadget *g)
-{
-    RedrawWindow(g->hWnd, NULL, NULL,
-                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
-}
-
 /* ---- Hit test ---- */
 
 /* Is the point on an opaque pixel of the normal picture?  Without a
@@ -110,11 +104,11 @@ static BOOL KKAPI ibtn_Press(HWND hDlg, Gadget *g, POINT *)
     if (g->flags & IBTN_TOGGLE) {
         d->down = !d->down;
         gad_Notify(g, GM_IBUTTON);
-        ibtn_Repaint(g);
+        gad_Repaint(g);
         return FALSE;
     }
     d->down = 1;
-    ibtn_Repaint(g);
+    gad_Repaint(g);
     if (g->flags & IBTN_REPEAT) {
         gad_Notify(g, GM_IBUTTON);
         SetTimer(hDlg, GAD_TIMER, REPEAT_PERIOD, NULL);
@@ -130,7 +124,7 @@ static void KKAPI ibtn_Drag(HWND, Gadget *g, POINT *pt)
     BOOL was = d->down != 0, over = ibtn_Over(g, pt);
     d->down = over ? 1 : 0;
     if (over != was)
-        ibtn_Repaint(g);
+        gad_Repaint(g);
 }
 
 /* pt is null when the capture was lost: the button goes up unheard. */
@@ -142,7 +136,7 @@ static void KKAPI ibtn_Release(HWND hDlg, Gadget *g, POINT *pt)
         d->repeatTicks = 0;
     }
     d->down = 0;
-    ibtn_Repaint(g);
+    gad_Repaint(g);
     if (!(g->flags & IBTN_REPEAT) && pt && ibtn_Over(g, pt))
         gad_Notify(g, GM_IBUTTON);
 }
@@ -164,24 +158,17 @@ static void KKAPI ibtn_Timer(HWND, Gadget *g)
 
 /* ---- Life ---- */
 
-static void bmp_Delete(HBITMAP *h)
-{
-    if (*h)
-        DeleteObject(*h);
-    *h = NULL;
-}
-
 /* Runs on gad_Free and again when the dialog ends, so it leaves nothing
  * to delete twice. */
 static uint32_t KKAPI ibtn_Free(Gadget *g)
 {
     IButtonData *d = ibtn_Data(g);
-    bmp_Delete(&d->normalImage);
-    bmp_Delete(&d->pressedImage);
-    bmp_Delete(&d->iconImage);
-    bmp_Delete(&d->normalMask);
-    bmp_Delete(&d->pressedMask);
-    bmp_Delete(&d->iconMask);
+    gad_DeleteBitmap(&d->normalImage);
+    gad_DeleteBitmap(&d->pressedImage);
+    gad_DeleteBitmap(&d->iconImage);
+    gad_DeleteBitmap(&d->normalMask);
+    gad_DeleteBitmap(&d->pressedMask);
+    gad_DeleteBitmap(&d->iconMask);
     return 0;
 }
 
@@ -222,7 +209,7 @@ extern "C" void KKAPI ibtn_SetState(Gadget *g, uint32_t down)
     if (!g)
         return;
     ibtn_Data(g)->down = down;
-    ibtn_Repaint(g);
+    gad_Repaint(g);
 }
 
 extern "C" uint32_t KKAPI ibtn_GetState(const Gadget *g)

@@ -56,12 +56,6 @@ static SizerData *sizer_Data(const Gadget *g)
     return gad_Data<SizerData>(g);
 }
 
-static void sizer_Repaint(const Gadget *g)
-{
-    RedrawWindow(g->hWnd, NULL, NULL,
-                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
-}
-
 /* The knob in the control's client area, shrunk by `shrink` pixels at
  * the right and bottom first. */
 static RECT sizer_Knob(const Gadget *g, int shrink)
@@ -121,7 +115,7 @@ static BOOL KKAPI sizer_Press(HWND, Gadget *g, POINT *pt)
     d->pressX = pt->x;
     d->pressY = pt->y;
     d->pressRect = sizer_Knob(g, 0);
-    sizer_Repaint(g);
+    gad_Repaint(g);
     return TRUE;
 }
 
@@ -203,7 +197,7 @@ static void knob_Store(Gadget *g, const RECT *r, int w, int h)
     d->width = width;
     d->height = height;
     gad_Notify(g, GM_SIZER);
-    sizer_Repaint(g);
+    gad_Repaint(g);
 }
 
 /* Every step starts again from the knob at the press, so going back to
@@ -232,7 +226,7 @@ static void KKAPI sizer_Drag(HWND, Gadget *g, POINT *pt)
 static void KKAPI sizer_Release(HWND, Gadget *g, POINT *)
 {
     g->flags &= ~(uint32_t)SIZER_DRAGGING;
-    sizer_Repaint(g);
+    gad_Repaint(g);
 }
 
 /* ---- Drawing ---- */
@@ -346,7 +340,7 @@ extern "C" Gadget *KKAPI sizer_Create(HWND hDlg, int id, uint32_t flags,
     g->hCursor = (HCURSOR)dlg_GetDefObject(DEF_CURSORHAND);
     /* Clearing the window text may already have painted the control,
      * before the knob existed. */
-    sizer_Repaint(g);
+    gad_Repaint(g);
     return g;
 }
 
@@ -360,7 +354,7 @@ extern "C" void KKAPI sizer_SetPos(Gadget *g, float x, float y, float width,
     d->y = y;
     d->width = width;
     d->height = height;
-    sizer_Repaint(g);
+    gad_Repaint(g);
 }
 
 extern "C" void KKAPI sizer_GetPos(const Gadget *g, float *x, float *y,
@@ -417,6 +411,6 @@ extern "C" BOOL KKAPI sizer_SetMinMax(Gadget *g, float minX, float minY,
     d->minHeight = minHeight;
     d->maxWidth = maxWidth;
     d->maxHeight = maxHeight;
-    sizer_Repaint(g);
+    gad_Repaint(g);
     return TRUE;
 }

@@ -203,8 +203,7 @@ static void slider_Refresh(const Gadget *g)
                    (g->hBrush && (g->state & GS_BACKCOLOR) &&
                     !(g->state & GS_TRANSPARENT));
     if (ownBack)
-        RedrawWindow(g->hWnd, NULL, NULL,
-                     RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
+        gad_Repaint(g);
     else
         gad_Redraw(g);
 }

@@ -96,12 +96,6 @@ static int range_Step(const GadRange *r, int notches)
     return r->min + gad_Nearest(span * p * GAD_HUNDREDTH);
 }
 
-static void wheel_Repaint(const Gadget *g)
-{
-    RedrawWindow(g->hWnd, NULL, NULL,
-                 RDW_INVALIDATE | RDW_NOERASE | RDW_UPDATENOW);
-}
-
 /* A change by the user: shown and told. */
 static void wheel_Change(Gadget *g, int v)
 {
@@ -109,7 +103,7 @@ static void wheel_Change(Gadget *g, int v)
     if (v == r->pos)
         return;
     r->pos = v;
-    wheel_Repaint(g);
+    gad_Repaint(g);
     gad_Notify(g, GM_WHEEL);
 }
 
@@ -167,13 +161,13 @@ static void KKAPI wheel_Release(HWND hDlg, Gadget *g, POINT *)
 {
     KillTimer(hDlg, GAD_TIMER);
     g->flags &= ~(uint32_t)(WHEEL_HELD | WHEEL_BLINK);
-    wheel_Repaint(g);
+    gad_Repaint(g);
 }
 
 static void KKAPI wheel_Timer(HWND, Gadget *g)
 {
     g->flags ^= WHEEL_BLINK;
-    wheel_Repaint(g);
+    gad_Repaint(g);
 }
 
 static void KKAPI wheel_Wheel(HWND, Gadget *g, int notches)
@@ -256,11 +250,8 @@ static uint32_t KKAPI wheel_Free(Gadget *g)
     WheelData *d = gad_Data<WheelData>(g);
     HBITMAP *owned[] = {&d->dialImage, &d->markImage, &d->markLitImage,
                         &d->dialMask,  &d->markMask,  &d->markLitMask};
-    for (HBITMAP *b : owned) {
-        if (*b)
-            DeleteObject(*b);
-        *b = NULL;
-    }
+    for (HBITMAP *b : owned)
+        gad_DeleteBitmap(b);
     return 0;
 }
 
@@ -301,7 +292,7 @@ extern "C" Gadget *KKAPI wheel_Create(HWND hDlg, int id, uint32_t flags,
                  &d->markLitImage, &d->markLitMask);
     g->state |= GS_CAPTURE | GS_CURSOR;
     g->hCursor = (HCURSOR)dlg_GetDefObject(DEF_CURSORTURN);
-    wheel_Repaint(g);
+    gad_Repaint(g);
     return g;
 }
 
@@ -328,7 +319,7 @@ extern "C" void KKAPI wheel_SetPos(Gadget *g, int pos)
     if (!g)
         return;
     gad_Data<WheelData>(g)->r.pos = pos;
-    wheel_Repaint(g);
+    gad_Repaint(g);
 }
 
 /* The ends are exact whatever the range: the single-precision hundredth

@@ -32,6 +32,9 @@ BOOL  gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
 /* A bitmap handed to a gadget that makes nothing of it (its control is
  * missing): deleted when it came whole, kept by the caller with a part. */
 void  gad_ConsumeBitmap(HBITMAP hBmp, const RECT *part);
+/* A bitmap the gadget owns, deleted and its handle cleared, so a second
+ * release (gad_Free, then the dialog's end) finds nothing. */
+void  gad_DeleteBitmap(HBITMAP *hBmp);
 void  gad_DrawMasked(HDC hdc, int x, int y, HBITMAP image, HBITMAP mask);
 void  gad_DrawMaskedPart(HDC hdc, int x, int y, HBITMAP image, HBITMAP mask,
                          int srcX, int srcY, int width, int height);
@@ -159,6 +162,10 @@ inline int gad_Nearest(double x)
 void  slider_CalcKnob(Gadget *g);
 
 /* ---- Records (Gadget.cpp) ---- */
+
+/* The gadget's own window repainted at once, without erasing: the
+ * gadget paints over what it painted before. */
+void  gad_Repaint(const Gadget *g);
 
 /* The dialog area under the control, repainted at once (erased first),
  * so what shows through a transparent control is fresh. */
