@@ -44,3 +44,118 @@ int path_ExpandWith(char *text, size_t capacity,
     }
     return 1;
 }
+
+/* ---- paths and keys that may be acted on ---------------------------- */
+
+static int upper(int c)
+{
+    return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+}
+
+/* The part [p, end) equals word, letter case ignored. */
+static int part_Is(const char *p, const char *end, const char *word)
+{
+    for (; p < end && *word; p++, word++)
+        if (upper((unsigned char)*p) != *word)
+            return 0;
+    return p == end && !*word;
+}
+
+/* Windows drops trailing dots and blanks of a part, and everything from
+ * the first dot on when it looks for a device. */
+static int part_IsDevice(const char *p, const char *end)
+{
+    static const char *const devices[] = {"CON", "PRN", "AUX", "NUL",
+                                          "CONIN$", "CONOUT$", "CLOCK$"};
+    const char *stem = p;
+    while (stem < end && *stem != '.')
+        stem++;
+    while (stem > p && stem[-1] == ' ')
+        stem--;
+    for (const char *d : devices)
+        if (part_Is(p, stem, d))
+            return 1;
+    return stem - p == 4 && (part_Is(p, p + 3, "COM") ||
+                             part_Is(p, p + 3, "LPT")) &&
+           p[3] >= '1' && p[3] <= '9';
+}
+
+static int part_IsDots(const char *p, const char *end)
+{
+    if (p == end)
+        return 0;                 /* "C:\a\\b": Windows folds the pair */
+    for (; p < end; p++)
+        if (*p != '.' && *p != ' ')
+            return 0;
+    return 1;
+}
+
+int path_Check(const char *path)
+{
+    if (!path || upper((unsigned char)path[0]) < 'A' ||
+        upper((unsigned char)path[0]) > 'Z' || path[1] != ':' ||
+        (path[2] != '\\' && path[2] != '/'))
+        return PATH_ENOTABSOLUTE;
+    const char *p = path + 3;
+    for (const char *q = p;; q++) {
+        unsigned char c = (unsigned char)*q;
+        if (c && c != '\\' && c != '/') {
+            if (c < 32 || strchr("<>\"|?*:", c))
+                return PATH_ECHAR;
+            continue;
+        }
+        if (part_IsDots(p, q))
+            return PATH_EDOTS;
+        if (part_IsDevice(p, q))
+            return PATH_EDEVICE;
+        if (!c)
+            return PATH_OK;
+        p = q + 1;
+    }
+}
+
+const char *path_CheckText(int result)
+{
+    switch (result) {
+    case PATH_OK:
+        return "";
+    case PATH_ENOTABSOLUTE:
+        return "not a full path on a drive (X:\\...)";
+    case PATH_EDOTS:
+        return "a \".\" or \"..\" part";
+    case PATH_EDEVICE:
+        return "a device name (CON, NUL, COM1, ...)";
+    default:
+        return "a control character or one of < > \" | ? * :";
+    }
+}
+
+int path_SettingsKey(const char *key)
+{
+    static const char *const windows_own[] = {"CLASSES", "MICROSOFT",
+                                              "POLICIES", "WOW6432NODE"};
+    if (!key)
+        return 0;
+    int parts = 0;
+    const char *p = key;
+    for (const char *q = key;; q++) {
+        unsigned char c = (unsigned char)*q;
+        if (c && c != '\\') {
+            if (c < 32)
+                return 0;
+            continue;
+        }
+        if (q == p)
+            return 0;             /* an empty part: "\\a", "a\\\\b", "a\\" */
+        if (parts == 0 && !part_Is(p, q, "SOFTWARE"))
+            return 0;
+        if (parts == 1)
+            for (const char *w : windows_own)
+                if (part_Is(p, q, w))
+                    return 0;
+        parts++;
+        if (!c)
+            return parts >= 3;
+        p = q + 1;
+    }
+}

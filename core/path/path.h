@@ -24,4 +24,31 @@ extern const char *const path_MacroNames[PATH_MACROS];
 int path_ExpandWith(char *text, size_t capacity,
                     const char *const folders[PATH_MACROS]);
 
+/* What setup writes and the uninstaller takes: a path "X:\..." with a
+ * drive letter, none of whose parts ('\' or '/' between them) is "." or
+ * ".." (or dots and blanks only, which Windows reads as those), a device
+ * (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, CLOCK$, with any
+ * extension), and no character below 32, '<', '>', '"', '|', '?', '*' or
+ * ':' after the drive's.  Relative paths, "\\server\share", "\\?\" and
+ * "\\.\" are refused.  Gives PATH_OK or why not; whether the drive is a
+ * local one is the platform's to say. */
+enum {
+    PATH_OK,
+    PATH_ENOTABSOLUTE,   /* relative, another drive's current folder, UNC */
+    PATH_EDOTS,          /* a "." or ".." part */
+    PATH_EDEVICE,        /* a device name */
+    PATH_ECHAR           /* a control or reserved character */
+};
+int path_Check(const char *path);
+/* A short English reason for a path_Check result ("" for PATH_OK). */
+const char *path_CheckText(int result);
+
+/* 1 when key is a product's own settings key below HKEY_CURRENT_USER:
+ * "Software\Vendor\Product", optionally deeper, with no empty part, no
+ * control character, "Software" in any letter case, and a vendor that is
+ * none of Windows' own branches (Classes, Microsoft, Policies,
+ * Wow6432Node).  Deleting anything above that level would take other
+ * programs' settings with it. */
+int path_SettingsKey(const char *key);
+
 #endif

@@ -1,0 +1,95 @@
+/* path_test.cpp -- which paths and settings keys setup may write and the
+ * uninstaller may act on. */
+#include "path/path.h"
+
+#include <gtest/gtest.h>
+
+TEST(PathCheck, Paths)
+{
+    static const struct {
+        const char *path;
+        int result;
+    } rows[] = {
+        {"C:\\Program Files\\Acme\\a.txt", PATH_OK},
+        {"c:/x/y", PATH_OK},
+        {"C:\\", PATH_OK},
+        {"D:\\a\\\\b", PATH_OK},                  /* the pair is folded */
+        {"C:\\a\\b\\", PATH_OK},
+        {"C:\\Acme Inc.\\x", PATH_OK},            /* a dot that ends a name */
+        {"C:\\a\\.hidden", PATH_OK},
+        {"C:\\a\\...x", PATH_OK},
+        {"C:\\CONFIG\\con1.txt", PATH_OK},
+        {"C:\\COM10", PATH_OK},
+        {"C:\\LPT0", PATH_OK},
+        {"C:\\a\\\xC4pfel", PATH_OK},             /* ANSI beyond ASCII */
+        {"", PATH_ENOTABSOLUTE},
+        {"a.txt", PATH_ENOTABSOLUTE},
+        {"..\\..\\windows\\a.dll", PATH_ENOTABSOLUTE},
+        {"\\windows\\a.dll", PATH_ENOTABSOLUTE},
+        {"C:a.txt", PATH_ENOTABSOLUTE},
+        {"\\\\server\\share\\a", PATH_ENOTABSOLUTE},
+        {"\\\\?\\C:\\a", PATH_ENOTABSOLUTE},
+        {"\\\\.\\PhysicalDrive0", PATH_ENOTABSOLUTE},
+        {"1:\\a", PATH_ENOTABSOLUTE},
+        {"C:\\a\\..\\b", PATH_EDOTS},
+        {"C:\\a\\.\\b", PATH_EDOTS},
+        {"C:\\a/../b", PATH_EDOTS},
+        {"C:\\a\\..", PATH_EDOTS},
+        {"C:\\a\\.. \\b", PATH_EDOTS},
+        {"C:\\a\\. .\\b", PATH_EDOTS},
+        {"C:\\a\\....", PATH_EDOTS},
+        {"C:\\a\\NUL", PATH_EDEVICE},
+        {"C:\\a\\con.txt", PATH_EDEVICE},
+        {"C:\\a\\Com3.log\\b", PATH_EDEVICE},
+        {"C:\\lpt9", PATH_EDEVICE},
+        {"C:\\aux .x", PATH_EDEVICE},
+        {"C:\\CONOUT$", PATH_EDEVICE},
+        {"C:\\a\\b\nC:\\c", PATH_ECHAR},
+        {"C:\\a\tb", PATH_ECHAR},
+        {"C:\\a\\b:stream", PATH_ECHAR},
+        {"C:\\a\\*.dll", PATH_ECHAR},
+        {"C:\\a\\b?", PATH_ECHAR},
+        {"C:\\a|b", PATH_ECHAR},
+        {"C:\\\"a\"", PATH_ECHAR},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(path_Check(r.path), r.result) << "row \"" << r.path << "\"";
+    EXPECT_EQ(path_Check(NULL), PATH_ENOTABSOLUTE);
+    for (int result = PATH_OK; result <= PATH_ECHAR; result++)
+        EXPECT_EQ(*path_CheckText(result) == 0, result == PATH_OK)
+            << "result " << result;
+}
+
+TEST(PathSettingsKey, Levels)
+{
+    static const struct {
+        const char *key;
+        int ok;
+    } rows[] = {
+        {"Software\\Acme\\Notes", 1},
+        {"SOFTWARE\\Acme\\Notes\\Recent", 1},
+        {"software\\Acme Inc.\\Notes 2", 1},
+        {"Software\\Microsoftish\\Notes", 1},
+        {"Software\\Acme\\Microsoft", 1},
+        {NULL, 0},
+        {"", 0},
+        {"Software", 0},
+        {"Software\\", 0},
+        {"Software\\Acme", 0},
+        {"Software\\Acme\\", 0},
+        {"Software\\\\Acme", 0},
+        {"\\Software\\Acme\\Notes", 0},
+        {"Software\\Acme\\\\Notes", 0},
+        {"Softwares\\Acme\\Notes", 0},
+        {"Control Panel\\Desktop\\Colors", 0},
+        {"Software\\Microsoft\\Windows", 0},
+        {"Software\\microsoft\\Notepad", 0},
+        {"Software\\Classes\\.txt", 0},
+        {"Software\\Policies\\Acme", 0},
+        {"Software\\Wow6432Node\\Acme", 0},
+        {"Software\\Acme\\No\ttab", 0},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(path_SettingsKey(r.key), r.ok)
+            << "row \"" << (r.key ? r.key : "(null)") << "\"";
+}
