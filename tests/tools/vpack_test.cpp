@@ -1859,6 +1859,60 @@ TEST(VpackScript, SettingsKeyWarnings)
               r.out);
 }
 
+/* setup writes only full paths on a drive: run answers a copy to any
+ * other destination as setup does (it fails, and so does every copy after
+ * it), says so with the call's place, and a makedir of one makes
+ * nothing. */
+TEST(VpackScript, RefusedPathsFailAsInSetup)
+{
+    const struct {
+        const char *name, *body, *calls;
+        int         column;             /* of the call's arguments */
+        const char *why;
+    } rows[] = {
+        {"relative copy",
+         R"(copy("a.txt", "a.txt"); return iscopyerror();)",
+         "builtin copy(\"a.txt\", \"a.txt\")\nbuiltin iscopyerror()\n"
+         "call install = 1\n", 10,
+         "copy(\"a.txt\") fails: setup writes only full paths on a drive, and "
+         "this one is not a full path on a drive (X:\\...)"},
+        {"dot parts, and the copy after it",
+         R"(copy("a", "%APPDIR%\\..\\a"); return copy("b", "C:\\b");)",
+         "builtin copy(\"a\", \"C:\\\\Program Files\\\\Acme\\\\..\\\\a\")\n"
+         "builtin copy(\"b\", \"C:\\\\b\")\ncall install = 1\n", 10,
+         "copy(\"C:\\\\Program Files\\\\Acme\\\\..\\\\a\") fails: setup writes only full "
+         "paths on a drive, and this one has a \".\" or \"..\" part"},
+        {"shared copy to a device",
+         R"(return copyshared("a", "C:\\nul", "n");)",
+         "builtin copyshared(\"a\", \"C:\\\\nul\", \"n\")\ncall install = 1\n",
+         23,
+         "copyshared(\"C:\\\\nul\") fails: setup writes only full paths on a "
+         "drive, and this one names a device (CON, NUL, COM1, ...)"},
+        {"makedir of a relative folder", R"(makedir("x\\y"); return 5;)",
+         "builtin makedir(\"x\\\\y\")\ncall install = 5\n", 13,
+         "makedir(\"x\\\\y\") makes nothing: setup writes only full paths on a "
+         "drive, and this one is not a full path on a drive (X:\\...)"},
+        {"full paths pass", R"(makedir("C:\\x"); return copy("a", "C:\\x\\a");)",
+         "builtin makedir(\"C:\\\\x\")\nbuiltin copy(\"a\", \"C:\\\\x\\\\a\")\n"
+         "call install = 0\n", 0, ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string path = script_at("paths", crlf({"// Company=Acme",
+                                                    "install()", "{",
+                                                    std::string("    ") + row.body,
+                                                    "}"}));
+        Result r = run(vpack({"run", path}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(row.calls + clean_state, r.out);
+        std::string want = *row.why ? "vpack run: " + path + ":4:" +
+                                          std::to_string(row.column) +
+                                          ": warning: " + row.why + "\n"
+                                    : "";
+        EXPECT_EQ(want, r.err);
+    }
+}
+
 /* The first block of four-space indented lines after marker in text,
  * without the indent; blank lines inside it kept. */
 static std::vector<std::string> indented_block(const std::string &text,

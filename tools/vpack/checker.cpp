@@ -126,6 +126,8 @@ static ScriptValue answer(int row, const ScriptValue *v)
     case SB_VERSION:        return 1;   /* no installed file */
     case SB_MSGBOXYESNO:    return 1;   /* Yes */
     case SB_ISCOPYERROR:    return sim.copyError;
+    case SB_COPY:
+    case SB_COPYSHARED:     return sim.copyError;
     case SB_INSTALLDRIVER:
         /* The driver file is new, so its version differs: setup asks for
          * a restart whenever it copies one. */
@@ -268,6 +270,32 @@ static void warn_literal_keys(const char *command)
     }
 }
 
+/* setup writes only full paths on a drive (path_Check): a copy, shared
+ * copy or driver to any other destination fails (and so does every copy
+ * after it), a makedir of one makes nothing.  1, with a warning, when the
+ * call's path is refused. */
+static int refused_path(int row, int at, const ScriptValue *v)
+{
+    int arg = row == SB_MAKEDIR ? 0
+              : row == SB_COPY || row == SB_COPYSHARED ||
+                      row == SB_INSTALLDRIVER
+                  ? 1 : -1;
+    const char *path = arg < 0 ? NULL : script_Text(v[arg]);
+    int why = path ? path_Check(path) : PATH_OK;
+    if (why == PATH_OK)
+        return 0;
+    if (row != SB_MAKEDIR)
+        sim.copyError = 1;
+    fflush(stdout);
+    fprintf(stderr, "vpack run: %s: warning: %s(%s) %s: setup writes only "
+            "full paths on a drive, and this one %s\n",
+            place(sim.file, at).c_str(), script_Builtins[row].Keyword,
+            checker_Literal(path).c_str(),
+            row == SB_MAKEDIR ? "makes nothing" : "fails",
+            path_CheckText(why));
+    return 1;
+}
+
 /* Every built-in: read the row's arguments, expand the paths in place,
  * print the call, answer. */
 static ScriptValue on_builtin(void)
@@ -289,6 +317,8 @@ static ScriptValue on_builtin(void)
     printf("%s)\n", line.c_str());
     if (row == SB_PREFSKEY)
         warn_key("run", at, script_Text(v[0]), argument('t', v[0]));
+    if (refused_path(row, at, v))
+        return row == SB_COPY || row == SB_COPYSHARED;
     return answer(row, v);
 }
 
