@@ -1414,7 +1414,11 @@ call install = 42
     Result r = run(vpack({"run", path}));
     EXPECT_EQ(0, r.code) << trace(r);
     EXPECT_EQ(want, r.out);
-    EXPECT_EQ("", r.err);
+    /* A macro counts only at the start: that folder is a relative one. */
+    EXPECT_EQ("vpack run: " + path + ":38:13: warning: makedir(\"x%WINDIR%\") "
+              "makes nothing: setup writes only full paths on a drive, and "
+              "this one is not a full path on a drive (X:\\...)\n",
+              r.err);
     Result folder = run(vpack({"run", fs::path(path).parent_path().string()}));
     EXPECT_EQ(0, folder.code) << trace(folder);
     EXPECT_EQ(want, folder.out) << "run on the product folder";
@@ -1426,10 +1430,10 @@ call install = 42
     }
     /* The flags start as the settings say; a driver asks for a restart. */
     text = crlf({"// Update=1", "// NoUninstall=0",
-                 "install() { installdriver(\"d.sys\", \"d.sys\", \"d\"); }"});
+                 "install() { installdriver(\"d.sys\", \"C:\\\\d.sys\", \"d\"); }"});
     r = run(vpack({"run", script_at("flags", text)}));
     EXPECT_EQ(0, r.code) << trace(r);
-    EXPECT_EQ("builtin installdriver(\"d.sys\", \"d.sys\", \"d\")\n"
+    EXPECT_EQ("builtin installdriver(\"d.sys\", \"C:\\\\d.sys\", \"d\")\n"
               "call install = 0\n" + state(1, 1, 0, 1, 0, 0),
               r.out);
 }
