@@ -82,20 +82,6 @@ static void set_dword(HKEY key, const char *name, DWORD value)
                    sizeof value);
 }
 
-/* The service's key and the two subkeys the system may have made below
- * it, innermost first. */
-static void service_KeysDelete(const char *service)
-{
-    static const char *const tails[] = {"\\Enum", "\\Security", ""};
-    char key[KEY_PATH_MAX];
-    for (const char *tail : tails) {
-        strcpy(key, SERVICES);
-        strcat(key, service);
-        strcat(key, tail);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
-    }
-}
-
 /* The NT service: a kernel driver started with the system, its image in
  * the system's drivers folder under the destination's file name.  1 made
  * (*made) or already there (an existing service is left as it is). */
@@ -198,7 +184,7 @@ ScriptValue fn_InstallDriver(void)
          * another installation's service. */
         if (!ok) {
             if (madeKey)
-                service_KeysDelete(service);
+                shared_DeleteServiceKeys(service);
             return 0;
         }
     }

@@ -216,33 +216,6 @@ static int restore(const JEntry *e)
     return 1;
 }
 
-static void delete_service(const char *service)
-{
-    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (!scm)
-        return;
-    SC_HANDLE s = OpenServiceA(scm, service, SERVICE_ALL_ACCESS);
-    if (s) {
-        DeleteService(s);
-        CloseServiceHandle(s);
-    }
-    CloseServiceHandle(scm);
-}
-
-static void delete_service_key(const char *service)
-{
-    static const char *const tails[] = {"\\Enum", "\\Security", ""};
-    char key[MAX_PATH * 2];
-    if (strlen(service) > MAX_PATH)
-        return;
-    for (const char *tail : tails) {
-        strcpy(key, "System\\CurrentControlSet\\Services\\");
-        strcat(key, service);
-        strcat(key, tail);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
-    }
-}
-
 static void undo(const JEntry *e)
 {
     switch (e->Kind) {
@@ -263,10 +236,10 @@ static void undo(const JEntry *e)
         shared_SystemRelease(e->Text1);
         break;
     case J_SERVICE:
-        delete_service(e->Text1);
+        shared_DeleteNtService(e->Text1);
         break;
     case J_SERVICEKEY:
-        delete_service_key(e->Text1);
+        shared_DeleteServiceKeys(e->Text1);
         break;
     }
 }

@@ -166,31 +166,41 @@ int shared_ReleaseFile(const char *company, const char *product,
     return mine == 1 && system != 0;
 }
 
+void shared_DeleteNtService(const char *service)
+{
+    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
+    if (!scm)
+        return;
+    SC_HANDLE s = OpenServiceA(scm, service, SERVICE_ALL_ACCESS);
+    if (s) {
+        DeleteService(s);
+        CloseServiceHandle(s);
+    }
+    CloseServiceHandle(scm);
+}
+
+void shared_DeleteServiceKeys(const char *service)
+{
+    static const char *const tails[] = {"\\Enum", "\\Security", ""};
+    char key[SHARED_KEY_MAX];
+    if (strlen(service) >= SHARED_KEY_MAX - 64)
+        return;
+    for (const char *tail : tails) {
+        strcpy(key, "System\\CurrentControlSet\\Services\\");
+        strcat(key, service);
+        strcat(key, tail);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    }
+}
+
 int shared_RemoveDriver(const char *company, const char *product,
                         const char *file, const char *service, int isNT)
 {
     if (!shared_ReleaseFile(company, product, service, file))
         return 0;             /* another product still uses the driver */
-    if (isNT) {
-        SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-        if (scm) {
-            SC_HANDLE s = OpenServiceA(scm, service, SERVICE_ALL_ACCESS);
-            if (s) {
-                DeleteService(s);
-                CloseServiceHandle(s);
-            }
-            CloseServiceHandle(scm);
-        }
-    }
-    static const char *const tails[] = {"\\Enum", "\\Security", ""};
-    char key[SHARED_KEY_MAX];
-    if (strlen(service) < SHARED_KEY_MAX - 64)
-        for (const char *tail : tails) {
-            strcpy(key, "System\\CurrentControlSet\\Services\\");
-            strcat(key, service);
-            strcat(key, tail);
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
-        }
+    if (isNT)
+        shared_DeleteNtService(service);
+    shared_DeleteServiceKeys(service);
     Sleep(500);
     DeleteFileA(file);
     return 1;

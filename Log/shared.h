@@ -44,6 +44,13 @@ void shared_AddFile(const char *company, const char *product,
 int  shared_ReleaseFile(const char *company, const char *product,
                         const char *name, const char *path);
 
+/* A driver's NT service, through the service manager; and its key under
+ * HKEY_LOCAL_MACHINE "System\\CurrentControlSet\\Services", with the
+ * "Enum" and "Security" subkeys the system may have made below it,
+ * innermost first. */
+void shared_DeleteNtService(const char *service);
+void shared_DeleteServiceKeys(const char *service);
+
 /* Takes a driver back once its count reaches 0: the NT service (isNT), its
  * registry key and, after half a second, the driver file.  1 when it was
  * taken back (Windows should restart), 0 when another product still
