@@ -553,6 +553,26 @@ class Driver : public FuncB {
         ASSERT_TRUE(fix_Load(fix_PePath("x64", "v2_0_0_0"), v2));
         dest = dir + "\\drv\\linkreg.sys";
         CreateDirectoryA((dir + "\\drv").c_str(), NULL);
+        drop_system_count();
+    }
+
+    void TearDown() override
+    {
+        drop_system_count();
+        FuncB::TearDown();
+    }
+
+    /* The system's count of the driver file, which the runs raise. */
+    void drop_system_count()
+    {
+        HKEY h;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\"
+                          "SharedDLLs",
+                          0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+            RegDeleteValueA(h, dest.c_str());
+            RegCloseKey(h);
+        }
     }
 
     void load_driver(const char *company = kCompany,
@@ -726,6 +746,46 @@ TEST_F(Driver, Win9xRegistryOnly)
     EXPECT_EQ(kService, reg_text(HKEY_LOCAL_MACHINE, kServiceKey, "DisplayName"));
     EXPECT_EQ("<none>", reg_text(HKEY_LOCAL_MACHINE, kServiceKey, "ImagePath"));
     EXPECT_EQ(1u, count());
+}
+
+/* A failed run's rollback takes back the service, its key, the file and
+ * the counts that this run made; a service that was there before (an
+ * earlier installation's, with its file and counts) stays as it was. */
+TEST_F(Driver, RollbackTakesBackOnlyThisRun)
+{
+    const struct { const char *name; bool earlier; } rows[] = {
+        {"first installation", false},
+        {"over an earlier one", true},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        clean();
+        DeleteFileA(dest.c_str());
+        drop_system_count();
+        log_Save(&InstallState.UndoList, NULL);
+        InstallState.CopyError = 0;
+        if (r.earlier) {
+            load_driver(kCompany, kProduct);
+            ASSERT_EQ(1, call("run"));
+            journal_Commit();
+            log_Save(&InstallState.UndoList, NULL);   /* another product */
+        }
+        load_driver(kCompany, kOther, &v2);   /* a newer file */
+        EXPECT_EQ(1, call("run"));
+        EXPECT_TRUE(query_service().found);
+        EXPECT_EQ(r.earlier ? 2u : 1u, count());
+        journal_Rollback();
+        EXPECT_EQ(r.earlier, query_service().found);
+        EXPECT_EQ(r.earlier ? "dword 2" : "<no key>",
+                  reg_text(HKEY_LOCAL_MACHINE, kServiceKey, "Start"));
+        Bytes b;
+        EXPECT_EQ(r.earlier, fix_Load(dest, b));
+        if (r.earlier) {
+            EXPECT_EQ(v1, b);
+        }
+        EXPECT_EQ(r.earlier ? 1u : 0u, count());
+        EXPECT_EQ(r.earlier ? 1u : 0u, shared_SystemCount(dest.c_str()));
+    }
 }
 
 /* Texts that name no service do nothing and give 0. */
