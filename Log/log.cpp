@@ -19,8 +19,9 @@
  *
  * A text holds at most LOG_TEXT_MAX (511) characters and no CR or LF.  An
  * empty text is a bare CR LF and reads back empty, not absent.  A longer
- * text, or one holding a control character, is no text that setup
- * writes: it reads back absent, and the whole of its line is consumed.  Example,
+ * text, or one holding a control character (a CR or LF other than its
+ * CR LF among them), is no text that setup writes: it reads back absent,
+ * and everything up to its CR LF is consumed.  Example,
  * one LOG_FILE entry "C:\a":
  *
  *     6C 6F 67 31  03 00 00 00  01 00 00 00  43 3A 5C 61 0D 0A
@@ -235,24 +236,29 @@ static int rd_Word(Reader *r, uint32_t *word)
     return 1;
 }
 
-/* One text: a CR is dropped, an LF ends it.  Gives the length, -1 when
- * the end of the file came first, or -2 for a void text: one longer than
- * a text may be, or holding a control character (a NUL would hide the
- * rest of the text, a lone break would start another line).  A void text
- * is read to the end of its line all the same, so that no part of it is
- * ever taken for the entries that follow. */
+/* One text, up to the CR LF that setup writes after every text.  Gives
+ * the length, -1 when the end of the file came first, or -2 for a void
+ * text: one longer than a text may be, or holding a control character (a
+ * NUL would hide the rest of the text, a lone CR or LF would end it
+ * elsewhere than its writer did).  A void text is read to its CR LF all
+ * the same, so that no part of it is ever taken for the entries that
+ * follow. */
 static int rd_Line(Reader *r, char *line)
 {
-    int n = 0, void_text = 0;
+    int n = 0, void_text = 0, cr = 0;
     for (;;) {
         int c = rd_Byte(r);
         if (c < 0)
             return -1;
+        if (cr) {
+            cr = 0;
+            if (c == '\n')
+                return void_text ? -2 : n;
+            void_text = 1;                 /* a CR of its own */
+        }
         if (c == '\r')
-            continue;
-        if (c == '\n')
-            return void_text ? -2 : n;
-        if (c < 32 || n == LOG_TEXT_MAX)
+            cr = 1;
+        else if (c < 32 || n == LOG_TEXT_MAX)
             void_text = 1;
         else
             line[n++] = (char)c;

@@ -230,8 +230,8 @@ static void remove_folder_and_parents(const char *folder)
 {
     char path[UN_PATH];
     size_t len = strlen(folder);
-    if (len == 0 || len >= sizeof path)
-        return;
+    if (len == 0 || len >= sizeof path || !safe_Path(folder))
+        return;                 /* no parents of a folder that is refused */
     memcpy(path, folder, len + 1);
     safe_RemoveFolder(path);
     while (--len > 0)
@@ -241,10 +241,18 @@ static void remove_folder_and_parents(const char *folder)
         }
 }
 
+/* A name with a '\' or '/' in it is no one folder: it would reach some
+ * other folder of the Start menu. */
+static int one_name(const char *name)
+{
+    return !name || (!strchr(name, '\\') && !strchr(name, '/'));
+}
+
 static void remove_start_menu(void)
 {
     char programs[UN_PATH + 1], path[UN_PATH * 3 + 8];
-    if (!reg_ProgramsFolder(UN.IsNT, programs, sizeof programs))
+    if (!one_name(UN.Company) || !one_name(UN.Product) ||
+        !reg_ProgramsFolder(UN.IsNT, programs, sizeof programs))
         return;
     if (compose(path, sizeof path, programs, UN.Company, UN.Product))
         safe_RemoveFolder(path);

@@ -314,13 +314,19 @@ TEST_F(LogWin, LoadFiles)
              kFileA,
          1,
          {{4, nullptr, nullptr, nullptr}, {3, "C:\\a", nullptr, nullptr}}},
-        /* Line ends. */
-        {"LF only", true,
+        /* Line ends: a text ends at its CR LF; a CR or LF of its own makes
+         * it void, read on to the next CR LF. */
+        {"LF only: void to the end", true,
          kMagic + LIT("\x04\0\0\0" "\x03\0\0\0" "C:\\s.dll\nS.dll\n") +
              LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\n"),
          1,
-         {{4, "C:\\s.dll", "S.dll", nullptr}, {3, "C:\\a", nullptr, nullptr}}},
-        {"CR only: the line runs on to the next LF, void", true,
+         {{4, nullptr, nullptr, nullptr}}},
+        {"LF inside a text", true,
+         kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\nC:\\victim\r\n") +
+             kDirD,
+         1,
+         {{3, nullptr, nullptr, nullptr}, {2, "C:\\d", nullptr, nullptr}}},
+        {"CR only: the line runs on to the next CR LF, void", true,
          kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\r") +
              LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\b\r\n") + kDirD,
          1,
@@ -331,8 +337,8 @@ TEST_F(LogWin, LoadFiles)
          1,
          {{3, nullptr, nullptr, nullptr}}},
         {"CR inside a text", true,
-         kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\rb\r\r\n"), 1,
-         {{3, "C:\\ab", nullptr, nullptr}}},
+         kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\rb\r\r\n") + kFileA, 1,
+         {{3, nullptr, nullptr, nullptr}, {3, "C:\\a", nullptr, nullptr}}},
         /* Empty and absent texts. */
         {"empty text2", true,
          kMagic + LIT("\x04\0\0\0" "\x03\0\0\0" "C:\\x\r\n\r\n"), 1,
