@@ -120,13 +120,13 @@ const char *path_CheckText(int result)
     case PATH_OK:
         return "";
     case PATH_ENOTABSOLUTE:
-        return "not a full path on a drive (X:\\...)";
+        return "is not a full path on a drive (X:\\...)";
     case PATH_EDOTS:
-        return "a \".\" or \"..\" part";
+        return "has a \".\" or \"..\" part";
     case PATH_EDEVICE:
-        return "a device name (CON, NUL, COM1, ...)";
+        return "names a device (CON, NUL, COM1, ...)";
     default:
-        return "a control character or one of < > \" | ? * :";
+        return "has a control character or one of < > \" | ? * :";
     }
 }
 

@@ -13,6 +13,7 @@
 #include "setup.h"
 #include "state.h"
 #include "shared.h"
+#include "journal.h"
 #include "script/script.h"
 #include "pkg/pkgwrite.h"
 #include "pkgfix.h"
@@ -145,6 +146,7 @@ class FuncB : public ::testing::Test {
         pkg_Close(InstallState.Package);
         InstallState.Package = NULL;
         log_Save(&InstallState.UndoList, NULL);
+        journal_Commit();
         setup_GetVersion = nullptr;
         clean();
         func_RemoveTree(dir);
@@ -338,14 +340,17 @@ TEST_F(FuncB, ShortcutExpandsTarget)
     EXPECT_EQ(win, info.dir);
 }
 
-/* A link that cannot be saved (its name makes an invalid file name) leaves
- * no file, still gives 0 and is still recorded; LogOff records nothing. */
-TEST_F(FuncB, ShortcutUnsavedAndUnlogged)
+/* A name that makes no file name setup writes ("a|b", "..\\x") makes
+ * nothing and records nothing, and still gives 0; LogOff records
+ * nothing. */
+TEST_F(FuncB, ShortcutRefusedAndUnlogged)
 {
-    const struct { const char *name, *call; int log; bool file, entry; } rows[] = {
-        {"unsaved", "shortcut(\"a|b\", \"C:\\\\x.exe\", null, null)", 1,
-         false, true},
-        {"log off", "shortcut(\"Tool\", \"C:\\\\x.exe\", null, null)", 0,
+    const struct { const char *name, *call, *link; int log; bool file, entry; } rows[] = {
+        {"reserved character", "shortcut(\"a|b\", \"C:\\\\x.exe\", null, null)",
+         "a|b", 1, false, false},
+        {"dot parts", "shortcut(\"..\\\\..\\\\x\", \"C:\\\\x.exe\", null, null)",
+         "..\\..\\x", 1, false, false},
+        {"log off", "shortcut(\"Tool\", \"C:\\\\x.exe\", null, null)", "Tool", 0,
          true, false},
     };
     for (const auto &r : rows) {
@@ -357,13 +362,13 @@ TEST_F(FuncB, ShortcutUnsavedAndUnlogged)
         EXPECT_EQ(0, call("run"));
         const std::string folder =
             programs(true) + "\\" + kCompany + "\\" + kProduct;
-        const std::string link =
-            folder + "\\" + (r.file ? "Tool" : "a|b") + ".lnk";
-        EXPECT_TRUE(fix_Exists(folder));
+        const std::string link = folder + "\\" + r.link + ".lnk";
+        EXPECT_EQ(r.file, fix_Exists(folder));
         EXPECT_EQ(r.file, fix_Exists(link));
         EXPECT_EQ(r.entry ? std::vector<std::string>{link}
                           : std::vector<std::string>{},
                   entries(LOG_FILE));
+        EXPECT_TRUE(entries(LOG_DIR).empty());
     }
 }
 
@@ -548,6 +553,26 @@ class Driver : public FuncB {
         ASSERT_TRUE(fix_Load(fix_PePath("x64", "v2_0_0_0"), v2));
         dest = dir + "\\drv\\linkreg.sys";
         CreateDirectoryA((dir + "\\drv").c_str(), NULL);
+        drop_system_count();
+    }
+
+    void TearDown() override
+    {
+        drop_system_count();
+        FuncB::TearDown();
+    }
+
+    /* The system's count of the driver file, which the runs raise. */
+    void drop_system_count()
+    {
+        HKEY h;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\"
+                          "SharedDLLs",
+                          0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+            RegDeleteValueA(h, dest.c_str());
+            RegCloseKey(h);
+        }
     }
 
     void load_driver(const char *company = kCompany,
@@ -721,6 +746,46 @@ TEST_F(Driver, Win9xRegistryOnly)
     EXPECT_EQ(kService, reg_text(HKEY_LOCAL_MACHINE, kServiceKey, "DisplayName"));
     EXPECT_EQ("<none>", reg_text(HKEY_LOCAL_MACHINE, kServiceKey, "ImagePath"));
     EXPECT_EQ(1u, count());
+}
+
+/* A failed run's rollback takes back the service, its key, the file and
+ * the counts that this run made; a service that was there before (an
+ * earlier installation's, with its file and counts) stays as it was. */
+TEST_F(Driver, RollbackTakesBackOnlyThisRun)
+{
+    const struct { const char *name; bool earlier; } rows[] = {
+        {"first installation", false},
+        {"over an earlier one", true},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        clean();
+        DeleteFileA(dest.c_str());
+        drop_system_count();
+        log_Save(&InstallState.UndoList, NULL);
+        InstallState.CopyError = 0;
+        if (r.earlier) {
+            load_driver(kCompany, kProduct);
+            ASSERT_EQ(1, call("run"));
+            journal_Commit();
+            log_Save(&InstallState.UndoList, NULL);   /* another product */
+        }
+        load_driver(kCompany, kOther, &v2);   /* a newer file */
+        EXPECT_EQ(1, call("run"));
+        EXPECT_TRUE(query_service().found);
+        EXPECT_EQ(r.earlier ? 2u : 1u, count());
+        journal_Rollback();
+        EXPECT_EQ(r.earlier, query_service().found);
+        EXPECT_EQ(r.earlier ? "dword 2" : "<no key>",
+                  reg_text(HKEY_LOCAL_MACHINE, kServiceKey, "Start"));
+        Bytes b;
+        EXPECT_EQ(r.earlier, fix_Load(dest, b));
+        if (r.earlier) {
+            EXPECT_EQ(v1, b);
+        }
+        EXPECT_EQ(r.earlier ? 1u : 0u, count());
+        EXPECT_EQ(r.earlier ? 1u : 0u, shared_SystemCount(dest.c_str()));
+    }
 }
 
 /* Texts that name no service do nothing and give 0. */

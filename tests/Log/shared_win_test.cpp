@@ -268,3 +268,105 @@ TEST_F(DriverWin, NtServiceDeleted)
     EXPECT_EQ(-1, count(kCompany, kService));
     expect_driver(false);
 }
+
+/* ---- the system's counts ------------------------------------------------ */
+
+static const char kSystemKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+/* The system count of path, -1 when there is none. */
+static long long system_count(const std::string &path)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSystemKey, 0, KEY_QUERY_VALUE, &h) !=
+        ERROR_SUCCESS)
+        return -1;
+    DWORD type, n, size = sizeof n;
+    LONG rc = RegQueryValueExA(h, path.c_str(), NULL, &type, (BYTE *)&n, &size);
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS && type == REG_DWORD ? (long long)n : -1;
+}
+
+static void set_system_count(const std::string &path, long long n)
+{
+    HKEY h;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSystemKey, 0, NULL, 0,
+                              KEY_SET_VALUE, NULL, &h, NULL));
+    DWORD v = (DWORD)n;
+    if (n < 0)
+        RegDeleteValueA(h, path.c_str());
+    else
+        RegSetValueExA(h, path.c_str(), 0, REG_DWORD, (const BYTE *)&v,
+                       sizeof v);
+    RegCloseKey(h);
+}
+
+TEST_F(SharedWin, SystemCountsByFullPath)
+{
+    const std::string file = path("AcmeUI.dll");
+    set_system_count(file, -1);
+    EXPECT_EQ(-1, shared_SystemRelease(file.c_str())) << "not counted";
+    shared_SystemAddRef(file.c_str());
+    shared_SystemAddRef(file.c_str());
+    EXPECT_EQ(2u, shared_SystemCount(file.c_str()));
+    std::string other = file;
+    for (char &c : other)
+        c = (char)toupper((unsigned char)c);
+    EXPECT_EQ(2u, shared_SystemCount(other.c_str()))
+        << "value names ignore letter case, as file names do";
+    EXPECT_EQ(0, shared_SystemRelease(file.c_str()));
+    EXPECT_EQ(1, shared_SystemRelease(file.c_str()));
+    EXPECT_EQ(-1, system_count(file)) << "the value goes at 0";
+}
+
+/* A product's release of a shared file: both counts down by one, the file
+ * free only when neither holds it; a count kept by another installer, or
+ * a file this product's company never counted, keeps it. */
+TEST_F(SharedWin, ReleaseFileNeedsBothCounts)
+{
+    const std::string file = path("AcmeUI.dll");
+    struct Row {
+        const char *name;
+        long long   company, system;            /* before; -1 none */
+        int         result;
+        long long   companyAfter, systemAfter;
+    } rows[] = {
+        {"last of both", 1, 1, 1, -1, -1},
+        {"a log of the older setup: no system count", 1, -1, 1, -1, -1},
+        {"another installer holds it", 1, 2, 0, -1, 1},
+        {"another product of the company holds it", 2, 2, 0, 1, 1},
+        {"never counted by the company: foreign", -1, 1, 0, -1, 1},
+        {"counted by nobody", -1, -1, 0, -1, -1},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(std::string("row ") + r.name);
+        remove_all();
+        if (r.company >= 0)
+            set_count(kCompany, "AcmeUI.dll", (DWORD)r.company);
+        set_system_count(file, r.system);
+        EXPECT_EQ(r.result, shared_ReleaseFile(kCompany, kProduct, "AcmeUI.dll",
+                                               file.c_str()));
+        EXPECT_EQ(r.companyAfter, count(kCompany, "AcmeUI.dll"));
+        EXPECT_EQ(r.systemAfter, system_count(file));
+    }
+    set_system_count(file, -1);
+    shared_AddFile(kCompany, kProduct, "AcmeUI.dll", file.c_str());
+    EXPECT_EQ(1, count(kCompany, "AcmeUI.dll")) << "row added";
+    EXPECT_EQ(1, system_count(file)) << "row added";
+    EXPECT_EQ(1, shared_ReleaseFile(kCompany, kProduct, "AcmeUI.dll",
+                                    file.c_str()))
+        << "row added";
+}
+
+/* A driver that another installer counts stays. */
+TEST_F(DriverWin, StaysWhileTheSystemCountsIt)
+{
+    set_count(kCompany, kService, 1);
+    set_system_count(driver, 2);
+    EXPECT_EQ(0, shared_RemoveDriver(kCompany, kProduct, driver.c_str(),
+                                     kService, 0));
+    EXPECT_EQ(1, system_count(driver));
+    expect_driver(true);
+    set_system_count(driver, -1);
+}

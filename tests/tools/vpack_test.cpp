@@ -324,6 +324,7 @@ TEST(Vpack, HelpExitsZero)
         {{"extract", "--help"}, "usage: vpack extract FILE.exe DIR"},
         {{"help", "verify"}, "inflates every member"},
         {{"check", "--help"}, "script error: TEXT"},
+        {{"help", "check"}, "warning: prefskey(KEY) is not recorded"},
         {{"help", "run"}, "--max-steps N"},
         {{"run", "x.ini", "--call", "init", "-h"}, "builtin NAME(ARGS)"},
     };
@@ -1362,7 +1363,7 @@ TEST(VpackScript, RunShowsEveryBuiltin)
         "    shortcut(\"Tool\", \"%PROGFILESDIR%\\\\Acme\\\\Tool.exe\", null, \"-q\");",
         "    shortcutc(\"Read me\", \"%CompanyDir%\\\\ReadMe.txt\", \"About\", 0);",
         "    shortcutwww(\"Web\", \"%APPDIR%\\\\home.url\");",
-        "    prefskey(\"Acme\\\\Tool\");",
+        "    prefskey(\"Software\\\\Acme\\\\Tool\");",
         "    setprogsteps(65536 + 3);",
         "    progstep(); progstep();",
         "    regdelkey(\"Tool\\\\Old\");",
@@ -1400,7 +1401,7 @@ builtin installdriver("Tool.sys", "C:\\WINDOWS\\System32\\Drivers\\Tool.sys", "T
 builtin shortcut("Tool", "C:\\Program Files\\Acme\\Tool.exe", null, "-q")
 builtin shortcutc("Read me", "C:\\Program Files\\Acme\\ReadMe.txt", "About", null)
 builtin shortcutwww("Web", "%APPDIR%\\home.url")
-builtin prefskey("Acme\\Tool")
+builtin prefskey("Software\\Acme\\Tool")
 builtin setprogsteps(65539)
 builtin progstep()
 builtin progstep()
@@ -1413,7 +1414,11 @@ call install = 42
     Result r = run(vpack({"run", path}));
     EXPECT_EQ(0, r.code) << trace(r);
     EXPECT_EQ(want, r.out);
-    EXPECT_EQ("", r.err);
+    /* A macro counts only at the start: that folder is a relative one. */
+    EXPECT_EQ("vpack run: " + path + ":38:13: warning: makedir(\"x%WINDIR%\") "
+              "makes nothing: setup writes only full paths on a drive, and "
+              "this one is not a full path on a drive (X:\\...)\n",
+              r.err);
     Result folder = run(vpack({"run", fs::path(path).parent_path().string()}));
     EXPECT_EQ(0, folder.code) << trace(folder);
     EXPECT_EQ(want, folder.out) << "run on the product folder";
@@ -1425,10 +1430,10 @@ call install = 42
     }
     /* The flags start as the settings say; a driver asks for a restart. */
     text = crlf({"// Update=1", "// NoUninstall=0",
-                 "install() { installdriver(\"d.sys\", \"d.sys\", \"d\"); }"});
+                 "install() { installdriver(\"d.sys\", \"C:\\\\d.sys\", \"d\"); }"});
     r = run(vpack({"run", script_at("flags", text)}));
     EXPECT_EQ(0, r.code) << trace(r);
-    EXPECT_EQ("builtin installdriver(\"d.sys\", \"d.sys\", \"d\")\n"
+    EXPECT_EQ("builtin installdriver(\"d.sys\", \"C:\\\\d.sys\", \"d\")\n"
               "call install = 0\n" + state(1, 1, 0, 1, 0, 0),
               r.out);
 }
@@ -1720,6 +1725,198 @@ TEST(VpackScript, RunPathThatDoesNotFit)
     }
 }
 
+/* A settings key setup would not record, and the uninstaller would never
+ * delete: check warns at each string literal prefskey is called with,
+ * found as the engine's scanner reads the script; run at each call whose
+ * key, evaluated, is refused.  Neither changes the exit code or stdout. */
+struct KeyWarning {
+    int         line, column;
+    std::string shown;        /* the argument, as run prints it */
+    bool        text = true;  /* else the argument was no text */
+};
+
+static std::string key_warnings(const char *command, const std::string &path,
+                                const std::vector<KeyWarning> &want)
+{
+    std::string s;
+    for (const KeyWarning &w : want)
+        s += std::string("vpack ") + command + ": " + path + ":" +
+             std::to_string(w.line) + ":" + std::to_string(w.column) +
+             ": warning: prefskey(" + w.shown + ") is not recorded: " +
+             (w.text ? "a settings key must lie at least two levels below "
+                       "Software (Software\\Vendor\\Product), and not under "
+                       "Classes, Microsoft, Policies or Wow6432Node; the "
+                       "uninstaller would leave it"
+                     : "its key is no text") +
+             "\n";
+    return s;
+}
+
+TEST(VpackScript, SettingsKeyWarnings)
+{
+    const struct {
+        const char *name;
+        std::vector<std::string> body;   /* install's, from line 3 */
+        std::vector<KeyWarning> check, run;
+        std::string calls;               /* run's builtin lines */
+        const char *eol;
+    } rows[] = {
+        {"Software alone", {R"(    prefskey("Software");)"},
+         {{3, 14, R"("Software")"}}, {{3, 14, R"("Software")"}},
+         "builtin prefskey(\"Software\")\n", "\r\n"},
+        {"empty", {R"(    prefskey("");)"}, {{3, 14, R"("")"}},
+         {{3, 14, R"("")"}}, "builtin prefskey(\"\")\n", "\r\n"},
+        {"vendor only", {R"(    prefskey("Software\\Acme");)"},
+         {{3, 14, R"("Software\\Acme")"}}, {{3, 14, R"("Software\\Acme")"}},
+         R"(builtin prefskey("Software\\Acme"))" "\n", "\r\n"},
+        {"Windows' own branch",
+         {R"(    prefskey("Software\\Microsoft\\Windows");)"},
+         {{3, 14, R"("Software\\Microsoft\\Windows")"}},
+         {{3, 14, R"("Software\\Microsoft\\Windows")"}},
+         R"(builtin prefskey("Software\\Microsoft\\Windows"))" "\n", "\r\n"},
+        {"not below Software", {R"(    prefskey("Control Panel\\Desktop\\x");)"},
+         {{3, 14, R"("Control Panel\\Desktop\\x")"}},
+         {{3, 14, R"("Control Panel\\Desktop\\x")"}},
+         R"(builtin prefskey("Control Panel\\Desktop\\x"))" "\n", "\r\n"},
+        {"name in capitals", {R"(  PrefsKey("Software");)"},
+         {{3, 12, R"("Software")"}}, {{3, 12, R"("Software")"}},
+         "builtin prefskey(\"Software\")\n", "\r\n"},
+        {"accepted", {R"(    prefskey("Software\\Acme\\Notes");)"}, {}, {},
+         R"(builtin prefskey("Software\\Acme\\Notes"))" "\n", "\r\n"},
+        {"accepted in any case, deeper",
+         {R"(    prefskey("SOFTWARE\\acme\\Notes\\Window");)"}, {}, {},
+         R"(builtin prefskey("SOFTWARE\\acme\\Notes\\Window"))" "\n", "\r\n"},
+        /* Expressions are for run: at the argument's first token. */
+        {"expression refused", {R"(    prefskey("Software\\Acme\\Notes" + 9);)"},
+         {}, {{3, 14, R"("Acme\\Notes")"}},
+         R"(builtin prefskey("Acme\\Notes"))" "\n", "\r\n"},
+        {"expression accepted", {R"(    prefskey("Software\\Acme\\Notes" + 0);)"},
+         {}, {}, R"(builtin prefskey("Software\\Acme\\Notes"))" "\n", "\r\n"},
+        {"expression of a refused literal, accepted",
+         {R"(    prefskey("-Software\\Acme\\Notes" + 1);)"}, {}, {},
+         R"(builtin prefskey("Software\\Acme\\Notes"))" "\n", "\r\n"},
+        {"variable", {"    var k;", R"(    k = "Software";)", "    prefskey( k );"},
+         {}, {{5, 15, R"("Software")"}}, "builtin prefskey(\"Software\")\n",
+         "\r\n"},
+        {"literal in parentheses", {R"(    prefskey(("Software"));)"}, {},
+         {{3, 14, R"("Software")"}}, "builtin prefskey(\"Software\")\n", "\r\n"},
+        {"null", {"    prefskey(null);"}, {}, {{3, 14, "null", false}},
+         "builtin prefskey(null)\n", "\r\n"},
+        /* Comments and strings as the engine reads them. */
+        {"in a line comment", {R"(    // prefskey("Software");)"}, {}, {}, "",
+         "\r\n"},
+        {"in a block comment", {"    /* one", R"(    prefskey("Software"); */)"},
+         {}, {}, "", "\r\n"},
+        {"in a string", {R"x(    msgboxok("prefskey(\"Software\")");)x"}, {}, {},
+         "builtin msgboxok(\"prefskey(\")\n", "\r\n"},
+        {"comment marks in strings",
+         {R"(    msgboxok("/*"); prefskey("Software"); msgboxok("*/");)"},
+         {{3, 30, R"("Software")"}}, {{3, 30, R"("Software")"}},
+         "builtin msgboxok(\"/*\")\nbuiltin prefskey(\"Software\")\n"
+         "builtin msgboxok(\"*/\")\n",
+         "\r\n"},
+        /* setup's case folding takes the quote in the comment for a
+         * string's start, so the literal after it is in small letters. */
+        {"quote in a comment", {R"(    /* " */ prefskey("Software"); // ")"},
+         {{3, 22, R"("software")"}}, {{3, 22, R"("software")"}},
+         "builtin prefskey(\"software\")\n", "\r\n"},
+        {"two on a line, after a tab and a comment",
+         {"\tprefskey(\"Software\"); prefskey(/* key */ \"\");"},
+         {{3, 11, R"("Software")"}, {3, 43, R"("")"}},
+         {{3, 11, R"("Software")"}, {3, 43, R"("")"}},
+         "builtin prefskey(\"Software\")\nbuiltin prefskey(\"\")\n", "\r\n"},
+        /* A line ends at LF, CR or CR LF. */
+        {"bare line feeds", {"", R"(  prefskey("Software");)"},
+         {{4, 12, R"("Software")"}}, {{4, 12, R"("Software")"}},
+         "builtin prefskey(\"Software\")\n", "\n"},
+        {"bare carriage returns", {"", R"(  prefskey("Software");)"},
+         {{4, 12, R"("Software")"}}, {{4, 12, R"("Software")"}},
+         "builtin prefskey(\"Software\")\n", "\r"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string text = "install()" + std::string(row.eol) + "{" + row.eol;
+        for (const std::string &l : row.body)
+            text += l + row.eol;
+        text += "}" + std::string(row.eol);
+        std::string path = script_at("keys", text);
+        Result c = run(vpack({"check", path}));
+        EXPECT_EQ(0, c.code) << trace(c);
+        EXPECT_EQ("vpack check: " + path +
+                      ": OK; setup calls install (there is no init)\n",
+                  c.out);
+        EXPECT_EQ(key_warnings("check", path, row.check), c.err);
+        Result r = run(vpack({"run", path}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(row.calls + "call install = 0\n" + clean_state, r.out);
+        EXPECT_EQ(key_warnings("run", path, row.run), r.err);
+    }
+    /* A warning comes after the output of the calls before it. */
+    std::string path = script_at("keys", crlf({
+        "install() { msgboxok(\"before\"); prefskey(\"Software\"); }"}));
+    Result r = run({"/bin/sh", "-c", "exec '" + g_vpack + "' run '" + path +
+                                         "' 2>&1"});
+    EXPECT_EQ(0, r.code) << trace(r);
+    EXPECT_EQ("builtin msgboxok(\"before\")\nbuiltin prefskey(\"Software\")\n" +
+                  key_warnings("run", path, {{1, 42, R"("Software")"}}) +
+                  "call install = 0\n" + clean_state,
+              r.out);
+}
+
+/* setup writes only full paths on a drive: run answers a copy to any
+ * other destination as setup does (it fails, and so does every copy after
+ * it), says so with the call's place, and a makedir of one makes
+ * nothing. */
+TEST(VpackScript, RefusedPathsFailAsInSetup)
+{
+    const struct {
+        const char *name, *body, *calls;
+        int         column;             /* of the call's arguments */
+        const char *why;
+    } rows[] = {
+        {"relative copy",
+         R"(copy("a.txt", "a.txt"); return iscopyerror();)",
+         "builtin copy(\"a.txt\", \"a.txt\")\nbuiltin iscopyerror()\n"
+         "call install = 1\n", 10,
+         "copy(\"a.txt\") fails: setup writes only full paths on a drive, and "
+         "this one is not a full path on a drive (X:\\...)"},
+        {"dot parts, and the copy after it",
+         R"(copy("a", "%APPDIR%\\..\\a"); return copy("b", "C:\\b");)",
+         "builtin copy(\"a\", \"C:\\\\Program Files\\\\Acme\\\\..\\\\a\")\n"
+         "builtin copy(\"b\", \"C:\\\\b\")\ncall install = 1\n", 10,
+         "copy(\"C:\\\\Program Files\\\\Acme\\\\..\\\\a\") fails: setup writes only full "
+         "paths on a drive, and this one has a \".\" or \"..\" part"},
+        {"shared copy to a device",
+         R"(return copyshared("a", "C:\\nul", "n");)",
+         "builtin copyshared(\"a\", \"C:\\\\nul\", \"n\")\ncall install = 1\n",
+         23,
+         "copyshared(\"C:\\\\nul\") fails: setup writes only full paths on a "
+         "drive, and this one names a device (CON, NUL, COM1, ...)"},
+        {"makedir of a relative folder", R"(makedir("x\\y"); return 5;)",
+         "builtin makedir(\"x\\\\y\")\ncall install = 5\n", 13,
+         "makedir(\"x\\\\y\") makes nothing: setup writes only full paths on a "
+         "drive, and this one is not a full path on a drive (X:\\...)"},
+        {"full paths pass", R"(makedir("C:\\x"); return copy("a", "C:\\x\\a");)",
+         "builtin makedir(\"C:\\\\x\")\nbuiltin copy(\"a\", \"C:\\\\x\\\\a\")\n"
+         "call install = 0\n", 0, ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string path = script_at("paths", crlf({"// Company=Acme",
+                                                    "install()", "{",
+                                                    std::string("    ") + row.body,
+                                                    "}"}));
+        Result r = run(vpack({"run", path}));
+        EXPECT_EQ(0, r.code) << trace(r);
+        EXPECT_EQ(row.calls + clean_state, r.out);
+        std::string want = *row.why ? "vpack run: " + path + ":4:" +
+                                          std::to_string(row.column) +
+                                          ": warning: " + row.why + "\n"
+                                    : "";
+        EXPECT_EQ(want, r.err);
+    }
+}
+
 /* The first block of four-space indented lines after marker in text,
  * without the indent; blank lines inside it kept. */
 static std::vector<std::string> indented_block(const std::string &text,
@@ -1756,9 +1953,12 @@ TEST(VpackScript, ReadmeExampleHolds)
     std::vector<std::string> shown = indented_block(readme, "Checked and run");
     std::vector<std::string> broken =
         indented_block(readme, "With the first `progstep` misspelt:");
+    std::vector<std::string> refused = indented_block(
+        readme, "With `prefskey(\"Acme\\\\Notes\")` in the script above:\n");
     ASSERT_GT(script.size(), 20u);
     ASSERT_GT(shown.size(), 10u);
     ASSERT_EQ(4u, broken.size());
+    ASSERT_EQ(3u, refused.size());
 
     std::string dir = fresh("readme");
     std::string program = fs::absolute(g_vpack).string();
@@ -1778,10 +1978,23 @@ TEST(VpackScript, ReadmeExampleHolds)
                                              "' " + c.first});
         EXPECT_EQ(0, r.code) << trace(r);
         EXPECT_EQ(c.second, r.out);
+        EXPECT_EQ("", r.err) << "the README shows no warning";
     }
 
     std::string text = crlf(script);
-    size_t at = text.find("progstep();");
+    const std::string key = "prefskey(\"Software\\\\Acme\\\\Notes\")";
+    size_t at = text.find(key);
+    ASSERT_NE(std::string::npos, at);
+    spit(dir + "/notes/Install.ini",
+         std::string(text).replace(at, key.size(), "prefskey(\"Acme\\\\Notes\")"));
+    ASSERT_EQ("$ vpack check notes", refused[0]);
+    Result k = run({"/bin/sh", "-c", "cd '" + dir + "' && exec '" + program +
+                                         "' check notes"});
+    EXPECT_EQ(0, k.code) << trace(k);
+    EXPECT_EQ(refused[1] + "\n", k.err);
+    EXPECT_EQ(refused[2] + "\n", k.out);
+
+    at = text.find("progstep();");
     ASSERT_NE(std::string::npos, at);
     text.insert(at + 8, "p");
     spit(dir + "/notes/Install.ini", text);

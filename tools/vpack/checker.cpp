@@ -10,6 +10,7 @@
 #include "ident.h"
 #include "path/path.h"
 #include "script/script.h"
+#include "script/script_int.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -78,6 +79,7 @@ static const struct {
 
 /* The machine and the install state of one run. */
 static struct {
+    std::string   file;        /* the script, for the warnings */
     const System *system;
     std::string   appDir, productDir, companyDir, driverDir;
     const char   *folders[PATH_MACROS];
@@ -124,6 +126,8 @@ static ScriptValue answer(int row, const ScriptValue *v)
     case SB_VERSION:        return 1;   /* no installed file */
     case SB_MSGBOXYESNO:    return 1;   /* Yes */
     case SB_ISCOPYERROR:    return sim.copyError;
+    case SB_COPY:
+    case SB_COPYSHARED:     return sim.copyError;
     case SB_INSTALLDRIVER:
         /* The driver file is new, so its version differs: setup asks for
          * a restart whenever it copies one. */
@@ -195,11 +199,109 @@ static void show_box(const char *text)
     printf("%s\n", checker_ErrorLine(text).c_str());
 }
 
+/* ---- settings keys setup would not record ------------------------------ */
+
+/* "FILE:LINE:COLUMN" of a character of the script, both counted from 1: a
+ * line ends at LF, CR or CR LF, and every byte before the character on its
+ * line is one column. */
+static std::string place(const std::string &file, int offset)
+{
+    const char *text = ScriptState.Text;
+    long line = 1, column = 1;
+    for (int i = 0; i < offset && text[i]; i++) {
+        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) {
+            line++;
+            column = 1;
+        } else {
+            column++;
+        }
+    }
+    return file + ":" + std::to_string(line) + ":" + std::to_string(column);
+}
+
+/* setup records a prefskey key only when path_SettingsKey takes it, and
+ * the uninstaller deletes no other, so such a key stays behind for good.
+ * key is the text at offset, or null where the argument was no text
+ * (shown as setup's built-in read it). */
+static void warn_key(const char *command, int offset, const char *key,
+                     const std::string &shown)
+{
+    if (key && path_SettingsKey(key))
+        return;
+    fflush(stdout);
+    fprintf(stderr, "vpack %s: %s: warning: prefskey(%s) is not recorded: %s\n",
+            command, place(sim.file, offset).c_str(), shown.c_str(),
+            key ? "a settings key must lie at least two levels below "
+                  "Software (Software\\Vendor\\Product), and not under "
+                  "Classes, Microsoft, Policies or Wow6432Node; the "
+                  "uninstaller would leave it"
+                : "its key is no text");
+}
+
+/* The prefskey calls of a compiled script whose argument is one string
+ * literal, read by the engine's own scanner so that comments and strings
+ * hide what they hide from setup.  An argument of more tokens is an
+ * expression: only a run knows its value. */
+static void warn_literal_keys(const char *command)
+{
+    static const ScriptHost silent = {NULL, NULL};
+    script_SetHost(&silent);   /* it compiled: the scanner meets no error */
+    script_Rewind();
+    enum { NONE, NAME, OPEN, LITERAL } seen = NONE;
+    int at = 0;
+    std::string key;
+    const ScriptMark &scan = ScriptState.Scan.Mark;
+    for (; scan.Token != TK_EOF && !script_HasError(); script_NextToken()) {
+        if (scan.Token == TK_IDENT &&
+            strcmp(scan.Ident, script_Builtins[SB_PREFSKEY].Keyword) == 0) {
+            seen = NAME;
+        } else if (seen == NAME && scan.Token == TK_LPAREN) {
+            seen = OPEN;
+        } else if (seen == OPEN && scan.Token == TK_STRING) {
+            seen = LITERAL;
+            at = ScriptState.TokenStart;
+            key = ScriptState.Scan.Slots[scan.SlotIndex];
+        } else {
+            if (seen == LITERAL && scan.Token == TK_RPAREN)
+                warn_key(command, at, key.c_str(),
+                         checker_Literal(key.c_str()));
+            seen = NONE;
+        }
+    }
+}
+
+/* setup writes only full paths on a drive (path_Check): a copy, shared
+ * copy or driver to any other destination fails (and so does every copy
+ * after it), a makedir of one makes nothing.  1, with a warning, when the
+ * call's path is refused. */
+static int refused_path(int row, int at, const ScriptValue *v)
+{
+    int arg = row == SB_MAKEDIR ? 0
+              : row == SB_COPY || row == SB_COPYSHARED ||
+                      row == SB_INSTALLDRIVER
+                  ? 1 : -1;
+    const char *path = arg < 0 ? NULL : script_Text(v[arg]);
+    int why = path ? path_Check(path) : PATH_OK;
+    if (why == PATH_OK)
+        return 0;
+    if (row != SB_MAKEDIR)
+        sim.copyError = 1;
+    fflush(stdout);
+    fprintf(stderr, "vpack run: %s: warning: %s(%s) %s: setup writes only "
+            "full paths on a drive, and this one %s\n",
+            place(sim.file, at).c_str(), script_Builtins[row].Keyword,
+            checker_Literal(path).c_str(),
+            row == SB_MAKEDIR ? "makes nothing" : "fails",
+            path_CheckText(why));
+    return 1;
+}
+
 /* Every built-in: read the row's arguments, expand the paths in place,
  * print the call, answer. */
 static ScriptValue on_builtin(void)
 {
     int row = script_CurrentBuiltin();
+    int at = ScriptState.TokenStart;   /* the first argument */
     const char *kinds = kinds_of(row);
     int n = (int)strlen(kinds);
     ScriptValue v[MAX_ARGS] = {0};
@@ -213,6 +315,10 @@ static ScriptValue on_builtin(void)
         line += (i ? ", " : "") + argument(kinds[i], v[i]);
     }
     printf("%s)\n", line.c_str());
+    if (row == SB_PREFSKEY)
+        warn_key("run", at, script_Text(v[0]), argument('t', v[0]));
+    if (refused_path(row, at, v))
+        return row == SB_COPY || row == SB_COPYSHARED;
     return answer(row, v);
 }
 
@@ -376,6 +482,8 @@ int checker_Check(const std::string &file)
     if (!compile(text))
         return fail("check", not_compiled(path));
     warn_settings("check", text);
+    sim.file = path;
+    warn_literal_keys("check");
     int init = script_IsFunction("init"), install = script_IsFunction("install");
     printf("vpack check: %s: OK; setup calls %s\n", path.c_str(),
            init && install ? "init, install"
@@ -458,6 +566,7 @@ int checker_Run(const CheckerRun &run)
     if (!compile(text))
         return fail("run", not_compiled(path));
     warn_settings("run", text);
+    sim.file = path;
 
     /* Like setup: init, then install; each only if the script has it. */
     std::vector<std::string> calls = run.calls;
