@@ -343,7 +343,8 @@ int setup_Install(void)
     log_Load(list, log);
     log_AddProduct(list, company, product, InstallState.AppDir);
     /* The folder page has made AppDir; what it made is the product's. */
-    int result = fn_MakeFolder(InstallState.AppDir) && path_Check(log) == PATH_OK;
+    int result = fn_MakeFolder(InstallState.AppDir) &&
+                 path_Check(log) == PATH_OK;
     if (InstallState.LogChanges)
         journal_LogDirs(list, NULL);
     if (result && script_IsFunction("install"))

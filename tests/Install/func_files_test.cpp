@@ -406,11 +406,13 @@ TEST_F(FuncFiles, RollbackTakesBackOnlyThisRun)
     /* B's run: over their file, a new file, the shared file, new
      * folders. */
     log_Save(&InstallState.UndoList, NULL);
-    EXPECT_EQ(0, run("copy(\"b.txt\", " + func_Lit(theirs) + ")", kCompany, "Files B"));
-    EXPECT_EQ(0, run("copy(\"b.txt\", " + func_Lit(dir + "\\new.txt") + ")", kCompany, "Files B"));
+    const char *b = "Files B";
+    EXPECT_EQ(0, run("copy(\"b.txt\", " + func_Lit(theirs) + ")", kCompany, b));
+    EXPECT_EQ(0, run("copy(\"b.txt\", " + func_Lit(dir + "\\new.txt") + ")",
+                     kCompany, b));
     EXPECT_EQ(0, run("copyshared(\"b.txt\", " + func_Lit(shared) + ", \"" +
-                     kShared + "\")", kCompany, "Files B"));
-    EXPECT_EQ(0, run("makedir(" + func_Lit(dir + "\\m1\\m2") + ")", kCompany, "Files B"));
+                     kShared + "\")", kCompany, b));
+    EXPECT_EQ(0, run("makedir(" + func_Lit(dir + "\\m1\\m2") + ")", kCompany, b));
     EXPECT_EQ(kBeta, load(theirs));
     EXPECT_EQ(2u, count());
     EXPECT_EQ(2u, shared_SystemCount(shared.c_str()));
