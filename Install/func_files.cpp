@@ -7,7 +7,9 @@
 #include "setup.h"
 #include "state.h"
 #include "shared.h"
+#include "journal.h"
 #include "ident.h"
+#include "path/path.h"
 
 #include <string.h>
 
@@ -36,33 +38,40 @@ static int copy_args(ScriptValue *v, const char **member, const char **dest)
     return !InstallState.CopyError;
 }
 
-/* Installs the member (keeping a file of the same or a newer version) and
- * sets CopyError by the outcome; a missing argument fails the copy. */
-static int install(const char *member, const char *dest)
+int fn_Install(const char *member, const char *dest, int *existed)
 {
-    int ok = member && dest && pkg_InstallFile(member, dest);
+    *existed = 0;
+    int ok = member && dest && path_Check(dest) == PATH_OK &&
+             journal_File(dest, existed) && pkg_InstallFile(member, dest);
     InstallState.CopyError = !ok;
     return ok;
 }
 
+/* Only a file this run made is the product's: one that was there before
+ * (another program's, the user's, or a system file of that name) is left
+ * to its owner by the uninstaller, in the product's version.  A file of
+ * an earlier installation of the product is in the log already. */
 ScriptValue fn_Copy(void)
 {
     ScriptValue v[2] = {0, 0};
     const char *member, *dest;
+    int existed;
     if (!copy_args(v, &member, &dest))
         return 1;
-    if (install(member, dest) && InstallState.LogChanges)
+    if (fn_Install(member, dest, &existed) && InstallState.LogChanges &&
+        !existed)
         log_AddFile(&InstallState.UndoList, dest);
     return InstallState.CopyError;
 }
 
-/* The count of a shared name stands for the products that use the file,
- * and every product counts it once:
+/* The counts of a shared file stand for the products that use it, and
+ * every product counts it once, in its company's count and in the
+ * system's (Windows' own installers see that one):
  *   - a file this product's log already holds is its own from an earlier
  *     installation and was counted then (a reinstall counts nothing);
  *   - a new file is counted (the first product);
- *   - an existing file that is counted already is counted again (one more
- *     product), so the removal of one product leaves it to the others;
+ *   - an existing file that someone counts already is counted again (one
+ *     more product), so the removal of one product leaves it to the others;
  *   - an existing file nobody counts belongs to someone else: it is not
  *     counted, so no removal ever deletes it (the rollback and the
  *     uninstaller find no count to take down and leave the file).
@@ -75,19 +84,28 @@ ScriptValue fn_CopyShared(void)
     if (!copy_args(v, &member, &dest))
         return 1;
     const char *name = fn_Text(v[2]);
-    int existed = dest && file_Exists(dest);
-    if (!install(member, dest))
+    int existed, logged = dest && fn_Logged(LOG_SHAREDFILE, dest);
+    if (!fn_Install(member, dest, &existed))
         return 1;
     char company[NAME_TEXT_MAX], product[NAME_TEXT_MAX];
     setup_Setting("Company", company, sizeof company);
     setup_Setting("Product", product, sizeof product);
-    int count = name && !fn_Logged(LOG_SHAREDFILE, dest) &&
-                (!existed || shared_Count(company, product, name) > 0);
+    int count = name && !logged &&
+                (!existed || shared_Count(company, product, name) > 0 ||
+                 shared_SystemCount(dest) > 0);
     if (InstallState.LogChanges)
         log_AddSharedFile(&InstallState.UndoList, dest, name);
     if (count)
-        shared_AddRef(company, product, name);
+        fn_CountShared(company, product, name, dest);
     return InstallState.CopyError;
+}
+
+void fn_CountShared(const char *company, const char *product,
+                    const char *name, const char *path)
+{
+    shared_AddFile(company, product, name, path);
+    journal_Count(company, product, name);
+    journal_SystemCount(path);
 }
 
 ScriptValue fn_IsCopyError(void)
@@ -96,42 +114,22 @@ ScriptValue fn_IsCopyError(void)
     return InstallState.CopyError;
 }
 
-/* The folder is recorded whether or not it existed: the removal only
- * takes empty folders. */
-/* The folder is recorded, and after it every level above it that this
- * call made, innermost first: removal walks the folder entries in recorded
- * order and takes only empty folders, so a made level recorded alone would
- * keep every level above it (and the product's folder) in place. */
+int fn_MakeFolder(const char *folder)
+{
+    return folder && path_Check(folder) == PATH_OK &&
+           journal_MakeDir(folder);
+}
+
+/* Only the levels this call makes are recorded, the innermost first
+ * (removal takes the recorded folders deepest first, and only empty
+ * ones): a folder that was there before is not the product's. */
 ScriptValue fn_MakeDir(void)
 {
     ScriptValue v[1] = {0};
     fn_Args(v);
-    const char *folder = fn_Path(v[0]);
-    if (!folder)
-        return 0;
-    char level[MAX_PATH * 2];
-    size_t n = strlen(folder), missing = n;
-    if (n >= sizeof level)
-        return 0;
-    memcpy(level, folder, n + 1);
-    /* missing: where the outermost level that is not there yet ends */
-    for (size_t i = n; i-- > 0;)
-        if (level[i] == '\\') {
-            level[i] = 0;
-            int there = file_Exists(level);
-            level[i] = '\\';
-            if (there)
-                break;
-            missing = i;
-        }
-    dir_CreatePath(folder);
-    if (!InstallState.LogChanges)
-        return 0;
-    log_AddDir(&InstallState.UndoList, folder);
-    for (size_t i = n; i-- > 0 && i >= missing;)
-        if (level[i] == '\\') {
-            level[i] = 0;
-            log_AddDir(&InstallState.UndoList, level);
-        }
+    const void *mark = journal_Mark();
+    fn_MakeFolder(fn_Path(v[0]));
+    if (InstallState.LogChanges)
+        journal_LogDirs(&InstallState.UndoList, mark);
     return 0;
 }

@@ -5,7 +5,9 @@
 #include "functions.h"
 #include "setup.h"
 #include "state.h"
+#include "journal.h"
 #include "ident.h"
+#include "path/path.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -27,28 +29,41 @@ static const GUID link_Persist = {
     0x0000010B, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 /* programs folder [+ Company [+ Product]] + "\" name + ext into path, the
- * folder chain made.  0 when the Shell Folders value cannot be read (then
+ * folders that were missing made and recorded, and the file noted in the
+ * run's journal.  0 when the Shell Folders value cannot be read (then
  * there is no folder to put the file in, so nothing is made and nothing is
- * recorded) or the path does not fit. */
+ * recorded), the path does not fit or is none setup writes (a name with
+ * "..\" in it), or the file there cannot be kept for the rollback.
+ * *existed: a file of that name was there before the run. */
 static int link_Path(char *path, const char *name, const char *ext,
-                     int product)
+                     int product, int *existed)
 {
     if (!setup_ProgramsFolder(path, LINK_PATH_MAX, product))
         return 0;
     if (strlen(path) + strlen(name) + strlen(ext) + 2 > LINK_PATH_MAX)
         return 0;
-    dir_CreatePath(path);
+    size_t folder = strlen(path);
     strcat(path, "\\");
     strcat(path, name);
     strcat(path, ext);
-    return 1;
+    if (path_Check(path) != PATH_OK)
+        return 0;
+    path[folder] = 0;
+    const void *mark = journal_Mark();
+    fn_MakeFolder(path);
+    if (InstallState.LogChanges)
+        journal_LogDirs(&InstallState.UndoList, mark);
+    path[folder] = '\\';
+    return journal_File(path, existed);
 }
 
-/* The file is recorded whether or not it was written: an entry for a file
- * that is not there costs the rollback nothing. */
-static void link_Record(const char *path)
+/* A new file is recorded whether or not it was written: an entry for a
+ * file that is not there costs the removal nothing.  A link that was there
+ * before is the user's (or another program's): it is replaced, and kept
+ * for the rollback, but not removed with the product. */
+static void link_Record(const char *path, int existed)
 {
-    if (InstallState.LogChanges)
+    if (InstallState.LogChanges && !existed)
         log_AddFile(&InstallState.UndoList, path);
 }
 
@@ -70,6 +85,7 @@ static ScriptValue link_Make(int product)
 {
     ScriptValue v[4];
     char path[LINK_PATH_MAX];
+    int existed;
     if (!fn_Args(v))
         return 0;
     const char *name = fn_Text(v[0]);
@@ -77,7 +93,7 @@ static ScriptValue link_Make(int product)
     const char *description = fn_Text(v[2]);
     const char *arguments = fn_Text(v[3]);
     /* Without a name or a target there is no link to make. */
-    if (!name || !target || !link_Path(path, name, ".lnk", product))
+    if (!name || !target || !link_Path(path, name, ".lnk", product, &existed))
         return 0;
     HRESULT init = CoInitialize(NULL);
     IShellLinkA *link;
@@ -96,7 +112,7 @@ static ScriptValue link_Make(int product)
     }
     if (SUCCEEDED(init))
         CoUninitialize();
-    link_Record(path);
+    link_Record(path, existed);
     return 0;
 }
 
@@ -115,11 +131,12 @@ ScriptValue fn_ShortcutWWW(void)
 {
     ScriptValue v[2];
     char path[LINK_PATH_MAX];
+    int existed;
     if (!fn_Args(v))
         return 0;
     const char *name = fn_Text(v[0]);
     const char *address = fn_Text(v[1]);
-    if (!name || !address || !link_Path(path, name, ".url", 1))
+    if (!name || !address || !link_Path(path, name, ".url", 1, &existed))
         return 0;
     /* Text mode: each "\n" lands as CR LF, as in Windows' own .url files.
      * fputs rather than fprintf, which would link mingw's own printf. */
@@ -130,6 +147,6 @@ ScriptValue fn_ShortcutWWW(void)
         fputs("\n", f);
         fclose(f);
     }
-    link_Record(path);
+    link_Record(path, existed);
     return 0;
 }

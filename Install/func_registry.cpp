@@ -7,7 +7,9 @@
 #include "setup.h"
 #include "state.h"
 #include "shared.h"
+#include "journal.h"
 #include "ident.h"
+#include "path/path.h"
 
 #include <windows.h>
 #include <string.h>
@@ -24,8 +26,11 @@ ScriptValue fn_PrefsKey(void)
     ScriptValue v[1];
     if (!fn_Args(v))
         return 0;
+    /* The uninstaller deletes the key with every subkey: one above a
+     * product's own ("Software", "Software\\Acme") would take other
+     * programs' settings along, so it is not recorded. */
     const char *key = fn_Text(v[0]);
-    if (key && InstallState.LogChanges)
+    if (path_SettingsKey(key) && InstallState.LogChanges)
         log_AddPrefsKey(&InstallState.UndoList, key);
     return 0;
 }
@@ -93,9 +98,9 @@ static void service_KeysDelete(const char *service)
 
 /* The NT service: a kernel driver started with the system, its image in
  * the system's drivers folder under the destination's file name.  1 made
- * or already there (an existing service is left as it is). */
+ * (*made) or already there (an existing service is left as it is). */
 static int service_Create(SC_HANDLE scm, const char *service,
-                          const char *dest)
+                          const char *dest, int *made)
 {
     char image[KEY_PATH_MAX];
     const char *file = dest;
@@ -108,6 +113,7 @@ static int service_Create(SC_HANDLE scm, const char *service,
                                  SERVICE_KERNEL_DRIVER, SERVICE_AUTO_START,
                                  SERVICE_ERROR_NORMAL, image, NULL, NULL,
                                  NULL, NULL, NULL);
+    *made = s != NULL;
     if (s) {
         CloseServiceHandle(s);
         return 1;
@@ -133,22 +139,27 @@ ScriptValue fn_InstallDriver(void)
         strlen(service) + sizeof SERVICES + 16 > KEY_PATH_MAX)
         return 0;
 
+    if (path_Check(dest) != PATH_OK) {
+        InstallState.CopyError = 1;    /* no file setup would write */
+        return 0;
+    }
     if (!InstallState.CopyError) {
         /* Newer, older or unreadable: the running driver is replaced only
          * at the restart. */
         if (pkg_CompareVersion(member, dest) != 0)
             InstallState.Reboot = 1;
-        int ok = pkg_InstallFile(member, dest);
-        InstallState.CopyError = !ok;
+        int existed, logged = fn_Logged(LOG_DRIVER, dest);
+        char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
+        setup_Setting("Company", company, sizeof company);
+        setup_Setting("Product", product, sizeof product);
         /* A reinstall of the same product loads the earlier log, whose
-         * driver entry already stands for this product's count: the count
-         * goes up only when the log has no driver entry for the file. */
-        if (ok && !fn_Logged(LOG_DRIVER, dest)) {
-            char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
-            setup_Setting("Company", company, sizeof company);
-            setup_Setting("Product", product, sizeof product);
-            shared_AddRef(company, product, service);
-        }
+         * driver entry already stands for this product's count; a driver
+         * file that was there before and that nobody counts is another
+         * program's, and counting it would let a removal delete it. */
+        if (fn_Install(member, dest, &existed) && !logged &&
+            (!existed || shared_Count(company, product, service) > 0 ||
+             shared_SystemCount(dest) > 0))
+            fn_CountShared(company, product, service, dest);
     }
     Sleep(500);
 
@@ -163,12 +174,14 @@ ScriptValue fn_InstallDriver(void)
     strcpy(path, SERVICES);
     strcat(path, service);
     HKEY key;
+    DWORD made;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, (LPSTR) "", 0,
-                        KEY_ALL_ACCESS, NULL, &key, NULL) != ERROR_SUCCESS) {
+                        KEY_ALL_ACCESS, NULL, &key, &made) != ERROR_SUCCESS) {
         if (scm)
             CloseServiceHandle(scm);
         return 0;
     }
+    int madeKey = made == REG_CREATED_NEW_KEY;
     set_dword(key, "Start", SERVICE_AUTO_START);
     set_dword(key, "Type", SERVICE_KERNEL_DRIVER);
     set_dword(key, "ErrorControl", SERVICE_ERROR_NORMAL);
@@ -176,15 +189,20 @@ ScriptValue fn_InstallDriver(void)
                    (DWORD)strlen(service) + 1);
     RegCloseKey(key);
 
+    int madeService = 0;
     if (isNT) {
-        int made = scm && service_Create(scm, service, dest);
+        int ok = scm && service_Create(scm, service, dest, &madeService);
         if (scm)
             CloseServiceHandle(scm);
-        if (!made) {
-            service_KeysDelete(service);
+        /* The keys go only when this call made them: an existing key is
+         * another installation's service. */
+        if (!ok) {
+            if (madeKey)
+                service_KeysDelete(service);
             return 0;
         }
     }
+    journal_Service(service, madeKey, madeService);
     if (InstallState.LogChanges)
         log_AddDriver(&InstallState.UndoList, dest, service);
     return 1;

@@ -36,6 +36,19 @@ int  fn_Logged(int kind, const char *path);
 
 /* ---- helpers of the file built-ins, also used by the others ---- */
 
+/* Installs the member at dest as copy does: dest must pass path_Check and
+ * is noted in the run's journal first (a before-image when it is there);
+ * then the package's version rule.  Sets CopyError by the outcome; 1 when
+ * installed.  *existed: the file was there before this run. */
+int  fn_Install(const char *member, const char *dest, int *existed);
+/* One product's use of a shared file counted (company and system counts)
+ * and noted for the rollback. */
+void fn_CountShared(const char *company, const char *product,
+                    const char *name, const char *path);
+/* makedir's work: every missing level made (and noted); 1 when the folder
+ * is there.  A folder that fails path_Check is not made. */
+int  fn_MakeFolder(const char *folder);
+
 /* 1 when the path exists: an empty text does; a drive root "X:\" unless
  * the drive has no root; else when the system gives attributes. */
 int  file_Exists(const char *path);

@@ -6,6 +6,8 @@
 #include "state.h"
 #include "shared.h"
 #include "reg.h"
+#include "journal.h"
+#include "functions.h"
 #include "ident.h"
 #include "path/path.h"
 #include "script/script.h"
@@ -305,111 +307,54 @@ void setup_RegisterProduct(void)
 
 /* ---- rollback ---- */
 
-/* The folder, then each parent from the innermost out: only empty folders
- * go, so the first one still holding something keeps those above it. */
-static void remove_with_parents(const char *folder)
-{
-    char path[STATE_PATH];
-    strncpy(path, folder, sizeof path - 1);
-    path[sizeof path - 1] = 0;
-    RemoveDirectoryA(path);
-    for (size_t i = strlen(path); i-- > 0;)
-        if (path[i] == '\\') {
-            path[i] = 0;
-            RemoveDirectoryA(path);
-        }
-}
-
-/* Undoes the entries of the log file at LogPath, in recorded order. */
-static void undo_entries(const char *company, const char *product)
-{
-    LogList *list = &InstallState.UndoList;
-    log_Load(list, InstallState.LogPath);
-    for (LogEntry *e = log_Next(list, NULL, 0); e; e = log_Next(list, e, 0)) {
-        if (!e->Text1)
-            continue;
-        switch (e->Kind) {
-        case LOG_FILE:
-            DeleteFileA(e->Text1);
-            break;
-        case LOG_SHAREDFILE:
-            if (e->Text2 && shared_Release(company, product, e->Text2))
-                DeleteFileA(e->Text1);
-            break;
-        case LOG_DRIVER:
-            if (e->Text2)
-                shared_RemoveDriver(company, product, e->Text1, e->Text2,
-                                    InstallState.IsNT);
-            break;
-        }
-    }
-    DeleteFileA(InstallState.LogPath);
-    for (LogEntry *e = log_Next(list, NULL, LOG_DIR); e;
-         e = log_Next(list, e, LOG_DIR))
-        if (e->Text1)
-            RemoveDirectoryA(e->Text1);
-}
-
-/* Every shared entry in a log stands for one count by this product, so
- * each is counted down; a file nobody counts (a foreign one) has no value
- * to count down and is never deleted. */
+/* Only what this run did is taken back, from its journal: files it made
+ * or replaced, folders it made, counts it raised, services it registered.
+ * The log file and the registration of an earlier installation of the
+ * product were not touched by a failed run, and stay as they were, so an
+ * update that fails leaves the earlier version installed. */
 void setup_Rollback(void)
 {
-    char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT], path[EXPAND_MAX];
-    setup_Setting("Company", company, sizeof company);
-    setup_Setting("Product", product, sizeof product);
-    undo_entries(company, product);
-    remove_with_parents(InstallState.AppDir);
-    if (setup_ProgramsFolder(path, sizeof path)) {
-        RemoveDirectoryA(path);                    /* ...\Company\Product */
-        char *cut = strrchr(path, '\\');
-        if (cut && product[0] && company[0]) {
-            *cut = 0;
-            RemoveDirectoryA(path);                /* ...\Company */
-        }
-    }
-    /* With neither setting the keys would be "Software" and the Uninstall
-     * key itself: nothing of this product's is there. */
-    static const char *const product_values[] = {"Version", "Path", "URL",
-                                                 "Email"};
-    setup_Compose(path, sizeof path, "Software", 1, 1, 0);
-    if (company[0] || product[0])
-        reg_ClearKey(path, product_values, 4);
-    static const char *const entry_values[] = {"DisplayName",
-                                               "UninstallString"};
-    char name[NAME_MAX_TEXT];
-    entry_name(name, sizeof name);
-    strcat(windows_key(path, UNINSTALL_TAIL), name);
-    if (name[0])
-        reg_ClearKey(path, entry_values, 2);
     log_Save(&InstallState.UndoList, NULL);
+    journal_Rollback();
 }
 
 /* ---- the install run ---- */
 
+/* The log's path: the LogPath setting (a path macro expanded) or AppDir,
+ * + "\" Product + ".log"; a LogPath that is no full path setup writes
+ * (relative, too long) falls back to AppDir. */
+static void log_path(char *log, const char *product)
+{
+    if (!setup_Setting("LogPath", log, STATE_PATH) ||
+        !path_Expand(log, STATE_PATH) || path_Check(log) != PATH_OK)
+        strcpy(log, InstallState.AppDir);
+    append_part(log, STATE_PATH, product);
+    strncat(log, ".log", STATE_PATH - strlen(log) - 1);
+}
+
 int setup_Install(void)
 {
-    int result = 1;
     char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
     setup_Setting("Company", company, sizeof company);
     setup_Setting("Product", product, sizeof product);
     char *log = InstallState.LogPath;
-    if (!setup_Setting("LogPath", log, STATE_PATH) ||
-        !path_Expand(log, STATE_PATH))   /* an expansion too long: AppDir */
-        strcpy(log, InstallState.AppDir);
-    append_part(log, STATE_PATH, product);
-    strncat(log, ".log", STATE_PATH - strlen(log) - 1);
-    log_Load(&InstallState.UndoList, log);
-    log_AddProduct(&InstallState.UndoList, company, product,
-                   InstallState.AppDir);
-    dir_CreatePath(InstallState.AppDir);
-    if (script_IsFunction("install"))
+    log_path(log, product);
+    LogList *list = &InstallState.UndoList;
+    log_Load(list, log);
+    log_AddProduct(list, company, product, InstallState.AppDir);
+    /* The folder page has made AppDir; what it made is the product's. */
+    int result = fn_MakeFolder(InstallState.AppDir) && path_Check(log) == PATH_OK;
+    if (InstallState.LogChanges)
+        journal_LogDirs(list, NULL);
+    if (result && script_IsFunction("install"))
         result = (int)script_Call("install");
-    log_Save(&InstallState.UndoList, log);
-    if (result) {
-        setup_RegisterUninstall();
-        setup_RegisterProduct();
-    } else
+    if (!result) {
         setup_Rollback();
+        return 0;
+    }
+    log_Save(list, log);
+    setup_RegisterUninstall();
+    setup_RegisterProduct();
+    journal_Commit();
     return result;
 }

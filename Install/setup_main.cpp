@@ -1,6 +1,7 @@
 /* setup_main.cpp -- setup's entry and start-up sequence. */
 #include "setup.h"
 #include "state.h"
+#include "journal.h"
 #include "ident.h"
 #include "script/script.h"
 #include "functions.h"
@@ -139,6 +140,9 @@ int setup_Main(HINSTANCE instance)
     else
         InstallState.NoLicense = 1;
     setup_Wizard();
+    /* Whatever no successful run made the product's (the folders made for
+     * a wizard left before the install) is taken back. */
+    journal_Rollback();
     close_package();
     if (InstallState.Reboot)
         (setup_Restart ? setup_Restart : real_Restart)(InstallState.IsNT);

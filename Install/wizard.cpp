@@ -5,7 +5,10 @@
 #include "setup.h"
 #include "state.h"
 #include "wiz.h"
+#include "journal.h"
+#include "functions.h"
 #include "ident.h"
+#include "path/path.h"
 #include "script/script.h"
 
 #include <shlobj.h>
@@ -281,6 +284,21 @@ static int folder_exists(const char *path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+/* A folder typed relative to somewhere ("Tools", "\\Tools", "C:Tools")
+ * or with ".." in it is made a full path before anything is made in it:
+ * setup works and logs in full paths only.  One it cannot make so stays
+ * as it is, and the test file then fails. */
+static void folder_absolute(char *folder)
+{
+    char full[STATE_PATH];
+    DWORD n;
+    int why = path_Check(folder);
+    if ((why == PATH_ENOTABSOLUTE || why == PATH_EDOTS) &&
+        (n = GetFullPathNameA(folder, STATE_PATH, full, NULL)) != 0 &&
+        n < STATE_PATH && path_Check(full) == PATH_OK)
+        strcpy(folder, full);
+}
+
 static INT_PTR folder_leave(HWND page, WPARAM, LPARAM forward, LPARAM)
 {
     if (!forward)
@@ -296,11 +314,24 @@ static INT_PTR folder_leave(HWND page, WPARAM, LPARAM forward, LPARAM)
                    "Do you want install to it?";
     if (question && box(page, question, MB_YESNO | MB_ICONQUESTION) == IDNO)
         return 1;
-    dir_CreatePath(ST.AppDir);   /* failures show in the test file */
-    char test[STATE_PATH + 16];
-    wsprintfA(test, "%s\\temp.temp", ST.AppDir);
-    HANDLE h = CreateFileA(test, GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    /* Folders made for a folder chosen before are taken back (only empty
+     * ones go); the folders made now are the product's, and the run's
+     * journal knows them.  Failures show in the test file. */
+    journal_Rollback();
+    folder_absolute(ST.AppDir);
+    fn_MakeFolder(ST.AppDir);
+    /* The test file is made new: a file of that name in the user's folder
+     * is the user's, and is neither replaced nor deleted. */
+    char test[STATE_PATH + 32];
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < 100 && h == INVALID_HANDLE_VALUE; i++) {
+        wsprintfA(test, i ? "%s\\temp%d.temp" : "%s\\temp.temp", ST.AppDir,
+                  i);
+        h = CreateFileA(test, GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
     if (h == INVALID_HANDLE_VALUE) {
         box(page, "Can't install to:\n\n%s\n\nPlease select another "
                   "location...", MB_OK | MB_ICONINFORMATION);

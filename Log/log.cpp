@@ -18,7 +18,9 @@
  *           empty text), then CR LF
  *
  * A text holds at most LOG_TEXT_MAX (511) characters and no CR or LF.  An
- * empty text is a bare CR LF and reads back empty, not absent.  Example,
+ * empty text is a bare CR LF and reads back empty, not absent.  A longer
+ * text, or one holding a control character, is no text that setup
+ * writes: it reads back absent, and the whole of its line is consumed.  Example,
  * one LOG_FILE entry "C:\a":
  *
  *     6C 6F 67 31  03 00 00 00  01 00 00 00  43 3A 5C 61 0D 0A
@@ -233,13 +235,15 @@ static int rd_Word(Reader *r, uint32_t *word)
     return 1;
 }
 
-/* One text: a CR is dropped, an LF ends it; at LOG_LINE kept characters
- * it ends there, the last of them is dropped and the rest of the line
- * stays unread.  Gives the length, or -1 when the end of the file came
- * first. */
+/* One text: a CR is dropped, an LF ends it.  Gives the length, -1 when
+ * the end of the file came first, or -2 for a void text: one longer than
+ * a text may be, or holding a control character (a NUL would hide the
+ * rest of the text, a lone break would start another line).  A void text
+ * is read to the end of its line all the same, so that no part of it is
+ * ever taken for the entries that follow. */
 static int rd_Line(Reader *r, char *line)
 {
-    int n = 0;
+    int n = 0, void_text = 0;
     for (;;) {
         int c = rd_Byte(r);
         if (c < 0)
@@ -247,10 +251,11 @@ static int rd_Line(Reader *r, char *line)
         if (c == '\r')
             continue;
         if (c == '\n')
-            return n;
-        line[n++] = (char)c;
-        if (n == LOG_LINE)
-            return LOG_LINE - 1;
+            return void_text ? -2 : n;
+        if (c < 32 || n == LOG_TEXT_MAX)
+            void_text = 1;
+        else
+            line[n++] = (char)c;
     }
 }
 
@@ -279,9 +284,10 @@ int log_Load(LogList *list, const char *path)
             if (!(mask & (1u << i)))
                 continue;
             int len = rd_Line(&r, line);
-            if (len < 0)
+            if (len == -1)
                 break;
-            text[i] = text_Copy(line, (size_t)len);   /* null: skipped */
+            if (len >= 0)                  /* a void text stays null */
+                text[i] = text_Copy(line, (size_t)len);
         }
         /* Texts are read before the entry is made, so that an entry
          * without memory still leaves the reader in step. */

@@ -21,20 +21,26 @@ static int shared_key(const char *company, const char *product, char *key)
     return 1;
 }
 
+#define SYSTEM_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs"
+
 /* Counting down only opens the key: making it (and the company's key
  * above it) for a name that was never counted would leave keys behind. */
+static HKEY open_key(const char *key, int create)
+{
+    HKEY h;
+    REGSAM access = KEY_SET_VALUE | KEY_QUERY_VALUE;
+    if ((create ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, access,
+                                  NULL, &h, NULL)
+                : RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, access, &h)) !=
+        ERROR_SUCCESS)
+        return NULL;
+    return h;
+}
+
 static HKEY open_counts(const char *company, const char *product, int create)
 {
     char key[SHARED_KEY_MAX];
-    HKEY h;
-    REGSAM access = KEY_SET_VALUE | KEY_QUERY_VALUE;
-    if (!shared_key(company, product, key) ||
-        (create ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, access,
-                                  NULL, &h, NULL)
-                : RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, access, &h)) !=
-            ERROR_SUCCESS)
-        return NULL;
-    return h;
+    return shared_key(company, product, key) ? open_key(key, create) : NULL;
 }
 
 /* 1 and the count when the value reads as a REG_DWORD. */
@@ -45,9 +51,8 @@ static int read_count(HKEY h, const char *name, DWORD *count)
                ERROR_SUCCESS && type == REG_DWORD && size == sizeof *count;
 }
 
-void shared_AddRef(const char *company, const char *product, const char *name)
+static void add_ref(HKEY h, const char *name)
 {
-    HKEY h = open_counts(company, product, 1);
     if (!h)
         return;
     DWORD n;
@@ -58,48 +63,113 @@ void shared_AddRef(const char *company, const char *product, const char *name)
     RegCloseKey(h);
 }
 
-unsigned shared_Count(const char *company, const char *product,
-                      const char *name)
+static unsigned count_of(HKEY h, const char *name)
 {
-    HKEY h = open_counts(company, product, 0);
+    DWORD n;
     if (!h)
         return 0;
-    DWORD n;
     if (!read_count(h, name, &n))
         n = 0;
     RegCloseKey(h);
     return n;
 }
 
-int shared_Release(const char *company, const char *product, const char *name)
+/* -1 not counted, 0 still counted, 1 the count has just reached 0 (the
+ * value went).  The key is closed. */
+static int release(HKEY h, const char *name)
+{
+    DWORD n;
+    int result = -1;
+    if (!h)
+        return -1;
+    if (read_count(h, name, &n)) {
+        n = n ? n - 1 : 0;
+        result = n == 0;
+        if (result)
+            RegDeleteValueA(h, name);
+        else
+            RegSetValueExA(h, name, 0, REG_DWORD, (const BYTE *)&n, sizeof n);
+    }
+    RegCloseKey(h);
+    return result;
+}
+
+void shared_AddRef(const char *company, const char *product, const char *name)
+{
+    add_ref(open_counts(company, product, 1), name);
+}
+
+unsigned shared_Count(const char *company, const char *product,
+                      const char *name)
+{
+    return count_of(open_counts(company, product, 0), name);
+}
+
+/* The company's key goes with its last count. */
+static int release_company(const char *company, const char *product,
+                           const char *name)
 {
     HKEY h = open_counts(company, product, 0);
     if (!h)
-        return 0;
-    DWORD n;
-    int released = 0;
-    if (read_count(h, name, &n)) {
-        n = n ? n - 1 : 0;
-        if (n == 0) {
-            RegDeleteValueA(h, name);
-            released = 1;
-        } else
-            RegSetValueExA(h, name, 0, REG_DWORD, (const BYTE *)&n, sizeof n);
-    }
+        return -1;
     DWORD values = 1;
-    RegQueryInfoKeyA(h, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL,
-                     NULL, NULL, NULL);
-    RegCloseKey(h);
+    int result = release(h, name);
+    h = open_counts(company, product, 0);
+    if (h) {
+        RegQueryInfoKeyA(h, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL,
+                         NULL, NULL, NULL);
+        RegCloseKey(h);
+    }
     char key[SHARED_KEY_MAX];
     if (values == 0 && shared_key(company, product, key))
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
-    return released;
+    return result;
+}
+
+int shared_Release(const char *company, const char *product, const char *name)
+{
+    return release_company(company, product, name) == 1;
+}
+
+void shared_SystemAddRef(const char *path)
+{
+    add_ref(open_key(SYSTEM_KEY, 1), path);
+}
+
+unsigned shared_SystemCount(const char *path)
+{
+    return count_of(open_key(SYSTEM_KEY, 0), path);
+}
+
+int shared_SystemRelease(const char *path)
+{
+    return release(open_key(SYSTEM_KEY, 0), path);
+}
+
+void shared_AddFile(const char *company, const char *product,
+                    const char *name, const char *path)
+{
+    shared_AddRef(company, product, name);
+    shared_SystemAddRef(path);
+}
+
+/* The system count is only taken down for a product that counted the file
+ * itself: a count another installer keeps for a file this product never
+ * counted is not this product's to release. */
+int shared_ReleaseFile(const char *company, const char *product,
+                       const char *name, const char *path)
+{
+    int mine = release_company(company, product, name);
+    if (mine < 0)
+        return 0;
+    int system = shared_SystemRelease(path);
+    return mine == 1 && system != 0;
 }
 
 int shared_RemoveDriver(const char *company, const char *product,
                         const char *file, const char *service, int isNT)
 {
-    if (!shared_Release(company, product, service))
+    if (!shared_ReleaseFile(company, product, service, file))
         return 0;             /* another product still uses the driver */
     if (isNT) {
         SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);

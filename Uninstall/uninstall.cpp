@@ -4,12 +4,15 @@
 #include "uninstall.h"
 #include "reg.h"
 #include "log.h"
+#include "safe.h"
 #include "shared.h"
+#include "path/path.h"
 #include "wiz.h"
 #include "ident.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <stdlib.h>
 #include <string.h>
 
 MODULE_IDENT("Uninstall/uninstall.cpp");
@@ -49,6 +52,19 @@ static struct {
 } UN VELLUM_BSS;
 
 VELLUM_BSS UninstallRestartFn uninstall_Restart;
+
+/* The progress bar is told only when its position has moved by a step of
+ * its own (about 1/128 of the range), and the dialog's messages are taken
+ * every PUMP_MS: a redraw per log entry costs more than most entries'
+ * removal. */
+#define PROGRESS_STEPS 128
+#define PUMP_MS        50
+
+typedef struct Progress {
+    HWND     Bar;
+    unsigned Pos, Shown, Range, Stride;
+    DWORD    Pumped;           /* tick count of the last pump */
+} Progress;
 
 static int error_box(HWND owner, const char *text)
 {
@@ -134,6 +150,30 @@ static int load_log(void)
 
 /* ---- removal ---- */
 
+/* ---- which entries are acted on ---- */
+
+/* An entry is acted on only as setup could have written it: its paths
+ * full ones on a local drive, its key a product's own settings key, its
+ * names present (a service name without '\', which would reach another
+ * service's key).  Anything else is skipped and the removal goes on. */
+static int entry_ok(const LogEntry *e)
+{
+    switch (e->Kind) {
+    case LOG_FILE:
+    case LOG_DIR:
+        return safe_Path(e->Text1);
+    case LOG_SHAREDFILE:
+        return safe_Path(e->Text1) && present(e->Text2);
+    case LOG_DRIVER:
+        return safe_Path(e->Text1) && present(e->Text2) &&
+               !strchr(e->Text2, '\\');
+    case LOG_PREFSKEY:
+        return path_SettingsKey(e->Text1);
+    default:
+        return 0;
+    }
+}
+
 /* A file opened for writing, unshared, by someone else refuses us. */
 static int file_in_use(const char *path)
 {
@@ -151,7 +191,7 @@ static int any_file_in_use(void)
 {
     for (LogEntry *e = log_Next(&UN.UndoList, NULL, LOG_FILE); e;
          e = log_Next(&UN.UndoList, e, LOG_FILE))
-        if (e->Text1 && file_in_use(e->Text1))
+        if (entry_ok(e) && file_in_use(e->Text1))
             return 1;
     return 0;
 }
@@ -166,18 +206,26 @@ static void delete_settings(const char *key)
     reg_DeleteTree(HKEY_CURRENT_USER, path, len, sizeof path);
 }
 
-/* "base\first\second", each part only when present. */
-static void compose(char *out, const char *base, const char *first,
-                    const char *second)
+/* "base\first\second", each part only when present; 0 when it does not
+ * fit. */
+static int compose(char *out, size_t capacity, const char *base,
+                   const char *first, const char *second)
 {
+    size_t n = strlen(base) + 2 + (first ? strlen(first) : 0) +
+               (second ? strlen(second) : 0);
+    if (n >= capacity)
+        return 0;
     strcpy(out, base);
     if (present(first))
         strcat(strcat(out, "\\"), first);
     if (present(second))
         strcat(strcat(out, "\\"), second);
+    return 1;
 }
 
-/* The folder, then its parents from the innermost: only empty ones go. */
+/* The folder, then its parents from the innermost: only empty ones go,
+ * and never one of Windows' own.  Logs of earlier setups name no folder
+ * made for AppDir, hence the walk. */
 static void remove_folder_and_parents(const char *folder)
 {
     char path[UN_PATH];
@@ -185,11 +233,11 @@ static void remove_folder_and_parents(const char *folder)
     if (len == 0 || len >= sizeof path)
         return;
     memcpy(path, folder, len + 1);
-    RemoveDirectoryA(path);
+    safe_RemoveFolder(path);
     while (--len > 0)
         if (path[len] == '\\') {
             path[len] = 0;
-            RemoveDirectoryA(path);
+            safe_RemoveFolder(path);
         }
 }
 
@@ -198,15 +246,16 @@ static void remove_start_menu(void)
     char programs[UN_PATH + 1], path[UN_PATH * 3 + 8];
     if (!reg_ProgramsFolder(UN.IsNT, programs, sizeof programs))
         return;
-    compose(path, programs, UN.Company, UN.Product);
-    RemoveDirectoryA(path);
-    compose(path, programs, UN.Company, NULL);
-    if (present(UN.Company))
-        RemoveDirectoryA(path);
+    if (compose(path, sizeof path, programs, UN.Company, UN.Product))
+        safe_RemoveFolder(path);
+    if (present(UN.Company) &&
+        compose(path, sizeof path, programs, UN.Company, NULL))
+        safe_RemoveFolder(path);
 }
 
 /* With neither name the keys would be "Software" and the uninstall list
- * itself: nothing of this product's is there. */
+ * itself: nothing of this product's is there.  A name with a '\' would
+ * reach some other key. */
 static void remove_keys(void)
 {
     static const char *const product_values[] = {"Version", "Path", "URL",
@@ -215,12 +264,13 @@ static void remove_keys(void)
                                                "UninstallString"};
     char path[UN_PATH * 3];
     const char *entry = present(UN.Product) ? UN.Product : UN.Company;
-    if (!present(entry))
+    if (!present(entry) || (UN.Company && strchr(UN.Company, '\\')) ||
+        (UN.Product && strchr(UN.Product, '\\')))
         return;
-    compose(path, "Software", UN.Company, UN.Product);
-    reg_ClearKey(path, product_values, 4);
-    compose(path, UN_WINDOWS_KEY "\\Uninstall", entry, NULL);
-    reg_ClearKey(path, entry_values, 2);
+    if (compose(path, sizeof path, "Software", UN.Company, UN.Product))
+        reg_ClearKey(path, product_values, 4);
+    if (compose(path, sizeof path, UN_WINDOWS_KEY "\\Uninstall", entry, NULL))
+        reg_ClearKey(path, entry_values, 2);
 }
 
 static void enable_all(HWND dialog, BOOL on)
@@ -230,45 +280,114 @@ static void enable_all(HWND dialog, BOOL on)
     EnableWindow(dialog, on);
 }
 
-static void step(HWND dialog)
+/* The messages waiting for the program's windows, so that they repaint
+ * and Windows sees the program answer while a long removal runs (the
+ * dialog is disabled: no input reaches it). */
+static void pump(void)
 {
-    SendDlgItemMessageA(dialog, UN_PROGRESS, PBM_STEPIT, 0, 0);
+    MSG m;
+    int quit = 0;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            quit = 1;
+            continue;
+        }
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    if (quit)
+        PostQuitMessage(0);
 }
 
-static void remove_entries(HWND dialog)
+static void progress_Begin(Progress *p, HWND dialog, unsigned range)
+{
+    p->Bar = GetDlgItem(dialog, UN_PROGRESS);
+    p->Pos = p->Shown = 0;
+    p->Range = range;
+    p->Stride = range / PROGRESS_STEPS + 1;
+    p->Pumped = GetTickCount();
+    SendMessageA(p->Bar, PBM_SETRANGE32, 0, range);
+    SendMessageA(p->Bar, PBM_SETSTEP, 1, 0);
+}
+
+static void step(Progress *p)
+{
+    p->Pos++;
+    if (p->Pos - p->Shown >= p->Stride || p->Pos >= p->Range) {
+        SendMessageA(p->Bar, PBM_SETPOS, p->Pos, 0);
+        p->Shown = p->Pos;
+    }
+    if (GetTickCount() - p->Pumped >= PUMP_MS) {
+        pump();
+        p->Pumped = GetTickCount();
+    }
+}
+
+static void remove_entry(const LogEntry *e)
+{
+    switch (e->Kind) {
+    case LOG_FILE:
+        DeleteFileA(e->Text1);
+        break;
+    case LOG_SHAREDFILE:
+        if (shared_ReleaseFile(UN.Company, UN.Product, e->Text2, e->Text1))
+            DeleteFileA(e->Text1);
+        break;
+    case LOG_PREFSKEY:
+        if (UN.DeleteSettings)
+            delete_settings(e->Text1);
+        break;
+    case LOG_DRIVER:
+        if (shared_RemoveDriver(UN.Company, UN.Product, e->Text1, e->Text2,
+                                UN.IsNT))
+            UN.RebootNeeded = 1;
+        break;
+    }
+}
+
+/* Longer paths first: a folder's subfolders go before it, whatever order
+ * the log recorded them in. */
+static int by_length_down(const void *a, const void *b)
+{
+    size_t la = strlen(*(const char *const *)a);
+    size_t lb = strlen(*(const char *const *)b);
+    return la < lb ? 1 : la > lb ? -1 : 0;
+}
+
+static void remove_folders(Progress *p)
+{
+    LogList *list = &UN.UndoList;
+    size_t n = 0, i = 0;
+    for (LogEntry *e = log_Next(list, NULL, LOG_DIR); e;
+         e = log_Next(list, e, LOG_DIR))
+        n++;
+    const char **folders =
+        (const char **)HeapAlloc(GetProcessHeap(), 0, n * sizeof *folders + 1);
+    if (!folders)
+        return;
+    for (LogEntry *e = log_Next(list, NULL, LOG_DIR); e;
+         e = log_Next(list, e, LOG_DIR))
+        if (entry_ok(e))
+            folders[i++] = e->Text1;
+    qsort(folders, i, sizeof *folders, by_length_down);
+    for (size_t k = 0; k < n; k++) {
+        if (k < i)
+            safe_RemoveFolder(folders[k]);
+        step(p);
+    }
+    HeapFree(GetProcessHeap(), 0, folders);
+}
+
+static void remove_entries(Progress *p)
 {
     LogList *list = &UN.UndoList;
     for (LogEntry *e = log_Next(list, NULL, 0); e; e = log_Next(list, e, 0)) {
-        if (e->Text1)
-            switch (e->Kind) {
-            case LOG_FILE:
-                DeleteFileA(e->Text1);
-                break;
-            case LOG_SHAREDFILE:
-                if (e->Text2 &&
-                    shared_Release(UN.Company, UN.Product, e->Text2))
-                    DeleteFileA(e->Text1);
-                break;
-            case LOG_PREFSKEY:
-                if (UN.DeleteSettings)
-                    delete_settings(e->Text1);
-                break;
-            case LOG_DRIVER:
-                if (e->Text2 &&
-                    shared_RemoveDriver(UN.Company, UN.Product, e->Text1,
-                                        e->Text2, UN.IsNT))
-                    UN.RebootNeeded = 1;
-                break;
-            }
-        step(dialog);
+        if (entry_ok(e))
+            remove_entry(e);
+        step(p);
     }
     DeleteFileA(UN.LogFile);
-    for (LogEntry *e = log_Next(list, NULL, LOG_DIR); e;
-         e = log_Next(list, e, LOG_DIR)) {
-        if (e->Text1)
-            RemoveDirectoryA(e->Text1);
-        step(dialog);
-    }
+    remove_folders(p);
 }
 
 /* ---- the dialog ---- */
@@ -310,25 +429,25 @@ static INT_PTR on_remove(HWND dialog, WPARAM, LPARAM, LPARAM)
         error_box(dialog, UN_MSG_INUSE);
         return DLG_ENDCANCEL;
     }
-    int entries = 0;
+    unsigned entries = 0;
     for (LogEntry *e = log_Next(&UN.UndoList, NULL, 0); e;
          e = log_Next(&UN.UndoList, e, 0))
         entries++;
-    SendDlgItemMessageA(dialog, UN_PROGRESS, PBM_SETRANGE32, 0, entries + 3);
-    SendDlgItemMessageA(dialog, UN_PROGRESS, PBM_SETSTEP, 1, 0);
+    Progress p;
+    progress_Begin(&p, dialog, entries + 3);
     ShowWindow(GetDlgItem(dialog, UN_SETTINGS), SW_HIDE);
     ShowWindow(GetDlgItem(dialog, UN_WAIT), SW_SHOW);
-    ShowWindow(GetDlgItem(dialog, UN_PROGRESS), SW_SHOW);
+    ShowWindow(p.Bar, SW_SHOW);
     RedrawWindow(dialog, NULL, NULL,
                  RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     enable_all(dialog, FALSE);
-    remove_entries(dialog);
+    remove_entries(&p);
     if (UN.AppDir)
         remove_folder_and_parents(UN.AppDir);
     remove_start_menu();
-    step(dialog);
+    step(&p);
     remove_keys();
-    step(dialog);
+    step(&p);
     enable_all(dialog, TRUE);
     return DLG_ENDOK;
 }

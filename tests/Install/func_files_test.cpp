@@ -5,6 +5,7 @@
  * rollbacks. */
 #include "func_fixture.h"
 #include "shared.h"
+#include "journal.h"
 
 namespace {
 
@@ -77,20 +78,25 @@ class FuncFiles : public FuncTest {
         log_Save(&InstallState.UndoList, NULL);
         EXPECT_EQ(1, log_Load(&InstallState.UndoList, log.c_str()));
         ScriptValue v = run(call, kCompany, product);
+        journal_Commit();
         log_Save(&InstallState.UndoList, log.c_str());
         EXPECT_EQ(1, log_Load(&InstallState.UndoList, log.c_str()));
         return v;
     }
 
-    /* setup's rollback of a product's recorded installations. */
-    void rollback(const char *product)
+    /* A product's removal as the uninstaller takes its shared files: both
+     * counts released, the file deleted when neither holds it. */
+    void remove(const char *product)
     {
-        log_Save(&InstallState.UndoList, NULL);
-        compile("", kCompany, product);
-        strcpy(InstallState.LogPath, (dir + "\\" + product + ".log").c_str());
-        setup_Rollback();
-        ASSERT_TRUE(CreateDirectoryA(appDir.c_str(), NULL) ||
-                    is_dir(appDir));
+        LogList list = {NULL, NULL};
+        std::string log = dir + "\\" + product + ".log";
+        ASSERT_EQ(1, log_Load(&list, log.c_str()));
+        for (LogEntry *e = log_Next(&list, NULL, LOG_SHAREDFILE); e;
+             e = log_Next(&list, e, LOG_SHAREDFILE))
+            if (shared_ReleaseFile(kCompany, product, e->Text2, e->Text1))
+                DeleteFileA(e->Text1);
+        log_Save(&list, NULL);
+        DeleteFileA(log.c_str());
     }
 };
 
@@ -104,14 +110,25 @@ TEST_F(FuncFiles, Copy)
         std::string dest, path;   /* as written, as installed */
         int         value;
         FuncBytes   bytes;        /* the destination's afterwards */
+        bool        logged;       /* the file is the product's */
     } rows[] = {
-        {"macro", "a.txt", "%APPDIR%\\a.txt", appDir + "\\a.txt", 0, kAlpha},
-        {"plain path", "b.txt", dir + "\\b.txt", dir + "\\b.txt", 0, kBeta},
-        {"over a file", "a.txt", old, old, 0, kAlpha},
-        {"newer file kept", "tool.dll", newer, newer, 0, v2},
+        {"macro", "a.txt", "%APPDIR%\\a.txt", appDir + "\\a.txt", 0, kAlpha,
+         true},
+        {"plain path", "b.txt", dir + "\\b.txt", dir + "\\b.txt", 0, kBeta,
+         true},
+        /* A file that was there is not the product's: not removed. */
+        {"over a file", "a.txt", old, old, 0, kAlpha, false},
+        {"newer file kept", "tool.dll", newer, newer, 0, v2, false},
         {"missing member", "none.txt", dir + "\\n.txt", dir + "\\n.txt", 1,
-         {'<', 'n', 'o', 'n', 'e', '>'}},
-        {"empty destination", "a.txt", "", "", 1, {}},
+         {'<', 'n', 'o', 'n', 'e', '>'}, false},
+        {"empty destination", "a.txt", "", "", 1, {}, false},
+        /* No path setup writes: nothing is written. */
+        {"relative", "a.txt", "rel.txt", dir + "\\rel.txt", 1,
+         {'<', 'n', 'o', 'n', 'e', '>'}, false},
+        {"dot parts", "a.txt", "%APPDIR%\\..\\up.txt", dir + "\\up.txt", 1,
+         {'<', 'n', 'o', 'n', 'e', '>'}, false},
+        {"device", "a.txt", dir + "\\nul.txt", "", 1, {}, false},
+        {"stream", "a.txt", dir + "\\b.txt:s", "", 1, {}, false},
     };
     for (const auto &r : rows) {
         SCOPED_TRACE(std::string("row ") + r.name);
@@ -124,7 +141,7 @@ TEST_F(FuncFiles, Copy)
             EXPECT_EQ(r.bytes, load(r.path));
         }
         std::vector<std::string> want;
-        if (r.value == 0)
+        if (r.logged)
             want.push_back(r.path + "|");   /* the expanded path */
         EXPECT_EQ(want, entries(LOG_FILE));
         EXPECT_TRUE(entries(0).size() == want.size()) << "other entries";
@@ -214,19 +231,23 @@ TEST_F(FuncFiles, SharedCounts)
         EXPECT_EQ(std::vector<std::string>{dest + "|" + kShared},
                   entries(LOG_SHAREDFILE));
     }
-    /* The removal of one product leaves the file to the other. */
-    rollback("Files B");
-    EXPECT_EQ(1u, count()) << "row B rolled back";
-    EXPECT_EQ(kAlpha, load(dest)) << "row B rolled back";
-    rollback("Files A");
-    EXPECT_EQ(0u, count()) << "row A rolled back";
-    EXPECT_FALSE(fix_Exists(dest)) << "row A rolled back";
+    /* Both counts are kept, one per product; the removal of one product
+     * leaves the file to the other. */
+    EXPECT_EQ(2u, shared_SystemCount(dest.c_str()));
+    remove("Files B");
+    EXPECT_EQ(1u, count()) << "row B removed";
+    EXPECT_EQ(1u, shared_SystemCount(dest.c_str())) << "row B removed";
+    EXPECT_EQ(kAlpha, load(dest)) << "row B removed";
+    remove("Files A");
+    EXPECT_EQ(0u, count()) << "row A removed";
+    EXPECT_EQ(0u, shared_SystemCount(dest.c_str())) << "row A removed";
+    EXPECT_FALSE(fix_Exists(dest)) << "row A removed";
     HKEY h;
     EXPECT_NE(ERROR_SUCCESS,
               RegOpenKeyExA(HKEY_LOCAL_MACHINE,
                             (std::string(kCompanyKey) + "\\Shared Files").c_str(),
                             0, KEY_QUERY_VALUE, &h))
-        << "row A rolled back: the counts' key stays";
+        << "row A removed: the counts' key stays";
 }
 
 /* A file that was there before and that nobody counts is someone else's:
@@ -251,10 +272,11 @@ TEST_F(FuncFiles, SharedForeignFile)
         EXPECT_EQ(std::vector<std::string>{dest + "|" + kShared},
                   entries(LOG_SHAREDFILE));
     }
-    rollback("Files A");
-    rollback("Files B");
-    EXPECT_TRUE(fix_Exists(dest)) << "row rolled back: removed";
+    remove("Files A");
+    remove("Files B");
+    EXPECT_TRUE(fix_Exists(dest)) << "row removed: the file went";
     EXPECT_EQ(0u, count());
+    EXPECT_EQ(0u, shared_SystemCount(dest.c_str()));
 }
 
 TEST_F(FuncFiles, SharedFailedCopyCountsNothing)
@@ -269,9 +291,8 @@ TEST_F(FuncFiles, SharedFailedCopyCountsNothing)
     EXPECT_FALSE(fix_Exists(dest));
 }
 
-/* The folder is recorded, then the levels above it that the call made,
- * innermost first, so that removal (in recorded order, empty folders
- * only) takes them all. */
+/* The levels the call made are recorded, innermost first; a folder that
+ * was there is not the product's. */
 TEST_F(FuncFiles, MakeDir)
 {
     const std::string deep = dir + "\\one\\two\\three";
@@ -284,7 +305,7 @@ TEST_F(FuncFiles, MakeDir)
          {deep + "|", dir + "\\one\\two|", dir + "\\one|"}},
         {"one more level below them", deep + "\\four", deep + "\\four",
          {deep + "\\four|"}},
-        {"existing folder", dir, dir, {dir + "|"}},
+        {"existing folder", dir, dir, {}},
         {"macro", "%APPDIR%\\m1\\m2", appDir + "\\m1\\m2",
          {appDir + "\\m1\\m2|", appDir + "\\m1|"}},
     };
@@ -325,4 +346,99 @@ TEST(FuncFileExists, Paths)
     for (const auto &r : rows)
         EXPECT_EQ(r.exists, file_Exists(r.path)) << "row " << r.name;
     fix_RemoveDir(dir);
+}
+
+/* A file's bytes, attributes and last write time, as a rollback must put
+ * them back. */
+struct FileState {
+    FuncBytes bytes;
+    DWORD     attributes;
+    FILETIME  written;
+};
+
+static FileState state_of(const std::string &path)
+{
+    FileState f = {load(path), 0, {0, 0}};
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) {
+        f.attributes = d.dwFileAttributes;
+        f.written = d.ftLastWriteTime;
+    }
+    return f;
+}
+
+static void expect_state(const FileState &want, const std::string &path,
+                         const char *row)
+{
+    FileState got = state_of(path);
+    EXPECT_EQ(want.bytes, got.bytes) << "row " << row;
+    EXPECT_EQ(want.attributes, got.attributes) << "row " << row;
+    EXPECT_EQ(0, CompareFileTime(&want.written, &got.written)) << "row " << row;
+}
+
+/* The run's journal takes back exactly what the run did: files it replaced
+ * come back as they were (with their old time), files and folders it
+ * made go, counts it raised fall back,
+ * and what an earlier installation counted stays counted.  No
+ * before-image is left in the temporary folder. */
+TEST_F(FuncFiles, RollbackTakesBackOnlyThisRun)
+{
+    const std::string theirs = dir + "\\theirs.txt", shared = appDir +
+                                                              "\\s.dll";
+    ASSERT_TRUE(fix_Save(theirs, FuncBytes{'u', 's', 'e', 'r'}));
+    FILETIME old = {0x12345678, 0x01C00000};
+    HANDLE h = CreateFileA(theirs.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL,
+                           OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    SetFileTime(h, NULL, NULL, &old);
+    CloseHandle(h);
+    /* An earlier installation of A counted the shared file. */
+    EXPECT_EQ(0, install_run("Files A", "copyshared(\"a.txt\", " +
+                                            func_Lit(shared) + ", \"" +
+                                            kShared + "\")"));
+    const FileState theirsBefore = state_of(theirs),
+                    sharedBefore = state_of(shared);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::map<std::string, std::string> tempBefore, tempAfter;
+    func_ListTree(std::string(temp) + "vsetup*", tempBefore);
+
+    /* B's run: over their file, a new file, the shared file, new
+     * folders. */
+    log_Save(&InstallState.UndoList, NULL);
+    EXPECT_EQ(0, run("copy(\"b.txt\", " + func_Lit(theirs) + ")", kCompany, "Files B"));
+    EXPECT_EQ(0, run("copy(\"b.txt\", " + func_Lit(dir + "\\new.txt") + ")", kCompany, "Files B"));
+    EXPECT_EQ(0, run("copyshared(\"b.txt\", " + func_Lit(shared) + ", \"" +
+                     kShared + "\")", kCompany, "Files B"));
+    EXPECT_EQ(0, run("makedir(" + func_Lit(dir + "\\m1\\m2") + ")", kCompany, "Files B"));
+    EXPECT_EQ(kBeta, load(theirs));
+    EXPECT_EQ(2u, count());
+    EXPECT_EQ(2u, shared_SystemCount(shared.c_str()));
+
+    journal_Rollback();
+    expect_state(theirsBefore, theirs, "replaced file");
+    expect_state(sharedBefore, shared, "shared file");
+    EXPECT_FALSE(fix_Exists(dir + "\\new.txt")) << "row new file";
+    EXPECT_FALSE(fix_Exists(dir + "\\m1")) << "row new folders";
+    EXPECT_EQ(1u, count()) << "row A's count";
+    EXPECT_EQ(1u, shared_SystemCount(shared.c_str())) << "row A's count";
+    func_ListTree(std::string(temp) + "vsetup*", tempAfter);
+    EXPECT_EQ(tempBefore, tempAfter) << "row before-images";
+    remove("Files A");
+}
+
+/* A file that cannot be kept for the rollback is not replaced. */
+TEST_F(FuncFiles, NoImageNoReplace)
+{
+    const std::string locked = dir + "\\locked.txt";
+    ASSERT_TRUE(fix_Save(locked, FuncBytes{'l', 'o', 'c', 'k'}));
+    /* Open without read sharing: no copy can be made of it. */
+    HANDLE h = CreateFileA(locked.c_str(), GENERIC_READ, 0, NULL,
+                           OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_EQ(1, run("copy(\"a.txt\", " + func_Lit(locked) + ")"));
+    EXPECT_EQ(1, InstallState.CopyError);
+    CloseHandle(h);
+    EXPECT_EQ((FuncBytes{'l', 'o', 'c', 'k'}), load(locked));
+    EXPECT_TRUE(entries(0).empty());
 }

@@ -8,6 +8,7 @@
 #include "functions.h"
 #include "setup.h"
 #include "state.h"
+#include "journal.h"
 #include "script/script.h"
 #include "pkg/pkgwrite.h"
 #include "pkgfix.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,29 @@ inline void func_RemoveTree(const std::string &d)
     RemoveDirectoryA(d.c_str());
 }
 
+/* The names that match pattern (a folder's path and a wildcard), with
+ * everything below them, as "path" -> "dir" or the file's size. */
+inline void func_ListTree(const std::string &pattern,
+                          std::map<std::string, std::string> &out)
+{
+    std::string folder = pattern.substr(0, pattern.find_last_of('\\') + 1);
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA(pattern.c_str(), &f);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string n = f.cFileName, p = folder + n;
+        if (n == "." || n == "..")
+            continue;
+        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out[p] = "dir";
+            func_ListTree(p + "\\*", out);
+        } else
+            out[p] = std::to_string(f.nFileSizeLow);
+    } while (FindNextFileA(h, &f));
+    FindClose(h);
+}
+
 class FuncTest : public ::testing::Test {
   protected:
     std::string dir;
@@ -116,6 +141,7 @@ class FuncTest : public ::testing::Test {
         pkg_Close(InstallState.Package);
         InstallState.Package = NULL;
         log_Save(&InstallState.UndoList, NULL);
+        journal_Commit();            /* the before-images go */
         setup_GetVersion = NULL;
         script_SetHost(NULL);
         func_RemoveTree(dir);

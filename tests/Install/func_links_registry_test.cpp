@@ -13,6 +13,7 @@
 #include "setup.h"
 #include "state.h"
 #include "shared.h"
+#include "journal.h"
 #include "script/script.h"
 #include "pkg/pkgwrite.h"
 #include "pkgfix.h"
@@ -145,6 +146,7 @@ class FuncB : public ::testing::Test {
         pkg_Close(InstallState.Package);
         InstallState.Package = NULL;
         log_Save(&InstallState.UndoList, NULL);
+        journal_Commit();
         setup_GetVersion = nullptr;
         clean();
         func_RemoveTree(dir);
@@ -338,14 +340,17 @@ TEST_F(FuncB, ShortcutExpandsTarget)
     EXPECT_EQ(win, info.dir);
 }
 
-/* A link that cannot be saved (its name makes an invalid file name) leaves
- * no file, still gives 0 and is still recorded; LogOff records nothing. */
-TEST_F(FuncB, ShortcutUnsavedAndUnlogged)
+/* A name that makes no file name setup writes ("a|b", "..\\x") makes
+ * nothing and records nothing, and still gives 0; LogOff records
+ * nothing. */
+TEST_F(FuncB, ShortcutRefusedAndUnlogged)
 {
-    const struct { const char *name, *call; int log; bool file, entry; } rows[] = {
-        {"unsaved", "shortcut(\"a|b\", \"C:\\\\x.exe\", null, null)", 1,
-         false, true},
-        {"log off", "shortcut(\"Tool\", \"C:\\\\x.exe\", null, null)", 0,
+    const struct { const char *name, *call, *link; int log; bool file, entry; } rows[] = {
+        {"reserved character", "shortcut(\"a|b\", \"C:\\\\x.exe\", null, null)",
+         "a|b", 1, false, false},
+        {"dot parts", "shortcut(\"..\\\\..\\\\x\", \"C:\\\\x.exe\", null, null)",
+         "..\\..\\x", 1, false, false},
+        {"log off", "shortcut(\"Tool\", \"C:\\\\x.exe\", null, null)", "Tool", 0,
          true, false},
     };
     for (const auto &r : rows) {
@@ -357,13 +362,13 @@ TEST_F(FuncB, ShortcutUnsavedAndUnlogged)
         EXPECT_EQ(0, call("run"));
         const std::string folder =
             programs(true) + "\\" + kCompany + "\\" + kProduct;
-        const std::string link =
-            folder + "\\" + (r.file ? "Tool" : "a|b") + ".lnk";
-        EXPECT_TRUE(fix_Exists(folder));
+        const std::string link = folder + "\\" + r.link + ".lnk";
+        EXPECT_EQ(r.file, fix_Exists(folder));
         EXPECT_EQ(r.file, fix_Exists(link));
         EXPECT_EQ(r.entry ? std::vector<std::string>{link}
                           : std::vector<std::string>{},
                   entries(LOG_FILE));
+        EXPECT_TRUE(entries(LOG_DIR).empty());
     }
 }
 

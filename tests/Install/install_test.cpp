@@ -268,7 +268,9 @@ TEST_F(Install, PathMacros)
     }
 }
 
-/* The one entry of a first run: the product, mask 7, three CR LF lines. */
+/* The entries of a first run: the product, mask 7, three CR LF lines;
+ * then the folders made for AppDir ("Programs\\Acme\\Tool" in the scratch
+ * folder), innermost first. */
 Bytes product_log(const std::string &appDir)
 {
     Bytes b = {'l', 'o', 'g', '1', 1, 0, 0, 0, 7, 0, 0, 0};
@@ -276,6 +278,15 @@ Bytes product_log(const std::string &appDir)
         b.insert(b.end(), t.begin(), t.end());
         b.push_back('\r');
         b.push_back('\n');
+    }
+    std::string folder = appDir;
+    for (int level = 0; level < 3; level++) {
+        const uint8_t head[] = {2, 0, 0, 0, 1, 0, 0, 0};
+        b.insert(b.end(), head, head + 8);
+        b.insert(b.end(), folder.begin(), folder.end());
+        b.push_back('\r');
+        b.push_back('\n');
+        folder = folder.substr(0, folder.rfind('\\'));
     }
     return b;
 }
@@ -351,7 +362,8 @@ TEST_F(Install, FailureRollsBack)
 }
 
 /* A second run of the same product keeps one product entry in the log; a
- * failed third run takes the first installation away too. */
+ * failed third run (an update) leaves the installation of the second as it
+ * was: its log byte for byte, its registration, its folder. */
 TEST_F(Install, ReinstallAndFailedUpdate)
 {
     const std::string logs = dir + "\\logs";
@@ -370,14 +382,20 @@ TEST_F(Install, ReinstallAndFailedUpdate)
     ASSERT_TRUE(fix_Load(log, b));
     EXPECT_EQ(product_log(appDir), b);
     EXPECT_TRUE(key_exists(kEntryKey));
-    load(head + "install() { return 0; }");
+    std::map<std::string, std::string> keysBefore, keysAfter;
+    snapshot_key(kCompanyKey, keysBefore);
+    snapshot_key(kEntryKey, keysBefore);
+    load("// LogPath=" + logs + "\r\n// Version=2.0\r\n// NoUninstall=0\r\n"
+         "init() { return 1; }\r\ninstall() { return 0; }");
     ASSERT_EQ(1, setup_Init());
     EXPECT_EQ(0, setup_Install());
-    EXPECT_FALSE(fix_Exists(log));
-    EXPECT_FALSE(key_exists(kProductKey));
-    EXPECT_FALSE(key_exists(kEntryKey));
-    EXPECT_FALSE(fix_Exists(appDir));
-    EXPECT_TRUE(fix_Exists(logs));
+    Bytes after;
+    ASSERT_TRUE(fix_Load(log, after));
+    EXPECT_EQ(b, after);
+    snapshot_key(kCompanyKey, keysAfter);
+    snapshot_key(kEntryKey, keysAfter);
+    EXPECT_EQ(keysBefore, keysAfter);
+    EXPECT_TRUE(fix_Exists(appDir));
 }
 
 /* The init phase: init's value alone decides; without init, the same

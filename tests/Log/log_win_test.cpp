@@ -287,30 +287,44 @@ TEST_F(LogWin, LoadFiles)
          1,
          {{3, std::string(511, 'a'), nullptr, nullptr},
           {2, "C:\\d", nullptr, nullptr}}},
-        {"600 characters", true,
+        /* A text longer than setup writes, or with a control character,
+         * is void: it reads absent and its whole line goes, so that no
+         * part of it is read as the entries after it. */
+        {"512 characters: void", true,
+         kMagic + LIT("\x03\0\0\0" "\x01\0\0\0") + std::string(512, 'a') +
+             "\r\n" + kDirD,
+         1,
+         {{3, nullptr, nullptr, nullptr}, {2, "C:\\d", nullptr, nullptr}}},
+        {"600 characters: the rest is no entry", true,
          kMagic + LIT("\x03\0\0\0" "\x01\0\0\0") + long_line() + "\r\n" +
              kDirD,
          1,
-         {{3, std::string(511, 'a'), nullptr, nullptr},
-          {0x62626262, nullptr, std::string(80, 'b'), nullptr},
-          {2, "C:\\d", nullptr, nullptr}}},
+         {{3, nullptr, nullptr, nullptr}, {2, "C:\\d", nullptr, nullptr}}},
         {"512 characters at the end of the file", true,
          kMagic + LIT("\x03\0\0\0" "\x01\0\0\0") + std::string(511, 'a') + "X",
          1,
-         {{3, std::string(511, 'a'), nullptr, nullptr}}},
+         {{3, nullptr, nullptr, nullptr}}},
+        {"NUL hiding a second path", true,
+         kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\p\\a.txt\0C:\\victim\r\n") +
+             kDirD,
+         1,
+         {{3, nullptr, nullptr, nullptr}, {2, "C:\\d", nullptr, nullptr}}},
+        {"control characters", true,
+         kMagic + LIT("\x04\0\0\0" "\x03\0\0\0" "C:\\a\tb\r\n" "S\x1b.dll\r\n") +
+             kFileA,
+         1,
+         {{4, nullptr, nullptr, nullptr}, {3, "C:\\a", nullptr, nullptr}}},
         /* Line ends. */
         {"LF only", true,
          kMagic + LIT("\x04\0\0\0" "\x03\0\0\0" "C:\\s.dll\nS.dll\n") +
              LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\n"),
          1,
          {{4, "C:\\s.dll", "S.dll", nullptr}, {3, "C:\\a", nullptr, nullptr}}},
-        {"CR only: the line runs on to the next LF", true,
+        {"CR only: the line runs on to the next LF, void", true,
          kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\r") +
              LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\b\r\n") + kDirD,
          1,
-         {{3, LIT("C:\\a" "\x03\0\0\0" "\x01\0\0\0" "C:\\b"), nullptr,
-           nullptr},
-          {2, "C:\\d", nullptr, nullptr}}},
+         {{3, nullptr, nullptr, nullptr}, {2, "C:\\d", nullptr, nullptr}}},
         {"CR only to the end of the file", true,
          kMagic + LIT("\x03\0\0\0" "\x01\0\0\0" "C:\\a\r") +
              LIT("\x02\0\0\0" "\x01\0\0\0" "C:\\d\r"),

@@ -160,15 +160,21 @@ key_there() {
     "$WINE_RUN" reg query "$1" </dev/null >/dev/null 2>&1 || fail "no key $1"
 }
 
-# log_is FILE COMPANY PRODUCT DIR: FILE is the undo log of one product
-# entry (kind 1, mask 7, three CR LF-ended texts) and nothing else.
+# log_is FILE COMPANY PRODUCT DIR [FOLDER...]: FILE is the undo log of one
+# product entry (kind 1, mask 7, three CR LF-ended texts), then a folder
+# entry (kind 2, mask 1) for each FOLDER the run made, and nothing else.
 log_is() {
+    file=$1
     printf 'log1\001\000\000\000\007\000\000\000%s\r\n%s\r\n%s\r\n' \
         "$2" "$3" "$4" >"$WORK/log.want"
-    if [ ! -f "$1" ]; then
-        fail "no log $1"
-    elif ! cmp -s "$1" "$WORK/log.want"; then
-        fail "log $1: $(od -An -c "$1" | tr -s ' \n' ' '), expected $(od -An -c "$WORK/log.want" | tr -s ' \n' ' ')"
+    shift 4
+    for folder; do
+        printf '\002\000\000\000\001\000\000\000%s\r\n' "$folder" >>"$WORK/log.want"
+    done
+    if [ ! -f "$file" ]; then
+        fail "no log $file"
+    elif ! cmp -s "$file" "$WORK/log.want"; then
+        fail "log $file: $(od -An -c "$file" | tr -s ' \n' ' '), expected $(od -An -c "$WORK/log.want" | tr -s ' \n' ' ')"
     fi
 }
 
