@@ -100,9 +100,14 @@ ScriptValue fn_CopyShared(void)
     return InstallState.CopyError;
 }
 
+/* The company's key is made for the count when it is not there: a
+ * rollback then takes it too, once it is empty again. */
 void fn_CountShared(const char *company, const char *product,
                     const char *name, const char *path)
 {
+    char key[SHARED_KEY_MAX];
+    if (shared_OwnerKey(company, product, key))
+        journal_Key(key);
     shared_AddFile(company, product, name, path);
     journal_Count(company, product, name);
     journal_SystemCount(path);

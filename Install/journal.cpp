@@ -15,7 +15,8 @@ enum {
     J_COUNT,       /* Text1 company, Text2 product, Text3 name */
     J_SYSCOUNT,    /* Text1 a file's path */
     J_SERVICE,     /* Text1 a service the run made */
-    J_SERVICEKEY   /* Text1 a service whose key the run made */
+    J_SERVICEKEY,  /* Text1 a service whose key the run made */
+    J_KEY          /* Text1 a key below HKEY_LOCAL_MACHINE the run made */
 };
 
 typedef struct JEntry {
@@ -187,6 +188,17 @@ void journal_SystemCount(const char *path)
     note(J_SYSCOUNT, path, NULL, NULL);
 }
 
+void journal_Key(const char *key)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &h) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(h);
+        return;
+    }
+    note(J_KEY, key, NULL, NULL);
+}
+
 void journal_Service(const char *service, int madeKey, int madeService)
 {
     if (madeKey)
@@ -216,6 +228,21 @@ static int restore(const JEntry *e)
     return 1;
 }
 
+/* A key goes only when nothing has come into it since. */
+static void delete_empty_key(const char *key)
+{
+    HKEY h;
+    DWORD subkeys = 1, values = 1;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &h) !=
+        ERROR_SUCCESS)
+        return;
+    RegQueryInfoKeyA(h, NULL, NULL, NULL, &subkeys, NULL, NULL, &values,
+                     NULL, NULL, NULL, NULL);
+    RegCloseKey(h);
+    if (!subkeys && !values)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+}
+
 static void undo(const JEntry *e)
 {
     switch (e->Kind) {
@@ -240,6 +267,9 @@ static void undo(const JEntry *e)
         break;
     case J_SERVICEKEY:
         shared_DeleteServiceKeys(e->Text1);
+        break;
+    case J_KEY:
+        delete_empty_key(e->Text1);
         break;
     }
 }

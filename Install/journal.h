@@ -39,6 +39,10 @@ void journal_Count(const char *company, const char *product,
                    const char *name);
 void journal_SystemCount(const char *path);
 
+/* A key below HKEY_LOCAL_MACHINE that the run is about to make, noted
+ * when it is not there yet; a rollback deletes it if it is empty. */
+void journal_Key(const char *key);
+
 /* A driver's service key (madeKey) or NT service (madeService) made. */
 void journal_Service(const char *service, int madeKey, int madeService);
 

@@ -7,16 +7,21 @@
 
 MODULE_IDENT("Log/shared.cpp");
 
-#define SHARED_KEY_MAX 600
-
-/* "Software\<Company or Product>\Shared Files"; 0 with neither name. */
-static int shared_key(const char *company, const char *product, char *key)
+int shared_OwnerKey(const char *company, const char *product, char *key)
 {
     const char *owner = company && *company ? company : product;
     if (!owner || !*owner || strlen(owner) > SHARED_KEY_MAX - 32)
         return 0;
     strcpy(key, "Software\\");
     strcat(key, owner);
+    return 1;
+}
+
+/* "Software\<Company or Product>\Shared Files"; 0 with neither name. */
+static int shared_key(const char *company, const char *product, char *key)
+{
+    if (!shared_OwnerKey(company, product, key))
+        return 0;
     strcat(key, "\\Shared Files");
     return 1;
 }

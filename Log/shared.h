@@ -13,6 +13,12 @@
 #ifndef VELLUM_SHARED_H
 #define VELLUM_SHARED_H
 
+#define SHARED_KEY_MAX 600
+
+/* The key that holds the company's counts, "Software\\<Company>" (or the
+ * product's name), into key (SHARED_KEY_MAX bytes); 0 with neither name. */
+int shared_OwnerKey(const char *company, const char *product, char *key);
+
 /* company, product: the names of the product that counts (either may be
  * null or empty).  shared_Release gives 1 exactly when the count has just
  * reached 0 (the file may go), 0 when it is still in use or was not
