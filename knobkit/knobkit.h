@@ -538,6 +538,47 @@ KKIMPORT BOOL KKAPI sizer_SetMinMax(Gadget *g, float minX, float minY,
                                     float minHeight, float maxWidth,
                                     float maxHeight);
 
+/* ---- LED display ----------------------------------------------------
+ * (declared with Led.cpp) */
+
+/* ---- end of LED display ---- */
+
+/* ---- Progress bar -----------------------------------------------------
+ * (declared with ProgBar.cpp) */
+
+/* ---- end of progress bar ---- */
+
+/* ---- Static and tab ---------------------------------------------------
+ * An image static shows one of four pictures (static_SetState picks it);
+ * its shape is the shown picture's opaque pixels, and a press there posts
+ * GM_STATIC.  A tab gadget is a tab control whose tabs show pages, each a
+ * dialog made from a template (TabPage, above). */
+
+/* Makes control id an image static showing picture 0.  Each picture is a
+ * bitmap with its part and key, as for ibtn_Create; a null bitmap gives
+ * no picture.  Null when the dialog has no control id. */
+KKIMPORT Gadget *KKAPI static_Create(HWND hDlg, int id, uint32_t flags,
+                                     HBITMAP bitmap0, const RECT *part0,
+                                     int keyX0, int keyY0, HBITMAP bitmap1,
+                                     const RECT *part1, int keyX1, int keyY1,
+                                     HBITMAP bitmap2, const RECT *part2,
+                                     int keyX2, int keyY2, HBITMAP bitmap3,
+                                     const RECT *part3, int keyX3, int keyY3);
+/* Shows picture 0 to 3. */
+KKIMPORT void KKAPI static_SetState(Gadget *g, uint32_t picture);
+/* Makes the tab control id a tab gadget with a tab and a page per row of
+ * pages (from module's templates), the first page shown.  Null, and the
+ * control left plain with no page windows, when a page cannot be made. */
+KKIMPORT Gadget *KKAPI tab_Create(HINSTANCE module, HWND hDlg, int id,
+                                  TabPage *pages);
+
+/* ---- end of static and tab ---- */
+
+/* ---- Gadget factory ---------------------------------------------------
+ * (declared with Factory.cpp) */
+
+/* ---- end of gadget factory ---- */
+
 #ifdef __cplusplus
 }
 #endif

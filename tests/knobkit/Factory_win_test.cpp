@@ -1,0 +1,2 @@
+/* Factory_win_test.cpp -- placeholder until the gadget lands. */
+#include "knobkit.h"

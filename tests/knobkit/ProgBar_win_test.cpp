@@ -1,0 +1,2 @@
+/* ProgBar_win_test.cpp -- placeholder until the gadget lands. */
+#include "knobkit.h"
