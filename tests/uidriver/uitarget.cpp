@@ -21,7 +21,7 @@
  *       "pad down X,Y[ moves N to X,Y][ held][ up X,Y]"
  *                                 pressed on the pad (which holds the capture
  *                                 until the button is up), moved N times to
- *                                 another point, held 1000 ms
+ *                                 another point, held 3000 ms
  *       "pad wheel D... at X,Y"   each wheel message's delta
  *       "window down X,Y[ up X,Y]" pressed on the window itself
  *                                 and a second label (id 113) the points of
@@ -46,7 +46,7 @@
 #define ID_PATH   113
 #define ID_WATCH  1
 #define ID_HOLD   2
-#define HOLD_MS   1000
+#define HOLD_MS   3000  /* longer than any drag the rows make, on a busy machine too */
 
 static const char *g_stopfile;
 
