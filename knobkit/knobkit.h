@@ -564,11 +564,14 @@ KKIMPORT Gadget *KKAPI static_Create(HWND hDlg, int id, uint32_t flags,
                                      HBITMAP bitmap2, const RECT *part2,
                                      int keyX2, int keyY2, HBITMAP bitmap3,
                                      const RECT *part3, int keyX3, int keyY3);
-/* Shows picture 0 to 3. */
+/* Shows picture 0 to 3 (the press area follows it); the dialog area
+ * under the control is repainted.  A null gadget or any other index is
+ * ignored.  static_GetState (with the image button) reads it back. */
 KKIMPORT void KKAPI static_SetState(Gadget *g, uint32_t picture);
 /* Makes the tab control id a tab gadget with a tab and a page per row of
  * pages (from module's templates), the first page shown.  Null, and the
- * control left plain with no page windows, when a page cannot be made. */
+ * control left plain with no page windows, when a page cannot be made
+ * (the tabs inserted so far stay).  gad_Free destroys the pages too. */
 KKIMPORT Gadget *KKAPI tab_Create(HINSTANCE module, HWND hDlg, int id,
                                   TabPage *pages);
 

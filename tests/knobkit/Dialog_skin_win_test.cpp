@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "dlg_template.h"
+#include "kk_gadget.h"
 #include "kk_test.h"
 
 enum { ID_CHECK = 101, ID_CHECK3, ID_RADIO, ID_AUTORADIO, ID_GROUP, ID_PUSH,
@@ -948,16 +949,19 @@ struct PageRows {
     DlgHandler table[3];
 };
 
+enum { PAGE_TMPL = 701 };
+
 struct Tabbed {
-    Template t{0}, pageT{0};
+    TemplateModule mod{{{PAGE_TMPL, kk_PageTemplate(ID_PAGELABEL, "Page")}}};
+    Template t{0};
     HWND d = NULL, tab = NULL;
     PageRows rows[NPAGES];
     TabPage pages[NPAGES + 1] = {};
     Gadget *g = NULL;
 
-    /* A dialog with a tab control of three tabs; the pages are made by
-     * hand as tab_Create makes them, and the record turned into a tab
-     * gadget when gadget is set. */
+    /* A dialog with a tab control whose three tabs and pages tab_Create
+     * makes from a module's template; the record is made plain again
+     * when gadget is clear. */
     Tabbed(const INT_PTR refuse[NPAGES], bool gadget,
            const DlgHandler *dialogTable)
     {
@@ -971,34 +975,23 @@ struct Tabbed {
             .item(0x82, SS_LEFT, ID_LABEL, 170, "Label");
         d = dlg_CreateDialogIndirect(NULL, t.get(), NULL, dialogTable);
         tab = d ? GetDlgItem(d, ID_TAB) : NULL;
-        if (!tab)
+        if (!tab || !mod.module)
             return;
-        pageT = Template(WS_CHILD | DS_CONTROL);
-        pageT.item(0x82, SS_LEFT, ID_PAGELABEL, 4, "Page");
         for (int i = 0; i < NPAGES; i++) {
             rows[i].leave = Say{names[i][0], refuse[i]};
             rows[i].enter = Say{names[i][1], 0};
             rows[i].table[0] = {GM_TABLEAVE, 0, say, (LPARAM)&rows[i].leave};
             rows[i].table[1] = {GM_TABENTER, 0, say, (LPARAM)&rows[i].enter};
             rows[i].table[2] = {0, 0, NULL, 0};
-            TCITEMA item = {};
-            item.mask = TCIF_TEXT;
-            item.pszText = (char *)titles[i];
-            SendMessageA(tab, TCM_INSERTITEMA, i, (LPARAM)&item);
             pages[i].title = titles[i];
+            pages[i].pageTemplate = PAGE_TMPL;
             pages[i].pageHandlers = rows[i].table;
-            pages[i].pageWnd = dlg_CreateDialogIndirect(NULL, pageT.get(),
-                                                        tab, rows[i].table);
         }
-        ShowWindow(pages[0].pageWnd, SW_SHOW);
+        g = tab_Create(mod.module, d, ID_TAB, pages);
+        if (g && !gadget)
+            g->kind = GAD_PLAIN;
         ShowWindow(d, SW_SHOW);
         UpdateWindow(d);
-        g = gad_GetGadget(d, ID_TAB);
-        if (g && gadget) {
-            TabPage *p = pages;
-            g->kind = GAD_TAB;
-            memcpy(g->priv, &p, sizeof p);
-        }
         kk_Pump();
     }
     ~Tabbed()

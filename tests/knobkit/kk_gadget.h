@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dlg_template.h"
@@ -100,6 +101,82 @@ inline HBITMAP kk_Disc(int w, int h, COLORREF back, COLORREF disc)
         DeleteObject(pen);
     });
 }
+
+/* ---- Dialog templates as resources ----
+ * Functions that take a template identifier (tab pages) load it from a
+ * module.  TemplateModule is a copy of the library's file with templates
+ * added as RT_DIALOG resources, loaded as data; the copy goes with it. */
+
+/* A page: a hidden child dialog (DS_CONTROL) of 170 x 120 units at
+ * (4, 16) with one static text, labelId. */
+inline std::vector<WORD> kk_PageTemplate(WORD labelId, const char *label)
+{
+    std::vector<WORD> w;
+    auto dword = [&](DWORD v) { w.push_back(LOWORD(v)), w.push_back(HIWORD(v)); };
+    auto text = [&](const char *s) {
+        while (*s)
+            w.push_back((WORD)(BYTE)*s++);
+        w.push_back(0);
+    };
+    dword(WS_CHILD | DS_CONTROL);
+    dword(0);
+    w.push_back(1);
+    for (WORD v : {4, 16, 170, 120})
+        w.push_back(v);
+    w.push_back(0);    /* no menu */
+    w.push_back(0);    /* the standard dialog class */
+    text("");
+    if (w.size() % 2)  /* items start on a DWORD */
+        w.push_back(0);
+    dword(WS_CHILD | WS_VISIBLE | SS_LEFT);
+    dword(0);
+    for (WORD v : {4, 4, 100, 10})
+        w.push_back(v);
+    w.push_back(labelId);
+    w.push_back(0xFFFF), w.push_back(0x0082);
+    text(label);
+    w.push_back(0);
+    return w;
+}
+
+struct TemplateModule {
+    HMODULE module = NULL;
+    char path[MAX_PATH] = "";
+
+    /* Each template under its identifier; module stays null on failure. */
+    explicit TemplateModule(
+        const std::vector<std::pair<WORD, std::vector<WORD>>> &dialogs)
+    {
+        char lib[MAX_PATH], dir[MAX_PATH];
+        if (!GetModuleFileNameA(GetModuleHandleA("knobkit.dll"), lib,
+                                MAX_PATH) ||
+            !GetTempPathA(MAX_PATH, dir) ||
+            !GetTempFileNameA(dir, "kkt", 0, path) ||
+            !CopyFileA(lib, path, FALSE))
+            return;
+        HANDLE u = BeginUpdateResourceA(path, FALSE);
+        if (!u)
+            return;
+        bool ok = true;
+        for (const auto &d : dialogs)
+            ok = ok && UpdateResourceA(u, (LPCSTR)RT_DIALOG,
+                                       MAKEINTRESOURCEA(d.first),
+                                       MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                       (void *)d.second.data(),
+                                       (DWORD)(d.second.size() * sizeof(WORD)));
+        if (EndUpdateResourceA(u, !ok) && ok)
+            module = LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    ~TemplateModule()
+    {
+        if (module)
+            FreeLibrary(module);
+        if (path[0])
+            DeleteFileA(path);
+    }
+    TemplateModule(const TemplateModule &) = delete;
+    TemplateModule &operator=(const TemplateModule &) = delete;
+};
 
 /* The dialog: modeless, visible, run through kk_NoteTable.  Controls are
  * added to the template before start(). */
