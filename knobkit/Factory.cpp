@@ -96,6 +96,17 @@ extern "C" HBITMAP KKAPI fac_CreateLedImage(int type, COLORREF colour)
     return bmp;
 }
 
+/* Picture 0 the dark LED, picture 1 the lit one (static_SetState); each
+ * keyed by its corner pixel.  Another type gives no pictures: a gadget
+ * that draws nothing. */
+extern "C" Gadget *KKAPI fac_CreateLed(HWND hDlg, int id, int type,
+                                       COLORREF unlit, COLORREF lit)
+{
+    return static_Create(hDlg, id, 0, fac_CreateLedImage(type, unlit), NULL,
+                         0, 0, fac_CreateLedImage(type, lit), NULL, 0, 0,
+                         NULL, NULL, 0, 0, NULL, NULL, 0, 0);
+}
+
 /* ---- Framed push buttons ---- */
 
 /* One state of the frame (its rows from top) stretched to w x h in nine
@@ -253,4 +264,34 @@ extern "C" BOOL KKAPI fac_CreateArrows(HWND hDlg, int firstId, int secondId,
     if (bmp)
         DeleteObject(bmp);
     return TRUE;
+}
+
+/* ---- Logo and folder ---- */
+
+/* The logo's press also posts GM_ABOUT.  The state bit is given for any
+ * variant; without a gadget the record stays a plain one, which never
+ * notifies. */
+extern "C" Gadget *KKAPI fac_CreateAbout(HWND hDlg, int id, uint32_t flags,
+                                         int variant)
+{
+    Gadget *g = NULL;
+    if (variant == 0 || variant == 1)
+        g = static_Create(hDlg, id, flags,
+                          fac_Resource(variant ? BMP_LOGO2 : BMP_LOGO), NULL,
+                          0, 0, NULL, NULL, 0, 0, NULL, NULL, 0, 0, NULL,
+                          NULL, 0, 0);
+    gad_SetColor(hDlg, id, GS_ABOUT, 0, 0, NULL);
+    if (g)
+        gad_SetCursor(g, LoadCursorA(NULL, (LPCSTR)IDC_HELP), NULL);
+    return g;
+}
+
+/* The folder alone: the control's text is cleared first, so the gadget
+ * has no caption. */
+extern "C" Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags)
+{
+    SetDlgItemTextA(hDlg, id, "");
+    return static_Create(hDlg, id, flags, fac_Resource(BMP_FOLDER), NULL, 0,
+                         0, NULL, NULL, 0, 0, NULL, NULL, 0, 0, NULL, NULL, 0,
+                         0);
 }

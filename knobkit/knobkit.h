@@ -592,6 +592,11 @@ KKIMPORT HBITMAP KKAPI fac_LoadImage(int number);
  * (7 x 7), 1 the large one (12 x 12), both on yellow; null for another
  * type. */
 KKIMPORT HBITMAP KKAPI fac_CreateLedImage(int type, COLORREF colour);
+/* Makes control id an image static LED of a type as above: picture 0
+ * shows it in unlit, picture 1 in lit (static_SetState).  Null when there
+ * is no control id; another type makes an LED that shows nothing. */
+KKIMPORT Gadget *KKAPI fac_CreateLed(HWND hDlg, int id, int type,
+                                     COLORREF unlit, COLORREF lit);
 /* The push-button frame stretched to width x height (at least 20 x 15),
  * normal and pressed, on magenta.  TRUE always; an out argument whose
  * picture cannot be made stays as it was, a null one asks for none. */
@@ -622,6 +627,16 @@ KKIMPORT Gadget *KKAPI fac_CreateMute(HWND hDlg, int id, uint32_t flags);
  * TRUE; FALSE, and nothing made, for another type. */
 KKIMPORT BOOL    KKAPI fac_CreateArrows(HWND hDlg, int firstId, int secondId,
                                         uint32_t flags, int type);
+/* Makes control id an image static of the maker's logo (46 x 19),
+ * variant 0 or 1, with flags as for static_Create, that also posts
+ * GM_ABOUT when pressed and shows the help cursor.  Null for another
+ * variant; the control is then given GS_ABOUT all the same, which a
+ * control that is no gadget never acts on. */
+KKIMPORT Gadget *KKAPI fac_CreateAbout(HWND hDlg, int id, uint32_t flags,
+                                       int variant);
+/* Makes control id an image static of the folder, without a caption
+ * (the control's text is cleared).  Null when there is no control id. */
+KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 
 /* ---- end of gadget factory ---- */
 

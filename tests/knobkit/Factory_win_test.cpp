@@ -1015,6 +1015,146 @@ TEST(KnobkitFactory, ArrowsByTable)
     }
 }
 
+/* ---- fac_CreateLed ---- */
+
+/* An image static of two LEDs: picture 0 dark, picture 1 lit, each keyed
+ * by its yellow corner and centred; a press on the lens posts one
+ * GM_STATIC.  A type without a socket makes a gadget without pictures,
+ * which neither draws nor takes presses. */
+TEST(KnobkitFactory, LedByTable)
+{
+    const COLORREF OFF = RGB(0, 60, 0), ON = RGB(40, 250, 40);
+    const struct {
+        const char *name;
+        int type, size;   /* size 0: no pictures */
+    } cases[] = {
+        {"small", 0, 7},
+        {"large", 1, 12},
+        {"type 2: nothing to show", 2, 0},
+    };
+    for (const auto &c : cases) {
+        GadgetDialog d;
+        ASSERT_TRUE(open(d, 21, 20)) << "row " << c.name;
+        Gadget *g = fac_CreateLed(d.dlg, ID_BTN, c.type, OFF, ON);
+        ASSERT_TRUE(g != NULL) << "row " << c.name;
+        EXPECT_EQ((uint32_t)GAD_STATIC, GAD_KIND(g)) << "row " << c.name;
+        EXPECT_EQ(0u, g->flags) << "row " << c.name;
+        const Pixels off = taken(fac_CreateLedImage(c.type, OFF));
+        const Pixels on = taken(fac_CreateLedImage(c.type, ON));
+        const int x0 = centred(21, c.size), y0 = centred(20, c.size);
+        const struct {
+            uint32_t picture;
+            const Pixels *shown;
+        } states[] = {{0, &off}, {1, &on}, {0, &off}};
+        for (size_t i = 0; i < 3; i++) {
+            const auto &s = states[i];
+            if (i)   /* a fresh static shows picture 0 */
+                static_SetState(g, s.picture);
+            EXPECT_EQ(s.picture, static_GetState(g)) << "row " << c.name;
+            std::vector<Layer> ls;
+            if (c.size)
+                ls.push_back(whole(*s.shown, x0, y0, YELLOW));
+            std::string first;
+            EXPECT_EQ(0, paint_Mismatches(d, ID_BTN, ls, &first))
+                << "row " << c.name << ", picture " << s.picture << ": "
+                << first;
+        }
+        d.notes();
+        click(d, ID_BTN, 10, 10);
+        std::vector<std::string> want;
+        if (c.size)
+            want.push_back(note("GM_STATIC", ID_BTN, 0));
+        EXPECT_NOTES(d, want, c.name);
+    }
+}
+
+/* ---- fac_CreateAbout ---- */
+
+/* The logo of the variant, keyed by its red corner; a press on it posts
+ * GM_STATIC and then GM_ABOUT, and the help cursor is its cursor.
+ * Another variant makes no gadget: null, and the control, given GS_ABOUT
+ * all the same, is a plain one that posts nothing. */
+TEST(KnobkitFactory, AboutByTable)
+{
+    const struct {
+        const char *name;
+        int variant, resource;   /* resource 0: no gadget */
+    } cases[] = {
+        {"variant 0", 0, 114},
+        {"variant 1", 1, 115},
+        {"variant 2", 2, 0},
+        {"variant -1", -1, 0},
+    };
+    const HCURSOR help = LoadCursorA(NULL, (LPCSTR)IDC_HELP);
+    ASSERT_TRUE(help != NULL);
+    for (const auto &c : cases) {
+        GadgetDialog d;
+        ASSERT_TRUE(open(d, 50, 25, "logo")) << "row " << c.name;
+        Gadget *g = fac_CreateAbout(d.dlg, ID_BTN, 0x40, c.variant);
+        Gadget *r = gad_GetGadget(d.dlg, ID_BTN);
+        ASSERT_TRUE(r != NULL) << "row " << c.name;
+        EXPECT_TRUE(r->state & GS_ABOUT) << "row " << c.name;
+        const POINT on = {7, 13};   /* the mark's cap, logo (5, 10) */
+        std::vector<std::string> want;
+        if (!c.resource) {
+            EXPECT_TRUE(g == NULL) << "row " << c.name;
+            EXPECT_EQ((uint32_t)GAD_COLORED, r->kind) << "row " << c.name;
+        } else {
+            ASSERT_EQ(r, g) << "row " << c.name;
+            EXPECT_EQ((uint32_t)GAD_STATIC, GAD_KIND(g)) << "row " << c.name;
+            EXPECT_EQ(0x40u, g->flags) << "row " << c.name;
+            EXPECT_EQ(help, g->hCursor) << "row " << c.name;
+            EXPECT_EQ((uint32_t)GS_CURSOR,
+                      g->state & (GS_CURSOR | GS_CURSORDOWN))
+                << "row " << c.name;
+            const Pixels logo = resource_Pixels(c.resource);
+            ASSERT_TRUE(logo.w == 46 && logo.h == 19) << "row " << c.name;
+            const COLORREF key = logo.at(0, 0);
+            ASSERT_NE(key, logo.at(on.x - 2, on.y - 3)) << "row " << c.name;
+            /* The caption is the label, drawn over the logo: cleared, so
+             * the logo alone shows. */
+            gad_SetText(g, "");
+            std::vector<Layer> ls = {whole(logo, 2, 3, key)};
+            std::string first;
+            EXPECT_EQ(0, paint_Mismatches(d, ID_BTN, ls, &first))
+                << "row " << c.name << ": " << first;
+            want = {note("GM_STATIC", ID_BTN, 0), note("GM_ABOUT", ID_BTN, 0)};
+        }
+        d.notes();
+        click(d, ID_BTN, on.x, on.y);
+        EXPECT_NOTES(d, want, c.name);
+    }
+}
+
+/* ---- fac_CreateBrowser ---- */
+
+/* The folder, keyed by its magenta corner, with no caption whatever the
+ * control's text was; a press on it posts one GM_STATIC. */
+TEST(KnobkitFactory, BrowserShowsTheFolder)
+{
+    GadgetDialog d;
+    ASSERT_TRUE(open(d, 30, 20, "Browse..."));
+    Gadget *g = fac_CreateBrowser(d.dlg, ID_BTN, 0x8);
+    ASSERT_TRUE(g != NULL);
+    EXPECT_EQ((uint32_t)GAD_STATIC, GAD_KIND(g)) << "row kind";
+    EXPECT_EQ(0x8u, g->flags) << "row flags";
+    EXPECT_STREQ("", g->text) << "row label";
+    char text[16] = "?";
+    GetWindowTextA(d.ctl(ID_BTN), text, sizeof text);
+    EXPECT_STREQ("", text) << "row window text";
+    const Pixels folder = resource_Pixels(RES_FOLDER);
+    ASSERT_TRUE(folder.w == 19 && folder.h == 14);
+    std::vector<Layer> ls = {
+        whole(folder, centred(30, 19), centred(20, 14), folder.at(0, 0))};
+    std::string first;
+    EXPECT_EQ(0, paint_Mismatches(d, ID_BTN, ls, &first)) << "row " << first;
+    d.notes();
+    click(d, ID_BTN, 15, 10);
+    click(d, ID_BTN, 0, 0);
+    EXPECT_NOTES(d, std::vector<std::string>{note("GM_STATIC", ID_BTN, 0)},
+                 "a press on the folder, one beside it");
+}
+
 /* ---- Missing controls ---- */
 
 /* Every function that makes a gadget gives null for a control the dialog
@@ -1036,6 +1176,12 @@ TEST(KnobkitFactory, MissingControlsByTable)
          [](HWND h) { return fac_CreateWheel(h, ID_MISSING, 0); }},
         {"fac_CreateMute",
          [](HWND h) { return fac_CreateMute(h, ID_MISSING, 0); }},
+        {"fac_CreateLed",
+         [](HWND h) { return fac_CreateLed(h, ID_MISSING, 1, LIT, UNLIT); }},
+        {"fac_CreateAbout",
+         [](HWND h) { return fac_CreateAbout(h, ID_MISSING, 0, 0); }},
+        {"fac_CreateBrowser",
+         [](HWND h) { return fac_CreateBrowser(h, ID_MISSING, 0); }},
     };
     for (const auto &c : cases) {
         EXPECT_TRUE(c.make(d.dlg) == NULL) << "row " << c.name;
@@ -1113,6 +1259,22 @@ TEST(KnobkitFactory, NoGdiObjectLeftByTable)
         {"fac_CreateMute", [&] { freed(fac_CreateMute(dlg, ID_BTN, 0)); }},
         {"fac_CreateMute, no control",
          [&] { freed(fac_CreateMute(dlg, ID_MISSING, 0)); }},
+        {"fac_CreateLed", [&] {
+             for (int t : {0, 1, 2})
+                 freed(fac_CreateLed(dlg, ID_BTN, t, UNLIT, LIT));
+         }},
+        {"fac_CreateLed, no control",
+         [&] { freed(fac_CreateLed(dlg, ID_MISSING, 1, UNLIT, LIT)); }},
+        {"fac_CreateAbout", [&] {
+             for (int v : {0, 1, 2})
+                 freed(fac_CreateAbout(dlg, ID_BTN, 0, v));
+         }},
+        {"fac_CreateAbout, no control",
+         [&] { freed(fac_CreateAbout(dlg, ID_MISSING, 0, 0)); }},
+        {"fac_CreateBrowser",
+         [&] { freed(fac_CreateBrowser(dlg, ID_BTN, 0)); }},
+        {"fac_CreateBrowser, no control",
+         [&] { freed(fac_CreateBrowser(dlg, ID_MISSING, 0)); }},
         {"fac_CreateArrows", [&] {
              for (int t : {0, 300, 1}) {
                  fac_CreateArrows(dlg, ID_FIRST, ID_SECOND, 0, t);
