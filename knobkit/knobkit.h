@@ -578,7 +578,65 @@ KKIMPORT Gadget *KKAPI tab_Create(HINSTANCE module, HWND hDlg, int id,
 /* ---- end of static and tab ---- */
 
 /* ---- Gadget factory ---------------------------------------------------
- * (declared with Factory.cpp) */
+ * Ready-made gadgets from the library's own pictures, each with one call:
+ * framed push buttons, caption buttons, LEDs, a mute toggle, arrow pairs,
+ * a folder button, a knob and the maker's logo.  Every bitmap a fac_
+ * function returns is the caller's.  LEDs made here light in
+ * RGB(255, 82, 41) and are dark in RGB(96, 0, 0). */
+
+/* A new bitmap of the library's: 100 the brushed texture (151 x 151),
+ * 200 the knob (47 x 47, on yellow), 300 the folder (19 x 14, on
+ * magenta); null for any other number. */
+KKIMPORT HBITMAP KKAPI fac_LoadImage(int number);
+/* A new LED picture whose lens shows colour: type 0 the small socket
+ * (7 x 7), 1 the large one (12 x 12), both on yellow; null for another
+ * type. */
+KKIMPORT HBITMAP KKAPI fac_CreateLedImage(int type, COLORREF colour);
+/* Makes control id an image static LED of a type as above: picture 0
+ * shows it in unlit, picture 1 in lit (static_SetState).  Null when there
+ * is no control id; another type makes an LED that shows nothing. */
+KKIMPORT Gadget *KKAPI fac_CreateLed(HWND hDlg, int id, int type,
+                                     COLORREF unlit, COLORREF lit);
+/* The push-button frame stretched to width x height (at least 20 x 15),
+ * normal and pressed, on magenta.  TRUE always; an out argument whose
+ * picture cannot be made stays as it was, a null one asks for none. */
+KKIMPORT BOOL    KKAPI fac_CreateButtonImage(int width, int height,
+                                             HBITMAP *normal,
+                                             HBITMAP *pressed);
+/* Makes control id an image button of the frame at the control's size,
+ * with flags as for ibtn_Create and icon (part, key as there) over it;
+ * reserved is not read.  Null when the dialog has no control id. */
+KKIMPORT Gadget *KKAPI fac_CreateButton(HWND hDlg, int id, uint32_t flags,
+                                        uint32_t reserved, HBITMAP icon,
+                                        const RECT *iconPart, int iconKeyX,
+                                        int iconKeyY);
+/* Makes control id a 13 x 13 caption button whose every notification
+ * also acts: type 0 minimises the dialog, 1 restores it, 2 maximises it,
+ * 3 closes it, 4 posts GM_ARROW, 5 (a blank cell) GM_ABOUT.  Null for
+ * another type (the control is left as it was) or a missing control. */
+KKIMPORT Gadget *KKAPI fac_CreateAutoButton(HWND hDlg, int id, int type);
+/* Makes control id a wheel (flags as for wheel_Create) on the library's
+ * knob with a small LED as its mark.  Null when there is no control id. */
+KKIMPORT Gadget *KKAPI fac_CreateWheel(HWND hDlg, int id, uint32_t flags);
+/* Makes control id a large LED that each press switches on or off
+ * (an IBTN_TOGGLE image button, flags added to that), with the pointing
+ * hand cursors.  Null when there is no control id. */
+KKIMPORT Gadget *KKAPI fac_CreateMute(HWND hDlg, int id, uint32_t flags);
+/* Makes the controls firstId and secondId framed buttons (flags as for
+ * ibtn_Create) with arrows: type 0 up and down, 300 left and right.
+ * TRUE; FALSE, and nothing made, for another type. */
+KKIMPORT BOOL    KKAPI fac_CreateArrows(HWND hDlg, int firstId, int secondId,
+                                        uint32_t flags, int type);
+/* Makes control id an image static of the maker's logo (46 x 19),
+ * variant 0 or 1, with flags as for static_Create, that also posts
+ * GM_ABOUT when pressed and shows the help cursor.  Null for another
+ * variant; the control is then given GS_ABOUT all the same, which a
+ * control that is no gadget never acts on. */
+KKIMPORT Gadget *KKAPI fac_CreateAbout(HWND hDlg, int id, uint32_t flags,
+                                       int variant);
+/* Makes control id an image static of the folder, without a caption
+ * (the control's text is cleared).  Null when there is no control id. */
+KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 
 /* ---- end of gadget factory ---- */
 
