@@ -33,8 +33,7 @@ static void part_Size(HBITMAP hBmp, const RECT *part, int *w, int *h)
     }
 }
 
-/* A bitmap compatible with the screen. */
-static HBITMAP screen_Bitmap(int w, int h)
+HBITMAP gad_ScreenBitmap(int w, int h)
 {
     HDC screen = GetDC(NULL);
     if (!screen)
@@ -75,7 +74,7 @@ BOOL gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
     }
 
     HBITMAP hMask = CreateBitmap(w, h, 1, 1, NULL);
-    HBITMAP hImage = screen_Bitmap(w, h);
+    HBITMAP hImage = gad_ScreenBitmap(w, h);
     HDC src = CreateCompatibleDC(NULL);
     HDC dst = CreateCompatibleDC(NULL);
     BOOL ok = hMask && hImage && src && dst;
@@ -158,7 +157,7 @@ HBITMAP gad_CopyBitmap(HBITMAP hBmp, const RECT *part)
     part_Size(hBmp, part, &w, &h);
     if (w <= 0 || h <= 0)
         return NULL;
-    HBITMAP copy = screen_Bitmap(w, h);
+    HBITMAP copy = gad_ScreenBitmap(w, h);
     HDC src = CreateCompatibleDC(NULL);
     HDC dst = CreateCompatibleDC(NULL);
     if (copy && src && dst) {

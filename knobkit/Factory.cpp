@@ -42,17 +42,6 @@ static HBITMAP fac_Resource(int id)
     return LoadBitmapA(kk_Module(), MAKEINTRESOURCEA(id));
 }
 
-/* A bitmap compatible with the screen. */
-static HBITMAP fac_ScreenBitmap(int w, int h)
-{
-    HDC screen = GetDC(NULL);
-    if (!screen)
-        return NULL;
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    ReleaseDC(NULL, screen);
-    return bmp;
-}
-
 static void fac_Fill(HDC dc, const RECT *rc, COLORREF colour)
 {
     HBRUSH brush = CreateSolidBrush(colour);
@@ -115,7 +104,7 @@ extern "C" Gadget *KKAPI fac_CreateLed(HWND hDlg, int id, int type,
  * device context cannot be made. */
 static HBITMAP frame_Stretch(HDC frame, int top, int w, int h)
 {
-    HBITMAP bmp = fac_ScreenBitmap(w, h);
+    HBITMAP bmp = gad_ScreenBitmap(w, h);
     HDC dc = bmp ? CreateCompatibleDC(NULL) : NULL;
     if (!dc) {
         if (bmp)

@@ -32,6 +32,8 @@ BOOL  gad_MakeMasked(HBITMAP hBmp, const RECT *part, int keyX, int keyY,
 /* A bitmap handed to a gadget that makes nothing of it (its control is
  * missing): deleted when it came whole, kept by the caller with a part. */
 void  gad_ConsumeBitmap(HBITMAP hBmp, const RECT *part);
+/* A new bitmap of w x h compatible with the screen; null on failure. */
+HBITMAP gad_ScreenBitmap(int w, int h);
 /* A bitmap the gadget owns, deleted and its handle cleared, so a second
  * release (gad_Free, then the dialog's end) finds nothing. */
 void  gad_DeleteBitmap(HBITMAP *hBmp);
