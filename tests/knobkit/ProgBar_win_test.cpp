@@ -147,7 +147,7 @@ TEST(KnobkitProgBarCreate, FreshBarIsEmpty)
             EXPECT_EQ(want[i], g->priv[i]) << "row " << c.name << " word "
                                            << i;
         EXPECT_EQ(0, pb_GetPos(g)) << "row " << c.name;
-        EXPECT_TRUE(g->DrawProc && g->HitProc) << "row " << c.name;
+        ASSERT_TRUE(g->DrawProc && g->HitProc) << "row " << c.name;
         EXPECT_TRUE(!g->FreeProc && !g->KnobHitProc && !g->ClickProc &&
                     !g->PressProc && !g->DragProc && !g->ReleaseProc &&
                     !g->TimerProc && !g->WheelProc)
@@ -270,7 +270,22 @@ TEST(KnobkitProgBarFill, EmptyRangeAndPositionsOutsideIt)
 
 /* ---- The caption ---- */
 
-/* The caption stands at the centre, halves truncated toward zero, and
+namespace {
+
+SIZE text_Size(HFONT font, const char *text)
+{
+    Canvas cv(1, 1);
+    HGDIOBJ old = SelectObject(cv.dc, font);
+    SIZE sz = {0, 0};
+    GetTextExtentPoint32A(cv.dc, text, lstrlenA(text), &sz);
+    SelectObject(cv.dc, old);
+    return sz;
+}
+
+}  // namespace
+
+/* The caption stands at the centre, halves truncated toward zero (also
+ * where the text is larger than the bar by an odd number of pixels), and
  * each of its pixels takes the text colour of the part under it: the
  * expected picture is the fill, with the text's pixels (the same text
  * drawn here at the centre in the same font) in the text colours. */
@@ -279,53 +294,57 @@ TEST(KnobkitProgBarDraw, CaptionTakesTheColoursOfThePartUnderIt)
     struct Case {
         const char *name;
         uint32_t flags;
-        int w, h;
+        int w, h;           /* pixels; below 0, the text's extent less */
         const char *caption;
         int pos;
         const char *text;
-        int a;
+        int a;              /* part A at this many per mille */
         bool aIsBar;
     };
     const Case cases[] = {
-        {"across the fill's end", 0, 200, 24, "WMWMWM", 50, "WMWMWM", 100,
+        {"across the fill's end", 0, 200, 24, "WMWMWM", 50, "WMWMWM", 500,
          true},
-        {"value text", VT_PERCENT, 200, 24, "%d%%", 48, "48%", 96, true},
-        {"built-in value text", VT_BUILTIN, 151, 23, "Done: %x", 50, "50",
-         75, true},
+        {"value text", VT_PERCENT, 200, 24, "%d%%", 48, "48%", 480, true},
+        {"built-in value text", VT_BUILTIN, 150, 23, "Done: %x", 50, "50",
+         500, true},
         {"empty: all in the rest's colours", 0, 200, 24, "WMWMWM", 0,
          "WMWMWM", 0, true},
         {"full: all in the bar's colours", 0, 200, 24, "WMWMWM", 100,
-         "WMWMWM", 200, true},
-        {"reversed", PB_REVERSE, 200, 24, "WMWMWM", 50, "WMWMWM", 100,
+         "WMWMWM", 1000, true},
+        {"reversed", PB_REVERSE, 200, 24, "WMWMWM", 50, "WMWMWM", 500,
          false},
-        {"vertical, wider than the bar", PB_VERT, 23, 200, "WMWMWM", 50,
-         "WMWMWM", 100, true},
+        {"lower than the text by 5", 0, 200, -5, "WMWMWM", 50, "WMWMWM",
+         500, true},
+        {"vertical, narrower than the text by 11", PB_VERT, -11, 200,
+         "WMWMWM", 50, "WMWMWM", 500, true},
         {"vertical reversed", PB_VERT | PB_REVERSE, 60, 200, "W", 50, "W",
-         100, false},
+         500, false},
     };
     CrispFont crisp;
     for (const Case &c : cases) {
-        Rig r(c.flags, c.w, c.h, c.caption, ID_LABEL, crisp.font);
+        SIZE sz = text_Size(crisp.font, c.text);
+        int w = c.w > 0 ? c.w : sz.cx + c.w;
+        int h = c.h > 0 ? c.h : sz.cy + c.h;
+        Rig r(c.flags, w, h, c.caption, ID_LABEL, crisp.font);
         ASSERT_TRUE(r.g != NULL) << "row " << c.name;
         pb_SetPos(r.g, c.pos);
-        Canvas cv(c.w, c.h, BACK);
+        Canvas cv(w, h, BACK);
         r.shot(cv);
 
         /* Where the text's pixels are: the text in white on black. */
-        Canvas ink(c.w, c.h, RGB(0, 0, 0));
+        Canvas ink(w, h, RGB(0, 0, 0));
         HGDIOBJ old = SelectObject(ink.dc, crisp.font);
-        SIZE sz;
-        int len = lstrlenA(c.text);
-        GetTextExtentPoint32A(ink.dc, c.text, len, &sz);
         SetTextColor(ink.dc, RGB(255, 255, 255));
         SetBkMode(ink.dc, TRANSPARENT);
-        TextOutA(ink.dc, (c.w - sz.cx) / 2, (c.h - sz.cy) / 2, c.text, len);
+        TextOutA(ink.dc, (w - sz.cx) / 2, (h - sz.cy) / 2, c.text,
+                 lstrlenA(c.text));
         SelectObject(ink.dc, old);
         auto isInk = [&](int x, int y) {
             return ink.at(x, y) == RGB(255, 255, 255);
         };
 
-        Fill f = {r.vert(), c.a, c.aIsBar};
+        int a = r.length() * c.a / 1000;
+        Fill f = {r.vert(), a, c.aIsBar};
         std::string first;
         int bad = cv.mismatches(
             [&](int x, int y) {
@@ -335,11 +354,11 @@ TEST(KnobkitProgBarDraw, CaptionTakesTheColoursOfThePartUnderIt)
         EXPECT_EQ(0, bad) << "row " << c.name << ": " << first;
         /* The rows that split the text have text on both sides. */
         int inA = 0, inB = 0;
-        for (int y = 0; y < c.h; y++)
-            for (int x = 0; x < c.w; x++)
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
                 if (isInk(x, y))
                     (f.inA(x, y) ? inA : inB)++;
-        if (c.a > 0 && c.a < r.length())
+        if (a > 0 && a < r.length())
             EXPECT_TRUE(inA > 5 && inB > 5)
                 << "row " << c.name << ": " << inA << " text pixels in A, "
                 << inB << " in B";
