@@ -544,7 +544,30 @@ KKIMPORT BOOL KKAPI sizer_SetMinMax(Gadget *g, float minX, float minY,
 /* ---- end of LED display ---- */
 
 /* ---- Progress bar -----------------------------------------------------
- * (declared with ProgBar.cpp) */
+ * A horizontal or vertical bar filled in proportion to its position in
+ * its range, with the value text centred on it (the control's text is its
+ * format) in the colour of the part under each of its pixels.  It takes
+ * no input (a press only focuses it) and sends no notifications; a
+ * companion control can show the value too.  pb_GetPos is the slider's
+ * (above). */
+#define PB_VERT     0x1   /* vertical, filling from the top */
+#define PB_REVERSE  0x2   /* filling from the far end: the bottom or right */
+
+/* Makes control id a progress bar from 0 to 100 at 0: the filled part in
+ * barColor with its text in barTextColor, the rest in restColor and
+ * restTextColor; labelId the control that shows the value text, -1 for
+ * none.  Null when the dialog has no control id. */
+KKIMPORT Gadget *KKAPI pb_Create(HWND hDlg, int id, uint32_t flags,
+                                 COLORREF barTextColor, COLORREF barColor,
+                                 COLORREF restTextColor, COLORREF restColor,
+                                 int labelId);
+/* Range and position, stored as given, and a repaint.  A position outside
+ * the range shows an empty or a full bar; a range with min = max an empty
+ * one.  A null gadget is ignored. */
+KKIMPORT void KKAPI pb_Modify(Gadget *g, int min, int max, int pos);
+/* The position, kept between the range's two bounds, and a repaint.  A
+ * null gadget is ignored. */
+KKIMPORT void KKAPI pb_SetPos(Gadget *g, int pos);
 
 /* ---- end of progress bar ---- */
 
