@@ -1003,19 +1003,6 @@ TEST(KnobkitLed, MadeAgainStartsAfresh)
 
 namespace {
 
-/* The process's GDI objects.  Wine answers GetGuiResources with 0; there
- * a handle whose high word is 0 names whatever object lives at its index
- * of the handle table, so the live ones are counted index by index. */
-DWORD gdi_Count(void)
-{
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n)
-        return n;
-    for (UINT_PTR i = 1; i < 0x10000; i++)
-        n += GetObjectType((HGDIOBJ)i) != 0;
-    return n;
-}
-
 struct LeakCase {
     const char *name;
     bool free;           /* gad_Free, then the LED made again */
@@ -1048,11 +1035,11 @@ TEST(KnobkitLed, NoGdiObjectLeakOver100Cycles)
 {
     const LeakCase cases[] = {{"the dialog ended", false}, {"gad_Free", true}};
     for (const LeakCase &c : cases) {
-        DWORD before = 0;
+        long before = 0;
         for (int n = 0; n <= 100; n++) {
             /* The first round makes what the system keeps for a dialog. */
             if (n == 1)
-                before = gdi_Count();
+                before = kk_GdiObjects();
             GadgetDialog d;
             ASSERT_TRUE(open(d, 260, 130)) << "row " << c.name;
             led_Everything(d);
@@ -1066,7 +1053,7 @@ TEST(KnobkitLed, NoGdiObjectLeakOver100Cycles)
                 gad_Free(g);
             }
         }
-        DWORD after = gdi_Count();
+        long after = kk_GdiObjects();
         EXPECT_GT(before, 0u) << "row " << c.name << ": counted";
         EXPECT_EQ(before, after) << "row " << c.name;
     }
@@ -1075,12 +1062,12 @@ TEST(KnobkitLed, NoGdiObjectLeakOver100Cycles)
 /* The counter the leak test relies on sees objects come and go. */
 TEST(KnobkitLed, GdiCountSeesObjects)
 {
-    DWORD before = gdi_Count();
+    long before = kk_GdiObjects();
     HBRUSH b[10];
     for (HBRUSH &h : b)
         h = CreateSolidBrush(RED);
-    EXPECT_EQ(before + 10, gdi_Count()) << "row ten brushes made";
+    EXPECT_EQ(before + 10, kk_GdiObjects()) << "row ten brushes made";
     for (HBRUSH h : b)
         DeleteObject(h);
-    EXPECT_EQ(before, gdi_Count()) << "row ten brushes deleted";
+    EXPECT_EQ(before, kk_GdiObjects()) << "row ten brushes deleted";
 }

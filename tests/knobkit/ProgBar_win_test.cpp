@@ -98,20 +98,6 @@ int fill_Mismatches(const Canvas &cv, const Fill &f, std::string *first)
                          [](int, int) { return false; }, first);
 }
 
-/* The process's GDI objects.  Wine answers GetGuiResources with 0 (it
- * is a stub there); its handle table then takes a handle of a table index
- * alone as the live object at that index, so the live entries are
- * counted one index at a time. */
-DWORD gdi_Count(void)
-{
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n)
-        return n;
-    for (UINT_PTR i = 1; i < 0x10000; i++)
-        n += GetObjectType((HGDIOBJ)i) != 0;
-    return n;
-}
-
 }  // namespace
 
 /* ---- Creation ---- */
@@ -520,15 +506,15 @@ TEST(KnobkitProgBarOwnership, NoGdiObjectsLeft)
                 gad_Free(r.g);
         };
         cycle();
-        DWORD before = gdi_Count();
+        long before = kk_GdiObjects();
         for (int i = 0; i < 100; i++)
             cycle();
-        EXPECT_EQ(before, gdi_Count()) << "row " << c.name;
+        EXPECT_EQ(before, kk_GdiObjects()) << "row " << c.name;
     }
     /* The count sees a single object more. */
-    DWORD before = gdi_Count();
+    long before = kk_GdiObjects();
     HBRUSH br = CreateSolidBrush(BAR);
-    EXPECT_EQ(before + 1, gdi_Count()) << "row one brush";
+    EXPECT_EQ(before + 1, kk_GdiObjects()) << "row one brush";
     DeleteObject(br);
-    EXPECT_EQ(before, gdi_Count()) << "row one brush deleted";
+    EXPECT_EQ(before, kk_GdiObjects()) << "row one brush deleted";
 }
