@@ -126,19 +126,64 @@ static SIZE led_ContentSize(const LedBlock *b)
     return s;
 }
 
+/* A picture and its mask selected into device contexts of their own,
+ * once for all the parts drawn from it: a device context made for every
+ * part would cost more than the part's two blits. */
+typedef struct Source {
+    HDC     image, mask;
+    HGDIOBJ oldImage, oldMask;
+} Source;
+
+static BOOL source_Open(Source *s, HDC dc, HBITMAP image, HBITMAP mask)
+{
+    s->image = CreateCompatibleDC(dc);
+    s->mask = CreateCompatibleDC(dc);
+    if (!s->image || !s->mask) {
+        if (s->image)
+            DeleteDC(s->image);
+        if (s->mask)
+            DeleteDC(s->mask);
+        return FALSE;
+    }
+    s->oldImage = SelectObject(s->image, image);
+    s->oldMask = SelectObject(s->mask, mask);
+    return TRUE;
+}
+
+static void source_Close(Source *s)
+{
+    SelectObject(s->image, s->oldImage);
+    SelectObject(s->mask, s->oldMask);
+    DeleteDC(s->image);
+    DeleteDC(s->mask);
+}
+
+/* The part (sx, sy, w, h) drawn through its mask at (x, y): the target
+ * AND the mask (its 1 bits white, so kept), then OR the picture.  The
+ * target's colours are set for that by led_Draw. */
+static void source_Draw(const Source *s, HDC dc, int x, int y, int sx, int sy,
+                        int w, int h)
+{
+    BitBlt(dc, x, y, w, h, s->mask, sx, sy, SRCAND);
+    BitBlt(dc, x, y, w, h, s->image, sx, sy, SRCPAINT);
+}
+
 /* The lit segments only, each from its place in the picture to the same
  * place on the LED.  A panel without a table has no segments to draw. */
 static void led_DrawPanel(HDC dc, const LedPanel *p, POINT o)
 {
-    if (!p->image || !p->segmentTable)
+    Source src;
+    if (!p->image || !p->segmentTable || !p->segments ||
+        !source_Open(&src, dc, p->image, p->mask))
         return;
     for (int bit = 0; bit < 32; bit++) {
         if (!(p->segments >> bit & 1))
             continue;
         const LedSegment *s = &p->segmentTable[bit];
-        gad_DrawMaskedPart(dc, o.x + p->x + s->x, o.y + p->y + s->y, p->image,
-                           p->mask, s->x, s->y, s->width, s->height);
+        source_Draw(&src, dc, o.x + p->x + s->x, o.y + p->y + s->y, s->x, s->y,
+                    s->width, s->height);
     }
+    source_Close(&src);
 }
 
 /* The strip holds characters 32 to 127 only; any other byte (the label
@@ -149,17 +194,22 @@ static int cell_Index(unsigned char byte)
     return byte >= 32 && byte <= 127 ? byte - 32 : 0;
 }
 
-static void led_DrawLine(HDC dc, const Gadget *g, const LedBlock *b, int line,
-                         POINT o)
+static void led_DrawLines(HDC dc, const Gadget *g, const LedBlock *b, POINT o)
 {
-    const LedLine *l = &b->lines[line];
-    const char *text = g->text + LED_LINE_MAX * line;
-    for (uint32_t j = 0; j < l->length; j++) {
-        int c = cell_Index((unsigned char)text[j]);
-        gad_DrawMaskedPart(dc, o.x + l->x + CELL_ADVANCE * (int)j, o.y + l->y,
-                           b->charImage, b->charMask, c % STRIP_COLS * CELL_W,
-                           c / STRIP_COLS * CELL_H, CELL_W, CELL_H);
+    Source src;
+    if (!b->charImage || !source_Open(&src, dc, b->charImage, b->charMask))
+        return;
+    for (int i = 0; i < LED_LINES; i++) {
+        const LedLine *l = &b->lines[i];
+        const char *text = g->text + LED_LINE_MAX * i;
+        for (uint32_t j = 0; j < l->length; j++) {
+            int c = cell_Index((unsigned char)text[j]);
+            source_Draw(&src, dc, o.x + l->x + CELL_ADVANCE * (int)j,
+                        o.y + l->y, c % STRIP_COLS * CELL_W,
+                        c / STRIP_COLS * CELL_H, CELL_W, CELL_H);
+        }
     }
+    source_Close(&src);
 }
 
 static void KKAPI led_Draw(HWND hWnd, HDC hdc, Gadget *g)
@@ -178,11 +228,12 @@ static void KKAPI led_Draw(HWND hWnd, HDC hdc, Gadget *g)
     /* Without a brush of its own the LED lies over what shows below. */
     if (g->hBrush)
         FillRect(dc, &rc, g->hBrush);
+    /* Monochrome masks: 1 bits become white, 0 bits black. */
+    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, RGB(0, 0, 0));
     for (int i = 0; i < LED_PANELS; i++)
         led_DrawPanel(dc, &b->panels[i], o);
-    if (b->charImage)
-        for (int i = 0; i < LED_LINES; i++)
-            led_DrawLine(dc, g, b, i, o);
+    led_DrawLines(dc, g, b, o);
     gad_EndBuffer(hWnd, hdc, dc, old);
 }
 
