@@ -102,11 +102,22 @@ static Gadget *make_Sizer(HWND dlg)
     return g;
 }
 
+/* A caption across the fill's end, so both parts paint text. */
+static Gadget *make_ProgBar(HWND dlg)
+{
+    Gadget *g = pb_Create(dlg, ID_GADGET, VT_PERCENT, RGB(255, 255, 255),
+                          RGB(0, 32, 96), RGB(0, 0, 0), RGB(230, 230, 220),
+                          -1);
+    pb_Modify(g, 0, 100, 50);
+    return g;
+}
+
 static const Case cases[] = {
     {"image button", 21, 16, make_IButton, 500, 500, 700, 500},
     {"slider", 201, 23, make_Slider, 20, 500, 980, 500},
     {"wheel", 60, 65, make_Wheel, 500, 900, 100, 500},
     {"sizer", 201, 101, make_Sizer, 500, 500, 900, 900},
+    {"progress bar", 201, 17, make_ProgBar, 100, 500, 900, 500},
 };
 
 static double seconds(const LARGE_INTEGER &a, const LARGE_INTEGER &b)

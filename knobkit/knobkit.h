@@ -539,12 +539,84 @@ KKIMPORT BOOL KKAPI sizer_SetMinMax(Gadget *g, float minX, float minY,
                                     float maxHeight);
 
 /* ---- LED display ----------------------------------------------------
- * (declared with Led.cpp) */
+ * A digital read-out: up to eight panels of segments (digits, lamps,
+ * symbols: a picture of the client's whose segments a table cuts out)
+ * and up to four lines of text in the library's dot-matrix characters,
+ * 16 x 22 pixels on an 18-pixel pitch.  Only lit segments are drawn;
+ * panels and lines together are centred in the control.  It takes no
+ * mouse input and posts nothing.  The functions below ignore a gadget
+ * that is null or no LED, and a panel or line index out of range. */
+#define LED_PANELS    8
+#define LED_LINES     4
+#define LED_LINE_MAX  32    /* cells in a line */
+
+/* Segment b of a panel: a rectangle of the panel's picture, in its own
+ * pixels, drawn at the same place on the LED while bit b is lit. */
+typedef struct LedSegment {
+    int32_t x, y, width, height;
+} LedSegment;
+
+/* Makes control id an LED with no panels and no lines.  Null when the
+ * dialog has no control id. */
+KKIMPORT Gadget *KKAPI led_Create(HWND hDlg, int id, uint32_t flags);
+/* Panel 0 to 7 at (x, y) of the content, all segments off: its picture
+ * is bitmap (its part source, else the whole bitmap, which is then
+ * consumed) keyed as for ibtn_Create, its segments the 32 entries of
+ * segmentTable, which stays the caller's and must live as long as the
+ * LED.  With setBackground the LED is filled with the colour of the
+ * bitmap's pixel (keyX, keyY), or with keyX -1 with keyY.  Not redrawn.
+ * FALSE, and the bitmap consumed all the same, for a bad index. */
+KKIMPORT BOOL KKAPI led_CreatePanel(Gadget *led, int panel, int x, int y,
+                                    HBITMAP bitmap, const RECT *source,
+                                    int keyX, int keyY, BOOL setBackground,
+                                    const LedSegment *segmentTable);
+/* segments = (segments & ~clear) | set, then a repaint. */
+KKIMPORT void KKAPI led_Modify(Gadget *led, int panel, uint32_t set,
+                               uint32_t clear);
+/* Lights bits, then a repaint. */
+KKIMPORT void KKAPI led_Set(Gadget *led, int panel, uint32_t bits);
+/* Puts bits out, then a repaint. */
+KKIMPORT void KKAPI led_Clear(Gadget *led, int panel, uint32_t bits);
+/* Line 0 to 3 of length cells (more than LED_LINE_MAX are that many,
+ * fewer than 0 none) from (x, y) of the content, all spaces; with
+ * setBackground the LED is filled black, the characters' background.
+ * Not redrawn.  FALSE for a bad index. */
+KKIMPORT BOOL KKAPI led_CreateText(Gadget *led, int line, int x, int y,
+                                   int length, BOOL setBackground);
+/* The line's first cells (centred: the middle ones, rounded left) show
+ * text, cut to the line's length; bytes outside 32-127 show as spaces,
+ * the other cells are spaces.  Then a repaint, except for a null text,
+ * which blanks the line until the next one. */
+KKIMPORT void KKAPI led_SetText(Gadget *led, int line, const char *text,
+                                BOOL centre);
 
 /* ---- end of LED display ---- */
 
 /* ---- Progress bar -----------------------------------------------------
- * (declared with ProgBar.cpp) */
+ * A horizontal or vertical bar filled in proportion to its position in
+ * its range, with the value text centred on it (the control's text is its
+ * format) in the colour of the part under each of its pixels.  It takes
+ * no input (a press only focuses it) and sends no notifications; a
+ * companion control can show the value too.  pb_GetPos is the slider's
+ * (above). */
+#define PB_VERT     0x1   /* vertical, filling from the top */
+#define PB_REVERSE  0x2   /* filling from the far end: the bottom or right */
+
+/* Makes control id a progress bar from 0 to 100 at 0: the filled part in
+ * barColor with its text in barTextColor, the rest in restColor and
+ * restTextColor; labelId the control that shows the value text, -1 for
+ * none.  Null when the dialog has no control id. */
+KKIMPORT Gadget *KKAPI pb_Create(HWND hDlg, int id, uint32_t flags,
+                                 COLORREF barTextColor, COLORREF barColor,
+                                 COLORREF restTextColor, COLORREF restColor,
+                                 int labelId);
+/* Range and position, stored as given, and a repaint.  A position outside
+ * the range shows an empty or a full bar; a range with min = max an empty
+ * one.  A null gadget is ignored. */
+KKIMPORT void KKAPI pb_Modify(Gadget *g, int min, int max, int pos);
+/* The position, kept between the range's two bounds, and a repaint.  A
+ * null gadget is ignored. */
+KKIMPORT void KKAPI pb_SetPos(Gadget *g, int pos);
 
 /* ---- end of progress bar ---- */
 

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winternl.h>
 
 #include <limits.h>
 #include <stdio.h>
@@ -166,63 +165,6 @@ std::string note(const char *msg, int id, int value)
     char s[64];
     snprintf(s, sizeof s, "%s %d %d", msg, id, value);
     return s;
-}
-
-/* ---- Counting the process's GDI objects ----
- * GetGuiResources counts them on Windows; Wine 8 answers it with 0 (not
- * implemented).  There the table of GDI handles that the system keeps in
- * the process (the PEB's GdiSharedHandleTable) is counted instead: one
- * 24-byte entry per handle's low word, holding the handle's high word at
- * offset 12 and at 14 a type byte that is non-zero while the object
- * lives.  A brush made and deleted first shows that the table reads so. */
-
-typedef LONG(WINAPI *QueryProc)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
-                                PULONG);
-
-const BYTE *gdi_Table(void)
-{
-    QueryProc query = (QueryProc)(void *)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
-    PROCESS_BASIC_INFORMATION pbi = {};
-    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &pbi,
-                        sizeof pbi, NULL) != 0 || !pbi.PebBaseAddress)
-        return NULL;
-    const size_t at = sizeof(void *) == 8 ? 0xF8 : 0x94;
-    return *(const BYTE *const *)((const BYTE *)pbi.PebBaseAddress + at);
-}
-
-const size_t GDI_ENTRY = 24, GDI_ENTRIES = 0x10000;
-
-long table_Count(const BYTE *t)
-{
-    long n = 0;
-    for (size_t i = 0; i < GDI_ENTRIES; i++)
-        n += t[i * GDI_ENTRY + 14] != 0;
-    return n;
-}
-
-bool table_Readable(const BYTE *t)
-{
-    if (!t)
-        return false;
-    long before = table_Count(t);
-    HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
-    const BYTE *e = t + (size_t)LOWORD((ULONG_PTR)b) * GDI_ENTRY;
-    bool entry = *(const WORD *)(e + 12) == HIWORD((ULONG_PTR)b);
-    long with = table_Count(t);
-    DeleteObject(b);
-    return entry && with == before + 1 && table_Count(t) == before;
-}
-
-/* The process's live GDI objects; -1 when they cannot be counted. */
-long gdi_Count(void)
-{
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n)
-        return (long)n;
-    static const BYTE *table = table_Readable(gdi_Table()) ? gdi_Table()
-                                                           : NULL;
-    return table ? table_Count(table) : -1;
 }
 
 }  // namespace
@@ -1200,7 +1142,7 @@ TEST(KnobkitFactory, MissingControlsByTable)
  * test, gadgets are freed with gad_Free. */
 TEST(KnobkitFactory, NoGdiObjectLeftByTable)
 {
-    ASSERT_GE(gdi_Count(), 0) << "no way to count GDI objects here";
+    ASSERT_GE(kk_GdiObjects(), 0) << "no way to count GDI objects here";
     GadgetDialog d;
     d.control(ID_BTN, 10, 10, 40, 40);
     d.control(ID_FIRST, 60, 10, 30, 30);
@@ -1285,10 +1227,10 @@ TEST(KnobkitFactory, NoGdiObjectLeftByTable)
     };
     for (const auto &c : cases) {
         c.cycle();   /* whatever the system makes once, made now */
-        long before = gdi_Count();
+        long before = kk_GdiObjects();
         for (int i = 0; i < 100; i++)
             c.cycle();
-        long after = gdi_Count();
+        long after = kk_GdiObjects();
         EXPECT_LE(after, before) << "row " << c.name;
     }
     EXPECT_TRUE(kk_Alive(strip)) << "row the caller's strip";

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <winternl.h>
 
 #include <stdio.h>
 
@@ -815,34 +814,6 @@ TEST(KnobkitTabGadget, PagesGoWithTheDialogOrGadFree)
 
 namespace {
 
-/* The process's GDI objects.  Wine answers GetGuiResources with 0, so
- * there the live entries of the process's GDI handle table are counted
- * (the PEB's GdiSharedHandleTable: entries of 24 bytes, 16 on 32-bit,
- * whose type byte is not 0 while the object lives). */
-long gdi_Count(void)
-{
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n)
-        return (long)n;
-    typedef LONG(WINAPI * QueryProc)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG,
-                                     PULONG);
-    QueryProc query = (QueryProc)(void *)GetProcAddress(
-        GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess");
-    PROCESS_BASIC_INFORMATION pbi = {};
-    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &pbi,
-                        sizeof pbi, NULL) != 0)
-        return -1;
-    const BYTE *peb = (const BYTE *)pbi.PebBaseAddress;
-    const bool wide = sizeof(void *) == 8;
-    const BYTE *table = *(const BYTE *const *)(peb + (wide ? 0xF8 : 0x94));
-    if (!table)
-        return -1;
-    long live = 0;
-    for (int i = 0; i < 0x10000; i++)
-        live += table[i * (wide ? 24 : 16) + (wide ? 14 : 10)] != 0;
-    return live;
-}
-
 struct CycleCase {
     const char *name;
     void (*cycle)(void);
@@ -889,12 +860,12 @@ void cycle_FailedTabs(void)
 /* The counter sees one new bitmap and its deletion. */
 TEST(KnobkitStatic, GdiCountSeesABitmap)
 {
-    long before = gdi_Count();
+    long before = kk_GdiObjects();
     ASSERT_GT(before, 0);
     HBITMAP b = CreateBitmap(4, 4, 1, 1, NULL);
-    EXPECT_EQ(before + 1, gdi_Count()) << "row made";
+    EXPECT_EQ(before + 1, kk_GdiObjects()) << "row made";
     DeleteObject(b);
-    EXPECT_EQ(before, gdi_Count()) << "row deleted";
+    EXPECT_EQ(before, kk_GdiObjects()) << "row deleted";
 }
 
 /* A hundred cycles of making and letting go leave no GDI object behind:
@@ -915,11 +886,11 @@ TEST(KnobkitStatic, NoGdiObjectLeftAfterAHundredCyclesByTable)
         ASSERT_TRUE(open(kept)) << "row " << c.name;
         Kept = &kept;
         c.cycle();   /* caches the system fills once */
-        long before = gdi_Count();
+        long before = kk_GdiObjects();
         for (int i = 0; i < 100; i++)
             c.cycle();
         kk_Pump();
-        EXPECT_EQ(before, gdi_Count()) << "row " << c.name;
+        EXPECT_EQ(before, kk_GdiObjects()) << "row " << c.name;
         Kept = NULL;
     }
 }

@@ -40,6 +40,21 @@ inline void kk_Pump(void)
 }
 
 /* Is h a GDI object that has not been deleted? */
+/* The process's live GDI objects.  Windows counts them
+ * (GetGuiResources); Wine answers that with 0, and there a handle of a
+ * table index alone names the object living at that index, so the live
+ * ones are counted index by index.  A test that leans on the count checks
+ * first that one brush made and deleted shows in it. */
+inline long kk_GdiObjects(void)
+{
+    long n = (long)GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n)
+        return n;
+    for (UINT_PTR i = 1; i < 0x10000; i++)
+        n += GetObjectType((HGDIOBJ)i) != 0;
+    return n;
+}
+
 inline bool kk_Alive(HGDIOBJ h)
 {
     return h && GetObjectType(h) != 0;
