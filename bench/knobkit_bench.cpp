@@ -5,8 +5,10 @@
  *
  * Each gadget sits alone in a visible dialog run by the library.  A draw
  * is the control repainting itself at once (the gadget paints inside it);
- * a cycle is a press on the knob, 100 mouse moves and the release, sent to
- * the dialog as the system sends them, with every notification handled.
+ * a cycle is a press on the knob, 100 mouse moves and the release, sent
+ * to the dialog as the system sends them, with every notification
+ * handled.  The LED takes no mouse input: it is only drawn, full (eight
+ * lit digits over four lines of 16 characters).
  * Draws are timed by the clock, cycles by the thread's CPU time; each
  * figure is the best of three rounds.
  */
@@ -112,12 +114,63 @@ static Gadget *make_ProgBar(HWND dlg)
     return g;
 }
 
+/* A seven-segment digit of 16 x 26 on magenta: segment b is row b of
+ * the table, lit in the LED's orange. */
+static const LedSegment digit[32] = {
+    {3, 0, 10, 3},  {13, 2, 3, 10}, {13, 14, 3, 10}, {3, 23, 10, 3},
+    {0, 14, 3, 10}, {0, 2, 3, 10},  {3, 11, 10, 3},
+};
+
+static HBITMAP digit_Bitmap(void)
+{
+    HDC screen = GetDC(NULL);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 26);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(NULL, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT all = {0, 0, 16, 26};
+    HBRUSH key = CreateSolidBrush(RGB(255, 0, 255));
+    FillRect(dc, &all, key);
+    DeleteObject(key);
+    HBRUSH lit = CreateSolidBrush(RGB(255, 82, 41));
+    for (int b = 0; b < 7; b++) {
+        RECT r = {digit[b].x, digit[b].y, digit[b].x + digit[b].width,
+                  digit[b].y + digit[b].height};
+        FillRect(dc, &r, lit);
+    }
+    DeleteObject(lit);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bmp;
+}
+
+/* Everything an LED holds: eight digits, all segments lit, over four
+ * full lines of 16 characters, on the characters' black. */
+static Gadget *make_Led(HWND dlg)
+{
+    Gadget *g = led_Create(dlg, ID_GADGET, 0);
+    if (!g)
+        return NULL;
+    for (int i = 0; i < LED_PANELS; i++) {
+        led_CreatePanel(g, i, 20 * i, 0, digit_Bitmap(), NULL, 0, 0, FALSE,
+                        digit);
+        led_Set(g, i, 0x7F);
+    }
+    for (int i = 0; i < LED_LINES; i++) {
+        led_CreateText(g, i, 0, 30 + 24 * i, 16, TRUE);
+        led_SetText(g, i, "0123456789ABCDEF", FALSE);
+    }
+    return g;
+}
+
 static const Case cases[] = {
     {"image button", 21, 16, make_IButton, 500, 500, 700, 500},
     {"slider", 201, 23, make_Slider, 20, 500, 980, 500},
     {"wheel", 60, 65, make_Wheel, 500, 900, 100, 500},
     {"sizer", 201, 101, make_Sizer, 500, 500, 900, 900},
     {"progress bar", 201, 17, make_ProgBar, 100, 500, 900, 500},
+    /* no mouse input: no drag */
+    {"LED", 300, 130, make_Led, -1, -1, -1, -1},
 };
 
 static double seconds(const LARGE_INTEGER &a, const LARGE_INTEGER &b)
@@ -211,6 +264,12 @@ static int run(const Case &c)
         draw = t < draw ? t : draw;
     }
 
+    if (c.x0 < 0) {
+        printf("%-13s %3ldx%-3ld px  draw %7.3f ms\n", c.name, r.right,
+               r.bottom, draw * 1e3);
+        DestroyWindow(dlg);
+        return 0;
+    }
     int x0 = r.right * c.x0 / 1000, y0 = r.bottom * c.y0 / 1000;
     int x1 = r.right * c.x1 / 1000, y1 = r.bottom * c.y1 / 1000;
     for (int round = 0; round < ROUNDS; round++) {
