@@ -1,24 +1,37 @@
 /* gallery.cpp -- the knobkit gallery, the place where every gadget is
- * shown: a client of knobkit.dll, and the model for writing one.  So far:
- * a slider and a wheel with their values in labels, auto-repeat image
- * buttons that step both, a toggle that locks them, and a sizer whose
- * rectangle a label describes.
+ * shown: a client of knobkit.dll, and the model for writing one.  A
+ * caption-less dialog with its own caption buttons (minimise, close), a
+ * sample label that check box and radio buttons restyle, a combo box of
+ * the gadget kinds, and a tab gadget with three pages:
+ *   Turn     a slider and a wheel with their values in labels, auto-repeat
+ *            image buttons that step both, a toggle that locks them; an
+ *            LED display showing the slider's value on seven-segment
+ *            digits over a scrolling line, and a progress bar that follows
+ *            the wheel;
+ *   Size     a sizer whose rectangle a label describes;
+ *   Buttons  the factory's gadgets: four lamps with arrows that move the
+ *            light, the mute toggle and the maker's logo, which opens the
+ *            about box.
  *
  *     gallery [--help]
  *
- * It writes no dialog procedure.  The library runs the dialog and calls
- * the rows of the handler table at the end of this file; each handler
- * gets the control's ready-made value and answers DLG_HANDLED, or ends
- * the dialog with DLG_ENDOK / DLG_ENDCANCEL.
+ * It writes no dialog procedure.  The library runs the dialog, its pages
+ * and its about box, and calls the rows of their handler tables; each
+ * handler gets the control's ready-made value and answers DLG_HANDLED, or
+ * ends its dialog with DLG_ENDOK / DLG_ENDCANCEL.
  *
- * Exit code: 0 ended with Close, 1 cancelled (Escape, Alt+F4), 2 a usage
- * error, 3 the dialog could not be made.
+ * Exit code: 0 ended with Close, 1 cancelled (Escape, Alt+F4, the close
+ * box), 2 a usage error, 3 the dialog could not be made.
  */
 #include "gallery.h"
 #include "knobkit.h"
 
+#include <commctrl.h>
+
 #include <stdio.h>
 #include <string.h>
+
+#define COUNT(a) (sizeof(a) / sizeof *(a))
 
 static const char usage[] =
     "usage: gallery [--help]   shows knobkit's gadgets in a dialog\n";
@@ -33,20 +46,44 @@ static const struct {
     {"red", RGB(176, 0, 0)},
 };
 
-/* The combo box: every gadget, and whether it is shown here yet. */
+/* The combo box: every gadget, and where it is shown (null: not yet). */
 static const struct {
     const char *name;
-    BOOL        shown;
+    const char *where;
 } kinds[] = {
-    {"LED display", FALSE}, {"image button", TRUE}, {"slider", TRUE},
-    {"wheel", TRUE},        {"sizer", TRUE},        {"progress bar", FALSE},
-    {"hot key", FALSE},     {"list", FALSE},        {"tabs", FALSE},
+    {"LED display", "on page Turn"},
+    {"image button", "on pages Turn and Buttons"},
+    {"slider", "on page Turn"},
+    {"wheel", "on page Turn"},
+    {"sizer", "on page Size"},
+    {"progress bar", "on page Turn"},
+    {"hot key", NULL},
+    {"list", NULL},
+    {"tabs", "on the right"},
+    {"image static", "on page Buttons"},
+    {"caption buttons", "at the top right"},
 };
 
+enum { PAGE_TURN, PAGE_SIZE, PAGE_BUTTONS, PAGES };
+enum { LAMPS = 4 };
+
+/* The LED's scrolling line: its cells, and the timer that moves it while
+ * page Turn is shown. */
+enum { LINE_CELLS = 10, SCROLL_TIMER = 1, SCROLL_MS = 250 };
+
+/* The program's state: what the handlers share. */
 static struct {
-    BOOL italic;
+    BOOL italic;       /* the sample label's style */
     int  colour;
-} sample;
+    int  left;         /* the tab page left last, -1 before any */
+    int  lamp;         /* the lit lamp, 0 to LAMPS - 1 */
+    int  muted;        /* the mute toggle's state */
+    int  abouts;       /* about boxes shown */
+    int  scroll;       /* the LED line's first character in message */
+    char message[64];  /* what the LED line scrolls */
+} gallery = {FALSE, 0, -1, 0, 0, 0, 0, ""};
+
+static const char *const pageNames[PAGES] = {"Turn", "Size", "Buttons"};
 
 /* A label on the skin is transparent: it draws its new text over the old
  * one, so the skin under it is repainted as well. */
@@ -57,20 +94,36 @@ static void label_Set(HWND hDlg, int id, const char *text)
     gad_Redraw(g);
 }
 
+/* Labels in the gallery's blue straight on the skin, group boxes with
+ * their caption on the face colour. */
+static void labels_Colour(HWND hDlg, const int *ids, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        gad_SetColor(hDlg, ids[i], GS_TEXTCOLOR | GS_TRANSPARENT,
+                     RGB(0, 32, 96), 0, NULL);
+}
+
+static void groups_Colour(HWND hDlg, const int *ids, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        gad_SetColor(hDlg, ids[i], GS_TEXTCOLOR | GS_BACKCOLOR,
+                     RGB(0, 32, 96), RGB(214, 211, 206), NULL);
+}
+
 /* The sample label takes its style and says what it is. */
 static void sample_Show(HWND hDlg)
 {
     char text[GAD_TEXT_MAX];
     gad_SetColor(hDlg, IDC_SAMPLE,
-                 GS_TEXTCOLOR | GS_TRANSPARENT | (sample.italic ? GS_ITALIC : 0),
-                 colours[sample.colour].rgb, 0,
+                 GS_TEXTCOLOR | GS_TRANSPARENT | (gallery.italic ? GS_ITALIC : 0),
+                 colours[gallery.colour].rgb, 0,
                  (HFONT)dlg_GetDefObject(DEF_FONT));
     wsprintfA(text, "This label is %s and %s.",
-              sample.italic ? "italic" : "upright", colours[sample.colour].name);
+              gallery.italic ? "italic" : "upright", colours[gallery.colour].name);
     label_Set(hDlg, IDC_SAMPLE, text);
 }
 
-/* ---- The gadgets ----
+/* ---- Pictures ----
  * Pictures are the library's own: its bitmaps by number from knobkit.dll,
  * each transparent where its pixel (0, 0) is (magenta or yellow).  A
  * bitmap handed over with a part stays ours, so one bitmap serves several
@@ -80,27 +133,48 @@ static HBITMAP library_Bitmap(int id)
     return LoadBitmapA(GetModuleHandleA("knobkit.dll"), MAKEINTRESOURCEA(id));
 }
 
+/* A screen-compatible picture of w x h filled with colour, in a memory
+ * DC for drawing; picture_End gives the bitmap back. */
+struct Picture {
+    HDC     dc;
+    HBITMAP bmp;
+    HGDIOBJ old;
+};
+
+static Picture picture_Begin(int w, int h, COLORREF colour)
+{
+    Picture p;
+    HDC screen = GetDC(NULL);
+    p.bmp = CreateCompatibleBitmap(screen, w, h);
+    p.dc = CreateCompatibleDC(screen);
+    ReleaseDC(NULL, screen);
+    p.old = SelectObject(p.dc, p.bmp);
+    HBRUSH brush = CreateSolidBrush(colour);
+    RECT all = {0, 0, w, h};
+    FillRect(p.dc, &all, brush);
+    DeleteObject(brush);
+    return p;
+}
+
+static HBITMAP picture_End(Picture p)
+{
+    SelectObject(p.dc, p.old);
+    DeleteDC(p.dc);
+    return p.bmp;
+}
+
 /* The wheel's mark, unlit or lit: a small disc on magenta. */
 static HBITMAP mark_Make(COLORREF colour)
 {
-    HDC screen = GetDC(NULL);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 7, 7);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(NULL, screen);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    HBRUSH key = CreateSolidBrush(RGB(255, 0, 255)), disc = CreateSolidBrush(colour);
-    RECT all = {0, 0, 7, 7};
-    FillRect(dc, &all, key);
-    HGDIOBJ oldBrush = SelectObject(dc, disc);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    Ellipse(dc, 0, 0, 8, 8);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(key);
+    Picture p = picture_Begin(7, 7, RGB(255, 0, 255));
+    HBRUSH disc = CreateSolidBrush(colour);
+    HGDIOBJ oldBrush = SelectObject(p.dc, disc);
+    HGDIOBJ oldPen = SelectObject(p.dc, GetStockObject(NULL_PEN));
+    Ellipse(p.dc, 0, 0, 8, 8);
+    SelectObject(p.dc, oldPen);
+    SelectObject(p.dc, oldBrush);
     DeleteObject(disc);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return bmp;
+    return picture_End(p);
 }
 
 /* The push-button frame (normal above, pressed below) with an arrow of
@@ -113,40 +187,177 @@ static void arrow_Make(HWND hDlg, int id, uint32_t flags, HBITMAP frame,
                 arrows, arrow, 0, 0);
 }
 
-static void gadgets_Make(HWND hDlg)
+/* ---- The LED's digits ----
+ * Three seven-segment digits, 15 x 27 pixels on a 20-pixel pitch, drawn
+ * by the program: segment s of digit i is bit 8 * i + s (a to g, the usual
+ * order), a rectangle of the panel's picture.  Two panels share the table:
+ * one with every segment lit in the dim colour, so unlit segments show,
+ * and over it the lit digits. */
+#define DIGIT(x)                                                          \
+    {x + 3, 0, 9, 3}, {x + 12, 3, 3, 9}, {x + 12, 15, 3, 9},              \
+        {x + 3, 24, 9, 3}, {x, 15, 3, 9}, {x, 3, 3, 9}, {x + 3, 12, 9, 3}, \
+        {0, 0, 0, 0}
+static const LedSegment digitSegments[32] = {DIGIT(0), DIGIT(20), DIGIT(40)};
+#undef DIGIT
+
+enum { DIGITS = 3, DIGITS_W = 55, DIGITS_H = 27, DIGIT_BITS = 0x7F };
+
+/* Segments a to g of 0 to 9. */
+static const uint32_t digitShapes[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66,
+                                         0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+
+static const COLORREF LED_LIT = RGB(255, 82, 41), LED_DIM = RGB(52, 9, 6);
+
+/* The panel's picture: every segment of the table in colour, on black
+ * (the key, and the LED's background). */
+static HBITMAP digits_Make(COLORREF colour)
 {
-    Gadget *slider = slider_Create(hDlg, IDC_SLIDER, 0, SLIDER_FITTEXT,
+    Picture p = picture_Begin(DIGITS_W, DIGITS_H, RGB(0, 0, 0));
+    HBRUSH brush = CreateSolidBrush(colour);
+    for (const LedSegment &s : digitSegments) {
+        RECT r = {s.x, s.y, s.x + s.width, s.y + s.height};
+        FillRect(p.dc, &r, brush);
+    }
+    DeleteObject(brush);
+    return picture_End(p);
+}
+
+/* The segments that show value (0 to 999) right-aligned, without leading
+ * zeros. */
+static uint32_t digits_Bits(int value)
+{
+    uint32_t bits = 0;
+    for (int i = DIGITS - 1; i >= 0; i--) {
+        bits |= digitShapes[value % 10] << (8 * i);
+        value /= 10;
+        if (value == 0)
+            break;
+    }
+    return bits;
+}
+
+/* The digits centred over the line: panels 0 (dim) and 1 (lit), line 0
+ * under them, all on the digits' black. */
+static void led_Make(HWND hPage)
+{
+    const int x = (LINE_CELLS * 18 - DIGITS_W) / 2, lineY = DIGITS_H + 6;
+    Gadget *led = led_Create(hPage, IDC_LED, 0);
+    led_CreatePanel(led, 0, x, 0, digits_Make(LED_DIM), NULL, 0, 0, TRUE,
+                    digitSegments);
+    led_CreatePanel(led, 1, x, 0, digits_Make(LED_LIT), NULL, 0, 0, FALSE,
+                    digitSegments);
+    led_Set(led, 0, digits_Bits(888));
+    led_CreateText(led, 0, 0, lineY, LINE_CELLS, FALSE);
+}
+
+/* LINE_CELLS characters of the message from gallery.scroll on, wrapping
+ * round. */
+static void scroll_Show(HWND hPage)
+{
+    char cells[LINE_CELLS + 1];
+    int n = lstrlenA(gallery.message);
+    for (int i = 0; i < LINE_CELLS; i++)
+        cells[i] = n ? gallery.message[(gallery.scroll + i) % n] : ' ';
+    cells[LINE_CELLS] = 0;
+    led_SetText(gad_GetGadget(hPage, IDC_LED), 0, cells, FALSE);
+}
+
+/* ---- Page "Turn" ---- */
+
+static void turn_Make(HWND hPage)
+{
+    Gadget *slider = slider_Create(hPage, IDC_SLIDER, 0, SLIDER_FITTEXT,
                                    IDC_SLIDERVAL);
     slider_SetPos(slider, 40);
     /* The dial is transparent where it is yellow; the marks where magenta. */
-    wheel_Create(hDlg, IDC_WHEEL, 0, IDC_WHEELVAL, 0.8f,
+    wheel_Create(hPage, IDC_WHEEL, 0, IDC_WHEELVAL, 0.8f,
                  library_Bitmap(112), NULL, 0, 0, mark_Make(RGB(96, 0, 0)),
                  NULL, 0, 0, mark_Make(RGB(255, 82, 41)), NULL, 0, 0);
 
     static const RECT left = {0, 0, 6, 9}, right = {6, 0, 11, 9};
     HBITMAP frame = library_Bitmap(110), arrows = library_Bitmap(121);
-    arrow_Make(hDlg, IDC_DOWN, IBTN_REPEAT, frame, arrows, &left);
-    arrow_Make(hDlg, IDC_UP, IBTN_REPEAT, frame, arrows, &right);
+    arrow_Make(hPage, IDC_DOWN, IBTN_REPEAT, frame, arrows, &left);
+    arrow_Make(hPage, IDC_UP, IBTN_REPEAT, frame, arrows, &right);
     static const RECT normal = {0, 0, 20, 15}, pressed = {0, 15, 20, 30};
-    ibtn_Create(hDlg, IDC_LOCK, IBTN_TOGGLE, frame, &normal, 0, 0, frame,
+    ibtn_Create(hPage, IDC_LOCK, IBTN_TOGGLE, frame, &normal, 0, 0, frame,
                 &pressed, NULL, NULL, 0, 0);
     DeleteObject(frame);
     DeleteObject(arrows);
 
-    Gadget *sizer = sizer_Create(hDlg, IDC_SIZER, 0, 6, RGB(0, 32, 96),
-                                 RGB(168, 166, 160), RGB(236, 234, 226));
-    sizer_SetPos(sizer, 0.25f, 0.25f, 0.5f, 0.5f);
+    led_Make(hPage);
+    /* The bar runs over the wheel's range; its text and its label say
+     * where in per cent. */
+    Gadget *bar = pb_Create(hPage, IDC_BAR, VT_PERCENT | VT_LABELPERCENT,
+                            RGB(255, 255, 255), RGB(0, 32, 96), RGB(0, 32, 96),
+                            RGB(236, 234, 226), IDC_BARVAL);
+    pb_Modify(bar, -120, 120, 0);
 
-    const uint32_t label = GS_TEXTCOLOR | GS_TRANSPARENT;
     static const int labels[] = {IDC_SLIDERVAL, IDC_WHEELVAL, IDC_LOCKTEXT,
-                                 IDC_SIZERVAL};
-    for (int id : labels)
-        gad_SetColor(hDlg, id, label, RGB(0, 32, 96), 0, NULL);
-    static const int groups[] = {IDC_TURNGROUP, IDC_SIZEGROUP};
-    for (int id : groups)
-        gad_SetColor(hDlg, id, GS_TEXTCOLOR | GS_BACKCOLOR, RGB(0, 32, 96),
-                     RGB(214, 211, 206), NULL);
+                                 IDC_BARVAL};
+    labels_Colour(hPage, labels, COUNT(labels));
+    static const int groups[] = {IDC_TURNGROUP, IDC_SHOWGROUP};
+    groups_Colour(hPage, groups, COUNT(groups));
 }
+
+/* The LED and the bar follow the slider and the wheel: the digits show
+ * the slider's value, the line scrolls both values, the bar the wheel. */
+static void turn_Show(HWND hPage)
+{
+    int value = slider_GetPos(gad_GetGadget(hPage, IDC_SLIDER));
+    int turn = wheel_GetPos(gad_GetGadget(hPage, IDC_WHEEL));
+    led_Modify(gad_GetGadget(hPage, IDC_LED), 1,
+               digits_Bits(value < 0 ? 0 : value % 1000), 0xFFFFFFFFu);
+    wsprintfA(gallery.message, "SLIDER %d  WHEEL %d  ", value, turn);
+    scroll_Show(hPage);
+    pb_SetPos(gad_GetGadget(hPage, IDC_BAR), turn);
+}
+
+static void lock_Show(HWND hPage, BOOL locked)
+{
+    gad_Enable(gad_GetGadget(hPage, IDC_SLIDER), !locked);
+    gad_Enable(gad_GetGadget(hPage, IDC_WHEEL), !locked);
+    label_Set(hPage, IDC_LOCKTEXT, locked ? "Locked" : "Unlocked");
+}
+
+/* value: the slider's or the wheel's position (unused: turn_Show reads
+ * both). */
+static INT_PTR KKAPI on_Turned(HWND hPage, WPARAM, LPARAM, int, LPARAM)
+{
+    turn_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* An auto-repeat arrow: param is the step.  The setters do not notify;
+ * the companion labels follow as the two gadgets repaint. */
+static INT_PTR KKAPI on_Step(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
+{
+    Gadget *slider = gad_GetGadget(hPage, IDC_SLIDER);
+    Gadget *wheel = gad_GetGadget(hPage, IDC_WHEEL);
+    if (slider->state & GS_DISABLED)   /* locked */
+        return DLG_HANDLED;
+    slider_SetPos(slider, slider_GetPos(slider) + (int)param);
+    int pos = wheel_GetPos(wheel) + (int)param;
+    wheel_SetPos(wheel, pos < -120 ? -120 : pos > 120 ? 120 : pos);
+    turn_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* value: the toggle's state, 1 down. */
+static INT_PTR KKAPI on_Lock(HWND hPage, WPARAM, LPARAM, int value, LPARAM)
+{
+    lock_Show(hPage, value != 0);
+    return DLG_HANDLED;
+}
+
+static INT_PTR KKAPI on_Scroll(HWND hPage, WPARAM, LPARAM, int, LPARAM)
+{
+    int n = lstrlenA(gallery.message);
+    gallery.scroll = n ? (gallery.scroll + 1) % n : 0;
+    scroll_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* ---- Page "Size" ---- */
 
 /* A fraction as a whole per cent. */
 static int per_Cent(float f)
@@ -155,22 +366,248 @@ static int per_Cent(float f)
 }
 
 /* The sizer's rectangle, in words. */
-static void sizer_Show(HWND hDlg)
+static void sizer_Show(HWND hPage)
 {
     float x, y, w, h;
     char text[GAD_TEXT_MAX];
-    sizer_GetPos(gad_GetGadget(hDlg, IDC_SIZER), &x, &y, &w, &h);
+    sizer_GetPos(gad_GetGadget(hPage, IDC_SIZER), &x, &y, &w, &h);
     wsprintfA(text, "left %d%%, top %d%%, %d%% x %d%%", per_Cent(x),
               per_Cent(y), per_Cent(w), per_Cent(h));
-    label_Set(hDlg, IDC_SIZERVAL, text);
+    label_Set(hPage, IDC_SIZERVAL, text);
 }
 
-static void lock_Show(HWND hDlg, BOOL locked)
+static void size_Make(HWND hPage)
 {
-    gad_Enable(gad_GetGadget(hDlg, IDC_SLIDER), !locked);
-    gad_Enable(gad_GetGadget(hDlg, IDC_WHEEL), !locked);
-    label_Set(hDlg, IDC_LOCKTEXT, locked ? "Locked" : "Unlocked");
+    Gadget *sizer = sizer_Create(hPage, IDC_SIZER, 0, 6, RGB(0, 32, 96),
+                                 RGB(168, 166, 160), RGB(236, 234, 226));
+    sizer_SetPos(sizer, 0.25f, 0.25f, 0.5f, 0.5f);
+    static const int labels[] = {IDC_SIZERVAL};
+    labels_Colour(hPage, labels, COUNT(labels));
+    static const int groups[] = {IDC_SIZEGROUP};
+    groups_Colour(hPage, groups, COUNT(groups));
 }
+
+static INT_PTR KKAPI on_Sizer(HWND hPage, WPARAM, LPARAM, int, LPARAM)
+{
+    sizer_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* ---- Page "Buttons" ---- */
+
+/* One lamp lit, the others dark, and the label saying which. */
+static void lamps_Show(HWND hPage)
+{
+    char text[GAD_TEXT_MAX];
+    for (int i = 0; i < LAMPS; i++)
+        static_SetState(gad_GetGadget(hPage, IDC_LAMP1 + i), i == gallery.lamp);
+    wsprintfA(text, "Lamp %d of %d is lit.", gallery.lamp + 1, LAMPS);
+    label_Set(hPage, IDC_LAMPTEXT, text);
+}
+
+static void mute_Show(HWND hPage)
+{
+    label_Set(hPage, IDC_MUTETEXT, gallery.muted ? "Muted" : "Sound on");
+}
+
+static void buttons_Make(HWND hPage)
+{
+    for (int i = 0; i < LAMPS; i++)
+        fac_CreateLed(hPage, IDC_LAMP1 + i, 1, RGB(0, 72, 0), RGB(64, 232, 64));
+    fac_CreateArrows(hPage, IDC_PREV, IDC_NEXT, 0, 300);
+    fac_CreateMute(hPage, IDC_MUTE, 0);
+    fac_CreateAbout(hPage, IDC_LOGO, 0, 0);
+
+    static const int labels[] = {IDC_LAMPTEXT, IDC_MUTETEXT, IDC_LOGOTEXT};
+    labels_Colour(hPage, labels, COUNT(labels));
+    static const int groups[] = {IDC_LAMPGROUP, IDC_MUTEGROUP, IDC_LOGOGROUP};
+    groups_Colour(hPage, groups, COUNT(groups));
+    lamps_Show(hPage);
+    mute_Show(hPage);
+    label_Set(hPage, IDC_LOGOTEXT, "Press the logo.");
+}
+
+/* An arrow: param is the step; the light runs round. */
+static INT_PTR KKAPI on_LampStep(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
+{
+    gallery.lamp = (gallery.lamp + (int)param + LAMPS) % LAMPS;
+    lamps_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* A press on a lamp lights it: param is its index. */
+static INT_PTR KKAPI on_LampPress(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
+{
+    gallery.lamp = (int)param;
+    lamps_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* value: the toggle's state, 1 lit (muted). */
+static INT_PTR KKAPI on_Mute(HWND hPage, WPARAM, LPARAM, int value, LPARAM)
+{
+    gallery.muted = value;
+    mute_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* ---- The about box ---- */
+
+static INT_PTR KKAPI on_AboutInit(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
+{
+    dlg_SetFont(hDlg, (HFONT)dlg_GetDefObject(DEF_FONT));
+    static_Create(hDlg, IDC_ABOUTLOGO, 0, library_Bitmap(114), NULL, 0, 0,
+                  NULL, NULL, 0, 0, NULL, NULL, 0, 0, NULL, NULL, 0, 0);
+    return TRUE;
+}
+
+static INT_PTR KKAPI on_AboutEnd(HWND, WPARAM, LPARAM, int, LPARAM param)
+{
+    return param ? DLG_ENDOK : DLG_ENDCANCEL;
+}
+
+static const DlgHandler aboutHandlers[] = {
+    {WM_INITDIALOG, 0, on_AboutInit, 0},
+    {WM_COMMAND, IDOK, on_AboutEnd, 1},
+    {WM_COMMAND, IDCANCEL, on_AboutEnd, 0},
+    {0, 0, NULL, 0},
+};
+
+/* The logo's GM_ABOUT: the about box, modal over the whole gallery. */
+static INT_PTR KKAPI on_About(HWND hPage, WPARAM, LPARAM, int, LPARAM)
+{
+    char text[GAD_TEXT_MAX];
+    dlg_DoDialog(GetModuleHandleA(NULL), IDD_ABOUT, GetAncestor(hPage, GA_ROOT),
+                 aboutHandlers);
+    gallery.abouts++;
+    wsprintfA(text, "The about box was shown %d time%s.", gallery.abouts,
+              gallery.abouts == 1 ? "" : "s");
+    label_Set(hPage, IDC_LOGOTEXT, text);
+    return DLG_HANDLED;
+}
+
+/* ---- The pages ---- */
+
+/* param: the page.  Each page has the gallery's font and skin, then its
+ * gadgets. */
+static INT_PTR KKAPI on_PageInit(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
+{
+    dlg_SetFont(hPage, (HFONT)dlg_GetDefObject(DEF_FONT));
+    dlg_SetSkin(hPage, library_Bitmap(109), NULL, TRUE);
+    switch (param) {
+    case PAGE_TURN:
+        turn_Make(hPage);
+        lock_Show(hPage, FALSE);
+        turn_Show(hPage);
+        SetTimer(hPage, SCROLL_TIMER, SCROLL_MS, NULL);
+        break;
+    case PAGE_SIZE:
+        size_Make(hPage);
+        sizer_Show(hPage);
+        break;
+    case PAGE_BUTTONS:
+        buttons_Make(hPage);
+        break;
+    }
+    return FALSE;   /* the focus stays where the dialog puts it */
+}
+
+static void page_Tell(HWND hPage, const char *text)
+{
+    label_Set(GetAncestor(hPage, GA_ROOT), IDC_PAGEINFO, text);
+}
+
+/* param: the page being left.  The answer 0 lets it go (a non-zero one,
+ * DLG_HANDLED too, would keep it); the line scrolls only while seen. */
+static INT_PTR KKAPI on_PageLeave(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
+{
+    gallery.left = (int)param;
+    if (param == PAGE_TURN)
+        KillTimer(hPage, SCROLL_TIMER);
+    return 0;
+}
+
+/* param: the page shown. */
+static INT_PTR KKAPI on_PageEnter(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
+{
+    char text[GAD_TEXT_MAX];
+    if (param == PAGE_TURN)
+        SetTimer(hPage, SCROLL_TIMER, SCROLL_MS, NULL);
+    wsprintfA(text, "Left %s, entered %s.",
+              gallery.left >= 0 ? pageNames[gallery.left] : "none",
+              pageNames[param]);
+    page_Tell(hPage, text);
+    return DLG_HANDLED;
+}
+
+static const DlgHandler turnHandlers[] = {
+    {WM_INITDIALOG, 0, on_PageInit, PAGE_TURN},
+    {GM_TABLEAVE, 0, on_PageLeave, PAGE_TURN},
+    {GM_TABENTER, 0, on_PageEnter, PAGE_TURN},
+    {GM_SLIDER, IDC_SLIDER, on_Turned, 0},
+    {GM_WHEEL, IDC_WHEEL, on_Turned, 0},
+    {GM_IBUTTON, IDC_DOWN, on_Step, -1},
+    {GM_IBUTTON, IDC_UP, on_Step, 1},
+    {GM_IBUTTON, IDC_LOCK, on_Lock, 0},
+    {WM_TIMER, SCROLL_TIMER, on_Scroll, 0},
+    {0, 0, NULL, 0},
+};
+
+static const DlgHandler sizeHandlers[] = {
+    {WM_INITDIALOG, 0, on_PageInit, PAGE_SIZE},
+    {GM_TABLEAVE, 0, on_PageLeave, PAGE_SIZE},
+    {GM_TABENTER, 0, on_PageEnter, PAGE_SIZE},
+    {GM_SIZER, IDC_SIZER, on_Sizer, 0},
+    {0, 0, NULL, 0},
+};
+
+static const DlgHandler buttonsHandlers[] = {
+    {WM_INITDIALOG, 0, on_PageInit, PAGE_BUTTONS},
+    {GM_TABLEAVE, 0, on_PageLeave, PAGE_BUTTONS},
+    {GM_TABENTER, 0, on_PageEnter, PAGE_BUTTONS},
+    {GM_IBUTTON, IDC_PREV, on_LampStep, -1},
+    {GM_IBUTTON, IDC_NEXT, on_LampStep, 1},
+    {GM_STATIC, IDC_LAMP1, on_LampPress, 0},
+    {GM_STATIC, IDC_LAMP2, on_LampPress, 1},
+    {GM_STATIC, IDC_LAMP3, on_LampPress, 2},
+    {GM_STATIC, IDC_LAMP4, on_LampPress, 3},
+    {GM_IBUTTON, IDC_MUTE, on_Mute, 0},
+    {GM_ABOUT, IDC_LOGO, on_About, 0},
+    {0, 0, NULL, 0},
+};
+
+/* The tab gadget's table, in the order of PAGE_...; the library fills in
+ * each page's window. */
+static TabPage pages[PAGES + 1] = {
+    {"Turn", IDD_TURN, turnHandlers, NULL},
+    {"Size", IDD_SIZE, sizeHandlers, NULL},
+    {"Buttons", IDD_BUTTONS, buttonsHandlers, NULL},
+    {NULL, 0, NULL, NULL},
+};
+
+/* The pages, and the tabs sharing the control's width; each page fills
+ * the display area under them and takes its template's number as its
+ * control id, so that tools can name it. */
+static void tabs_Make(HWND hDlg)
+{
+    if (!tab_Create(GetModuleHandleA(NULL), hDlg, IDC_TABS, pages))
+        return;
+    HWND tab = GetDlgItem(hDlg, IDC_TABS);
+    RECT area, item;
+    GetClientRect(tab, &area);
+    SendMessageA(tab, TCM_GETITEMRECT, 0, (LPARAM)&item);
+    SendMessageA(tab, TCM_SETITEMSIZE, 0,
+                 MAKELPARAM((area.right - 4) / PAGES, item.bottom - item.top));
+    SendMessageA(tab, TCM_ADJUSTRECT, FALSE, (LPARAM)&area);
+    for (int i = 0; i < PAGES; i++) {
+        SetWindowLongPtrA(pages[i].pageWnd, GWLP_ID, pages[i].pageTemplate);
+        SetWindowPos(pages[i].pageWnd, NULL, area.left, area.top,
+                     area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+/* ---- The dialog ---- */
 
 static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 {
@@ -179,30 +616,31 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     /* Fonts first: gad_SetColor's fonts below must not be replaced. */
     dlg_SetFont(hDlg, (HFONT)dlg_GetDefObject(DEF_FONT));
     /* The library's brushed texture, tiled; the skin keeps the bitmap. */
-    HBITMAP texture = LoadBitmapA(GetModuleHandleA("knobkit.dll"),
-                                  MAKEINTRESOURCEA(109));
-    dlg_SetSkin(hDlg, texture, NULL, TRUE);
+    dlg_SetSkin(hDlg, library_Bitmap(109), NULL, TRUE);
     dlg_EnableDrag(hDlg, TRUE, FALSE);
 
     const uint32_t label = GS_TEXTCOLOR | GS_TRANSPARENT;
     gad_SetColor(hDlg, IDC_TITLE, label | GS_BOLD, RGB(0, 32, 96), 0,
                  (HFONT)dlg_GetDefObject(DEF_FONT13));
     gad_SetColor(hDlg, IDC_INTRO, label, RGB(48, 48, 48), 0, NULL);
-    /* The group box caption on a solid face colour, as on the skin. */
-    gad_SetColor(hDlg, IDC_GROUP, GS_TEXTCOLOR | GS_BACKCOLOR, RGB(0, 32, 96),
-                 RGB(214, 211, 206), NULL);
-    gad_SetColor(hDlg, IDC_KINDTEXT, label, RGB(0, 32, 96), 0, NULL);
+    static const int groups[] = {IDC_GROUP};
+    groups_Colour(hDlg, groups, COUNT(groups));
+    static const int labels[] = {IDC_KINDTEXT, IDC_PAGEINFO};
+    labels_Colour(hDlg, labels, COUNT(labels));
     gad_SetColor(hDlg, IDC_KINDINFO, label, RGB(96, 0, 64), 0, NULL);
 
-    gadgets_Make(hDlg);
-    sizer_Show(hDlg);
-    lock_Show(hDlg, FALSE);
+    /* The dialog has no caption, so it brings its own buttons: each click
+     * also minimises it, or closes it as Alt+F4 does (IDCANCEL). */
+    fac_CreateAutoButton(hDlg, IDC_MINIMIZE, 0);
+    fac_CreateAutoButton(hDlg, IDC_CLOSEBOX, 3);
+    tabs_Make(hDlg);
+    label_Set(hDlg, IDC_PAGEINFO, "Page Turn is shown.");
 
-    CheckRadioButton(hDlg, IDC_BLACK, IDC_RED, IDC_BLACK + sample.colour);
-    CheckDlgButton(hDlg, IDC_ITALIC, sample.italic ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(hDlg, IDC_BLACK, IDC_RED, IDC_BLACK + gallery.colour);
+    CheckDlgButton(hDlg, IDC_ITALIC, gallery.italic ? BST_CHECKED : BST_UNCHECKED);
     sample_Show(hDlg);
 
-    for (size_t i = 0; i < sizeof kinds / sizeof *kinds; i++)
+    for (size_t i = 0; i < COUNT(kinds); i++)
         SendDlgItemMessageA(hDlg, IDC_KIND, CB_ADDSTRING, 0,
                             (LPARAM)kinds[i].name);
     SendDlgItemMessageA(hDlg, IDC_KIND, CB_SETCURSEL, 0, 0);
@@ -224,7 +662,7 @@ static INT_PTR KKAPI on_Italic(HWND hDlg, WPARAM wParam, LPARAM, int value,
                                LPARAM)
 {
     if (HIWORD(wParam) == BN_CLICKED) {
-        sample.italic = value;
+        gallery.italic = value;
         sample_Show(hDlg);
     }
     return DLG_HANDLED;
@@ -235,7 +673,7 @@ static INT_PTR KKAPI on_Colour(HWND hDlg, WPARAM wParam, LPARAM, int,
                                LPARAM param)
 {
     if (HIWORD(wParam) == BN_CLICKED) {
-        sample.colour = (int)param;
+        gallery.colour = (int)param;
         sample_Show(hDlg);
     }
     return DLG_HANDLED;
@@ -247,39 +685,11 @@ static INT_PTR KKAPI on_Kind(HWND hDlg, WPARAM wParam, LPARAM, int value,
 {
     char text[GAD_TEXT_MAX];
     if (HIWORD(wParam) != CBN_SELCHANGE || value < 0 ||
-        value >= (int)(sizeof kinds / sizeof *kinds))
+        value >= (int)COUNT(kinds))
         return DLG_HANDLED;
-    wsprintfA(text, kinds[value].shown ? "Item %d: the %s, on the right."
-                                       : "Item %d: the %s, still to come.",
-              value, kinds[value].name);
+    wsprintfA(text, "Item %d: the %s, %s.", value, kinds[value].name,
+              kinds[value].where ? kinds[value].where : "still to come");
     label_Set(hDlg, IDC_KINDINFO, text);
-    return DLG_HANDLED;
-}
-
-/* An auto-repeat arrow: param is the step.  The setters do not notify;
- * the companion labels follow as the two gadgets repaint. */
-static INT_PTR KKAPI on_Step(HWND hDlg, WPARAM, LPARAM, int, LPARAM param)
-{
-    Gadget *slider = gad_GetGadget(hDlg, IDC_SLIDER);
-    Gadget *wheel = gad_GetGadget(hDlg, IDC_WHEEL);
-    if (slider->state & GS_DISABLED)   /* locked */
-        return DLG_HANDLED;
-    slider_SetPos(slider, slider_GetPos(slider) + (int)param);
-    int pos = wheel_GetPos(wheel) + (int)param;
-    wheel_SetPos(wheel, pos < -120 ? -120 : pos > 120 ? 120 : pos);
-    return DLG_HANDLED;
-}
-
-/* value: the toggle's state, 1 down. */
-static INT_PTR KKAPI on_Lock(HWND hDlg, WPARAM, LPARAM, int value, LPARAM)
-{
-    lock_Show(hDlg, value != 0);
-    return DLG_HANDLED;
-}
-
-static INT_PTR KKAPI on_Sizer(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
-{
-    sizer_Show(hDlg);
     return DLG_HANDLED;
 }
 
@@ -303,10 +713,6 @@ static const DlgHandler handlers[] = {
     {WM_COMMAND, IDC_BLUE, on_Colour, 1},
     {WM_COMMAND, IDC_RED, on_Colour, 2},
     {WM_COMMAND, IDC_KIND, on_Kind, 0},
-    {GM_IBUTTON, IDC_DOWN, on_Step, -1},
-    {GM_IBUTTON, IDC_UP, on_Step, 1},
-    {GM_IBUTTON, IDC_LOCK, on_Lock, 0},
-    {GM_SIZER, IDC_SIZER, on_Sizer, 0},
     {WM_COMMAND, IDOK, on_Close, 0},
     {WM_COMMAND, IDCANCEL, on_Cancel, 0},
     {0, 0, NULL, 0},

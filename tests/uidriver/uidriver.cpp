@@ -16,6 +16,7 @@
  *   click TITLE BUTTON [ms]       presses the enabled button BUTTON of TITLE
  *   close TITLE [ms]              sends WM_CLOSE to window TITLE
  *   capture TITLE FILE.bmp [ms]   window TITLE as on screen into a 24-bit BMP
+ *   expect-minimized TITLE [ms]   window TITLE is minimized (waits for it)
  *   list                          prints the program's windows
  *   expect-no-window [ms]         no visible window appears until the program
  *                                 ends (or the time is up)
@@ -41,6 +42,9 @@
  *   wheel TITLE ID X Y NOTCHES    the wheel turns NOTCHES notches at (X, Y),
  *                                 away from the user when positive
  *   sleep MS                      waits MS milliseconds (holds, timers)
+ *   capture-control TITLE ID FILE.bmp
+ *                                 the client area of control ID as on screen
+ *                                 (its window raised) into a 24-bit BMP
  *
  * TITLE "*" stands for any visible window of the program.  Only windows of
  * the started process are looked at (EnumWindows by process id), so tests
@@ -219,6 +223,20 @@ static int step_capture(Run &run, const Planned &p, std::string &why)
     return 0;
 }
 
+static int step_expect_minimized(Run &run, const Planned &p, std::string &why)
+{
+    return poll(p.ms, why, [&](std::string &s) {
+        HWND w;
+        int r = look(run, p.args[0], &w, s);
+        if (r <= 0)
+            return r;
+        if (IsIconic(w))
+            return 1;
+        s = "window \"" + std::string(p.args[0]) + "\" is not minimized";
+        return 0;
+    }) > 0;
+}
+
 static int step_list(Run &run, const Planned &p, std::string &why)
 {
     (void)p;
@@ -256,7 +274,7 @@ static int step_expect_exit(Run &run, const Planned &p, std::string &why)
     return 0;
 }
 
-/* The control of a mouse step, waited for as a visible descendant of its
+/* The control of a mouse step (or of capture-control), waited for as a visible descendant of its
  * window, the window brought to the foreground; NULL with why set. */
 static HWND mouse_control(Run &run, const Planned &p, std::string &why)
 {
@@ -379,6 +397,18 @@ static int step_wheel(Run &run, const Planned &p, std::string &why)
                       UIW_WHEEL, atoi(p.args[4]), why);
 }
 
+static int step_capture_control(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    if (!c)
+        return 0;
+    if (uiw_CaptureControl(c, p.args[2]))
+        return 1;
+    why = std::string("cannot capture control ") + p.args[1] + " into " +
+          p.args[2];
+    return 0;
+}
+
 static int step_sleep(Run &run, const Planned &p, std::string &why)
 {
     (void)run;
@@ -395,6 +425,7 @@ static const Step steps[] = {
     {"click", "ss", OPT_TIME, "TITLE BUTTON [ms]", step_click},
     {"close", "s", OPT_TIME, "TITLE [ms]", step_close},
     {"capture", "ss", OPT_TIME, "TITLE FILE.bmp [ms]", step_capture},
+    {"expect-minimized", "s", OPT_TIME, "TITLE [ms]", step_expect_minimized},
     {"list", "", OPT_NONE, "", step_list},
     {"expect-no-window", "", OPT_TIME, "[ms]", step_expect_no_window},
     {"expect-exit", "s", OPT_TIME, "CODE [ms]", step_expect_exit},
@@ -405,6 +436,8 @@ static const Step steps[] = {
     {"click-at", "sicc", OPT_NONE, "TITLE ID X Y", step_click_at},
     {"wheel", "siccw", OPT_NONE, "TITLE ID X Y NOTCHES", step_wheel},
     {"sleep", "m", OPT_NONE, "MS", step_sleep},
+    {"capture-control", "sis", OPT_NONE, "TITLE ID FILE.bmp",
+     step_capture_control},
 };
 
 /* Digits only: an optional number, never a title or a step name. */

@@ -6,8 +6,10 @@
  *                                 a 400x200 window filled with pure red
  *                                 holding the text "Step one", a disabled
  *                                 button "Later", "&Next" (text becomes
- *                                 "Step two") and "Finish" (exit 20); closing
- *                                 it exits 21, STOPFILE appearing exits 22
+ *                                 "Step two"), "Finish" (exit 20) and
+ *                                 "Minimize" (the window is minimized);
+ *                                 closing it exits 21, STOPFILE appearing
+ *                                 exits 22
  *   uitarget.exe pad TITLE        the same window, 400x260 (its Next only
  *                                 changes the text), with a white pad 160x60
  *                                 (id 110) at 140,90 of it, in a gray frame
@@ -39,6 +41,7 @@
 #define ID_NEXT   102
 #define ID_FINISH 103
 #define ID_COVER  104
+#define ID_MINI   105
 #define ID_FRAME  109
 #define ID_PAD    110
 #define ID_SEEN   111
@@ -197,6 +200,8 @@ static LRESULT CALLBACK target_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
                           NULL);
         else if (LOWORD(wp) == ID_FINISH && HIWORD(wp) == BN_CLICKED)
             PostQuitMessage(20);
+        else if (LOWORD(wp) == ID_MINI && HIWORD(wp) == BN_CLICKED)
+            ShowWindow(hwnd, SW_MINIMIZE);
         return 0;
     case WM_TIMER:
         if (g_stopfile && GetFileAttributesA(g_stopfile) != INVALID_FILE_ATTRIBUTES)
@@ -259,6 +264,7 @@ static int run_window(const char *title, int pad)
     EnableWindow(child(w, "BUTTON", "Later", ID_LATER, 10, 50), FALSE);
     child(w, "BUTTON", "&Next", ID_NEXT, 140, 50);
     child(w, "BUTTON", "Finish", ID_FINISH, 270, 50);
+    child(w, "BUTTON", "Minimize", ID_MINI, 270, 10);
     if (g_stopfile)
         SetTimer(w, ID_WATCH, 100, NULL);
     ShowWindow(w, SW_SHOW);

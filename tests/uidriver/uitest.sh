@@ -82,6 +82,28 @@ bmp_check() {
         }'
 }
 
+# bmp_at FILE X,Y...: the colour "R,G,B" of each given pixel of a 24-bit
+# BMP (X from the left, Y from the top), one line each; "-" outside it.
+bmp_at() {
+    f=$1
+    shift
+    od -An -v -tu1 "$f" | awk -v points="$*" '
+        { for (i = 1; i <= NF; i++) b[n++] = $i }
+        function u16(o) { return b[o] + 256 * b[o + 1] }
+        function u32(o) { return u16(o) + 65536 * u16(o + 2) }
+        END {
+            w = u32(18); h = u32(22); stride = int((w * 3 + 3) / 4) * 4
+            k = split(points, p, " ")
+            for (i = 1; i <= k; i++) {
+                split(p[i], xy, ",")
+                x = xy[1] + 0; y = xy[2] + 0
+                if (x < 0 || y < 0 || x >= w || y >= h) { print "-"; continue }
+                o = u32(10) + (h - 1 - y) * stride + 3 * x
+                print b[o + 2] "," b[o + 1] "," b[o]
+            }
+        }'
+}
+
 uitest_main() {
     if [ "${1:-}" = "--rows" ]; then
         echo $ROWS

@@ -64,6 +64,7 @@ static UiwWindow describe_one(HWND hwnd, int depth)
     d.visible = IsWindowVisible(hwnd) ? 1 : 0;
     d.enabled = IsWindowEnabled(hwnd) ? 1 : 0;
     d.depth = depth;
+    d.minimized = depth == 0 && IsIconic(hwnd);
     /* A message box keeps its icon static even without an icon. */
     d.icon = _stricmp(cls, "Static") == 0 &&
              (GetWindowLongA(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
@@ -163,6 +164,8 @@ void uiw_List(DWORD pid, FILE *out)
                 fprintf(out, " owner %p", (void *)w.owner);
             if (w.icon)
                 fputs(" icon", out);
+            if (w.minimized)
+                fputs(" minimized", out);
             if (!w.visible)
                 fputs(" hidden", out);
             if (!w.enabled)
@@ -201,17 +204,17 @@ static int write_bmp(const char *path, int width, int height,
     return fclose(f) == 0 && ok;
 }
 
-int uiw_Capture(HWND hwnd, const char *path)
+/* Screen rectangle r (inside top-level window top) into a BMP. */
+static int capture_rect(HWND top, RECT r, const char *path)
 {
-    RECT r;
-    if (!GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top)
+    if (r.right <= r.left || r.bottom <= r.top)
         return 0;
     int width = r.right - r.left, height = r.bottom - r.top;
     /* The copy is taken from the screen, so the window is raised first;
      * another process's window cannot paint into this process's DC. */
-    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0,
+    SetWindowPos(top, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(hwnd, NULL, NULL,
+    RedrawWindow(top, NULL, NULL,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC screen = GetDC(NULL);
     if (!screen)
@@ -245,6 +248,21 @@ int uiw_Capture(HWND hwnd, const char *path)
         DeleteDC(mem);
     ReleaseDC(NULL, screen);
     return ok && write_bmp(path, width, height, pixels);
+}
+
+int uiw_Capture(HWND hwnd, const char *path)
+{
+    RECT r;
+    return GetWindowRect(hwnd, &r) && capture_rect(hwnd, r, path);
+}
+
+int uiw_CaptureControl(HWND control, const char *path)
+{
+    RECT r;
+    if (!GetClientRect(control, &r))
+        return 0;
+    MapWindowPoints(control, NULL, (POINT *)&r, 2);
+    return capture_rect(GetAncestor(control, GA_ROOT), r, path);
 }
 
 struct FindId {

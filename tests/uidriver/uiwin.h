@@ -30,6 +30,7 @@ struct UiwWindow {
     int         enabled;
     int         depth;    /* 0 top-level, 1 its child, ... */
     int         icon;     /* a static that shows an icon */
+    int         minimized; /* an iconic top-level window */
 };
 
 /* Top-level windows of process pid, hidden ones only when all is set. */
@@ -54,12 +55,16 @@ HWND uiw_FindButton(HWND hwnd, const char *text);
  * click opens cannot block the caller): 1, or 0 when it is disabled. */
 int uiw_Click(HWND button);
 
-/* Every top-level window of pid (hidden ones marked) with its children:
- * class, title or text, control id. */
+/* Every top-level window of pid (hidden and minimized ones marked) with
+ * its children: class, title or text, control id. */
 void uiw_List(DWORD pid, FILE *out);
 
 /* The window as it is on the screen into a 24-bit BMP file: 1 or 0. */
 int uiw_Capture(HWND hwnd, const char *path);
+
+/* The client area of control (any window) as it is on the screen, its
+ * top-level window raised and repainted first, into a 24-bit BMP: 1 or 0. */
+int uiw_CaptureControl(HWND control, const char *path);
 
 /* The first descendant of hwnd (any depth) with control id id; NULL. */
 HWND uiw_FindControl(HWND hwnd, int id);
