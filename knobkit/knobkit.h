@@ -712,6 +712,41 @@ KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 
 /* ---- end of gadget factory ---- */
 
+/* ---- Hotkey field ------------------------------------------------------
+ * An edit control that captures key combinations. */
+
+/* ---- end of hotkey field ---- */
+
+/* ---- List --------------------------------------------------------------
+ * A list view with a current and a marked item, moving, deleting and
+ * in-place editing. */
+
+/* ---- end of list ---- */
+
+/* ---- Tooltips ----------------------------------------------------------
+ * One tooltip window per dialog, controls registered by window or by
+ * rectangle. */
+
+/* ---- end of tooltips ---- */
+
+/* ---- Dialog layout -----------------------------------------------------
+ * Controls that follow a resized dialog by their alignment bits, and
+ * the dialog's size limits and snapping. */
+
+/* ---- end of dialog layout ---- */
+
+/* ---- Locale string tables ----------------------------------------------
+ * Several languages from one locale file: sections of numbered strings
+ * and tooltips. */
+
+/* ---- end of locale string tables ---- */
+
+/* ---- Requesters --------------------------------------------------------
+ * The library's own message boxes: markup text, drawn title bar and
+ * texture. */
+
+/* ---- end of requesters ---- */
+
 #ifdef __cplusplus
 }
 #endif
