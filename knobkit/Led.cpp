@@ -25,11 +25,17 @@ typedef struct LedPanel {
     int32_t  x, y;            /* in the content area */
     HBITMAP  image, mask;     /* owned; null when none was made */
     const LedSegment *segmentTable;   /* the client's 32 entries */
+    int32_t  atlasY;          /* its row in the atlas */
+    uint32_t litSegments;     /* what the atlas holds for it */
+    BOOL     litValid;
 } LedPanel;
 
 typedef struct LedLine {
     uint32_t length;          /* cells, at most LED_LINE_MAX */
     int32_t  x, y;            /* the first cell, in the content area */
+    int32_t  atlasY;
+    uint32_t shownLength;     /* what the atlas holds for it */
+    char     shown[LED_LINE_MAX];
 } LedLine;
 
 /* Eight panels of three pointer-sized handles do not fit the record's
@@ -40,6 +46,15 @@ typedef struct LedBlock {
     LedPanel panels[LED_PANELS];
     LedLine  lines[LED_LINES];
     HBITMAP  charImage, charMask;     /* owned; loaded by led_CreateText */
+    /* What every panel and line last showed, put together in one picture
+     * and mask, a row of its own for each: a draw is two blits a part
+     * from one pair of device contexts.  Selecting a bitmap costs far
+     * more than a blit, so one pair per part, or worse per segment, was
+     * the draw's cost.  A part is put together again at the draw that
+     * finds its bits or bytes changed (the label buffer can also change
+     * through gad_SetText); a panel defined again makes a new atlas. */
+    HBITMAP  atlasImage, atlasMask;
+    int32_t  atlasWidth, atlasHeight;
 } LedBlock;
 
 /* The LED's private data. */
@@ -126,18 +141,19 @@ static SIZE led_ContentSize(const LedBlock *b)
     return s;
 }
 
-/* A picture and its mask selected into device contexts of their own,
- * once for all the parts drawn from it: a device context made for every
- * part would cost more than the part's two blits. */
+/* Two device contexts, for a picture and its mask, made once per draw:
+ * pictures are selected into them in turn, as making device contexts
+ * costs more than the blits between them. */
 typedef struct Source {
     HDC     image, mask;
-    HGDIOBJ oldImage, oldMask;
+    HGDIOBJ oldImage, oldMask;    /* what they held when made */
 } Source;
 
-static BOOL source_Open(Source *s, HDC dc, HBITMAP image, HBITMAP mask)
+static BOOL source_Open(Source *s, HDC dc)
 {
     s->image = CreateCompatibleDC(dc);
     s->mask = CreateCompatibleDC(dc);
+    s->oldImage = s->oldMask = NULL;
     if (!s->image || !s->mask) {
         if (s->image)
             DeleteDC(s->image);
@@ -145,15 +161,25 @@ static BOOL source_Open(Source *s, HDC dc, HBITMAP image, HBITMAP mask)
             DeleteDC(s->mask);
         return FALSE;
     }
-    s->oldImage = SelectObject(s->image, image);
-    s->oldMask = SelectObject(s->mask, mask);
     return TRUE;
+}
+
+static void source_Select(Source *s, HBITMAP image, HBITMAP mask)
+{
+    HGDIOBJ oi = SelectObject(s->image, image);
+    HGDIOBJ om = SelectObject(s->mask, mask);
+    if (!s->oldImage) {
+        s->oldImage = oi;
+        s->oldMask = om;
+    }
 }
 
 static void source_Close(Source *s)
 {
-    SelectObject(s->image, s->oldImage);
-    SelectObject(s->mask, s->oldMask);
+    if (s->oldImage) {
+        SelectObject(s->image, s->oldImage);
+        SelectObject(s->mask, s->oldMask);
+    }
     DeleteDC(s->image);
     DeleteDC(s->mask);
 }
@@ -168,22 +194,105 @@ static void source_Draw(const Source *s, HDC dc, int x, int y, int sx, int sy,
     BitBlt(dc, x, y, w, h, s->image, sx, sy, SRCPAINT);
 }
 
-/* The lit segments only, each from its place in the picture to the same
- * place on the LED.  A panel without a table has no segments to draw. */
-static void led_DrawPanel(HDC dc, const LedPanel *p, POINT o)
+static void atlas_Free(LedBlock *b)
 {
-    Source src;
-    if (!p->image || !p->segmentTable || !p->segments ||
-        !source_Open(&src, dc, p->image, p->mask))
+    gad_DeleteBitmap(&b->atlasImage);
+    gad_DeleteBitmap(&b->atlasMask);
+    for (int i = 0; i < LED_PANELS; i++)
+        b->panels[i].litValid = FALSE;
+    for (int i = 0; i < LED_LINES; i++)
+        b->lines[i].shownLength = 0;
+}
+
+/* The atlas's rows: each panel's picture height, then a cell row for
+ * each line, as wide as the widest. */
+static BOOL atlas_Make(LedBlock *b)
+{
+    int w = CELL_ADVANCE * LED_LINE_MAX, y = 0;
+    for (int i = 0; i < LED_PANELS; i++) {
+        LedPanel *p = &b->panels[i];
+        int pw = 0, ph = 0;
+        if (p->image)
+            gad_GetBitmapSize(p->image, &pw, &ph);
+        p->atlasY = y;
+        y += ph;
+        w = max_Int(w, pw);
+    }
+    for (int i = 0; i < LED_LINES; i++) {
+        b->lines[i].atlasY = y;
+        y += CELL_H;
+    }
+    b->atlasImage = gad_ScreenBitmap(w, y);
+    b->atlasMask = CreateBitmap(w, y, 1, 1, NULL);
+    if (!b->atlasImage || !b->atlasMask) {
+        atlas_Free(b);
+        return FALSE;
+    }
+    b->atlasWidth = w;
+    b->atlasHeight = y;
+    return TRUE;
+}
+
+/* The draw's device contexts: atlas holds the atlas throughout, src
+ * the picture or strip a part is put together from. */
+typedef struct LedPaint {
+    HDC    dc;
+    Source atlas, src;
+    BOOL   srcOpen;
+    POINT  origin;
+} LedPaint;
+
+/* An empty row of h at y: black under a white (transparent) mask, so
+ * parts ORed into the one and ANDed into the other compose as they
+ * would draw one after the other. */
+static void atlas_Clear(LedPaint *lp, int y, int w, int h)
+{
+    PatBlt(lp->atlas.image, 0, y, w, h, BLACKNESS);
+    PatBlt(lp->atlas.mask, 0, y, w, h, WHITENESS);
+}
+
+static void atlas_Add(LedPaint *lp, int x, int y, int sx, int sy, int w,
+                      int h)
+{
+    BitBlt(lp->atlas.image, x, y, w, h, lp->src.image, sx, sy, SRCPAINT);
+    BitBlt(lp->atlas.mask, x, y, w, h, lp->src.mask, sx, sy, SRCAND);
+}
+
+/* The source contexts are made only for a draw that puts a part
+ * together. */
+static BOOL paint_Source(LedPaint *lp, HBITMAP image, HBITMAP mask)
+{
+    if (!lp->srcOpen && !(lp->srcOpen = source_Open(&lp->src, lp->dc)))
+        return FALSE;
+    source_Select(&lp->src, image, mask);
+    return TRUE;
+}
+
+/* The lit segments only, each at its place in the picture.  A panel
+ * without a table has no segments to draw. */
+static void panel_Compose(LedPaint *lp, LedPanel *p)
+{
+    int w, h;
+    gad_GetBitmapSize(p->image, &w, &h);
+    if (!paint_Source(lp, p->image, p->mask))
         return;
+    atlas_Clear(lp, p->atlasY, w, h);
     for (int bit = 0; bit < 32; bit++) {
         if (!(p->segments >> bit & 1))
             continue;
         const LedSegment *s = &p->segmentTable[bit];
-        source_Draw(&src, dc, o.x + p->x + s->x, o.y + p->y + s->y, s->x, s->y,
-                    s->width, s->height);
+        /* a segment reaching out of the picture stays in its row */
+        int sw = s->width, sh = s->height;
+        if (s->x < 0 || s->y < 0 || s->x >= w || s->y >= h)
+            continue;
+        if (sw > w - s->x)
+            sw = w - s->x;
+        if (sh > h - s->y)
+            sh = h - s->y;
+        atlas_Add(lp, s->x, p->atlasY + s->y, s->x, s->y, sw, sh);
     }
-    source_Close(&src);
+    p->litSegments = p->segments;
+    p->litValid = TRUE;
 }
 
 /* The strip holds characters 32 to 127 only; any other byte (the label
@@ -194,27 +303,74 @@ static int cell_Index(unsigned char byte)
     return byte >= 32 && byte <= 127 ? byte - 32 : 0;
 }
 
-static void led_DrawLines(HDC dc, const Gadget *g, const LedBlock *b, POINT o)
+static void line_Compose(LedPaint *lp, const LedBlock *b, LedLine *l,
+                         const char *text)
 {
-    Source src;
-    if (!b->charImage || !source_Open(&src, dc, b->charImage, b->charMask))
+    if (!paint_Source(lp, b->charImage, b->charMask))
         return;
-    for (int i = 0; i < LED_LINES; i++) {
-        const LedLine *l = &b->lines[i];
-        const char *text = g->text + LED_LINE_MAX * i;
-        for (uint32_t j = 0; j < l->length; j++) {
-            int c = cell_Index((unsigned char)text[j]);
-            source_Draw(&src, dc, o.x + l->x + CELL_ADVANCE * (int)j,
-                        o.y + l->y, c % STRIP_COLS * CELL_W,
-                        c / STRIP_COLS * CELL_H, CELL_W, CELL_H);
-        }
+    atlas_Clear(lp, l->atlasY, CELL_ADVANCE * LED_LINE_MAX, CELL_H);
+    for (uint32_t j = 0; j < l->length; j++) {
+        int c = cell_Index((unsigned char)text[j]);
+        atlas_Add(lp, CELL_ADVANCE * (int)j, l->atlasY,
+                  c % STRIP_COLS * CELL_W, c / STRIP_COLS * CELL_H, CELL_W,
+                  CELL_H);
     }
-    source_Close(&src);
+    l->shownLength = l->length;
+    memcpy(l->shown, text, l->length);
+}
+
+/* A row of the atlas through its mask at (x, y) of the content area. */
+static void atlas_Draw(LedPaint *lp, int x, int y, int atlasY, int w, int h)
+{
+    source_Draw(&lp->atlas, lp->dc, lp->origin.x + x, lp->origin.y + y, 0,
+                atlasY, w, h);
+}
+
+static void led_DrawPanel(LedPaint *lp, LedPanel *p)
+{
+    if (!p->image || !p->segmentTable || !p->segments)
+        return;
+    if (!p->litValid || p->litSegments != p->segments)
+        panel_Compose(lp, p);
+    int w, h;
+    gad_GetBitmapSize(p->image, &w, &h);
+    atlas_Draw(lp, p->x, p->y, p->atlasY, w, h);
+}
+
+static void led_DrawLine(LedPaint *lp, LedBlock *b, LedLine *l,
+                         const char *text)
+{
+    if (!b->charImage || !l->length)
+        return;
+    if (l->shownLength != l->length || memcmp(l->shown, text, l->length))
+        line_Compose(lp, b, l, text);
+    atlas_Draw(lp, l->x, l->y, l->atlasY, CELL_ADVANCE * (int)l->length,
+               CELL_H);
+}
+
+static void led_DrawContent(HDC dc, const Gadget *g, LedBlock *b, POINT o)
+{
+    if (!b->atlasImage && !atlas_Make(b))
+        return;
+    LedPaint lp;
+    lp.dc = dc;
+    lp.origin = o;
+    lp.srcOpen = FALSE;
+    if (!source_Open(&lp.atlas, dc))
+        return;
+    source_Select(&lp.atlas, b->atlasImage, b->atlasMask);
+    for (int i = 0; i < LED_PANELS; i++)
+        led_DrawPanel(&lp, &b->panels[i]);
+    for (int i = 0; i < LED_LINES; i++)
+        led_DrawLine(&lp, b, &b->lines[i], g->text + LED_LINE_MAX * i);
+    if (lp.srcOpen)
+        source_Close(&lp.src);
+    source_Close(&lp.atlas);
 }
 
 static void KKAPI led_Draw(HWND hWnd, HDC hdc, Gadget *g)
 {
-    const LedBlock *b = led_Block(g);
+    LedBlock *b = led_Block(g);
     if (!b)
         return;
     HBITMAP old;
@@ -231,9 +387,7 @@ static void KKAPI led_Draw(HWND hWnd, HDC hdc, Gadget *g)
     /* Monochrome masks: 1 bits become white, 0 bits black. */
     SetBkColor(dc, RGB(255, 255, 255));
     SetTextColor(dc, RGB(0, 0, 0));
-    for (int i = 0; i < LED_PANELS; i++)
-        led_DrawPanel(dc, &b->panels[i], o);
-    led_DrawLines(dc, g, b, o);
+    led_DrawContent(dc, g, b, o);
     gad_EndBuffer(hWnd, hdc, dc, old);
 }
 
@@ -258,6 +412,7 @@ static uint32_t KKAPI led_Free(Gadget *g)
         gad_DeleteBitmap(&b->panels[i].image);
         gad_DeleteBitmap(&b->panels[i].mask);
     }
+    atlas_Free(b);
     gad_DeleteBitmap(&b->charImage);
     gad_DeleteBitmap(&b->charMask);
     free(b);
@@ -313,6 +468,7 @@ extern "C" BOOL KKAPI led_CreatePanel(Gadget *led, int panel, int x, int y,
     /* A panel defined again lets its first picture go. */
     gad_DeleteBitmap(&p->image);
     gad_DeleteBitmap(&p->mask);
+    atlas_Free(led_Block(led));
     gad_MakeMasked(bitmap, source, keyX, keyY, &p->image, &p->mask);
     return TRUE;
 }
