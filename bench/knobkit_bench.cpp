@@ -40,18 +40,28 @@ static HBITMAP library_Bitmap(int id)
     return LoadBitmapA(GetModuleHandleA("knobkit.dll"), MAKEINTRESOURCEA(id));
 }
 
-/* The wheel's mark: a disc of colour on magenta. */
-static HBITMAP mark_Bitmap(COLORREF colour)
+/* A screen-compatible w x h of magenta (the pictures' key colour),
+ * painted over by paint, which has the device context. */
+static HBITMAP key_Bitmap(int w, int h, void (*paint)(HDC, COLORREF),
+                          COLORREF colour)
 {
     HDC screen = GetDC(NULL);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 7, 7);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
     HDC dc = CreateCompatibleDC(screen);
     ReleaseDC(NULL, screen);
     HGDIOBJ old = SelectObject(dc, bmp);
-    RECT all = {0, 0, 7, 7};
+    RECT all = {0, 0, w, h};
     HBRUSH key = CreateSolidBrush(RGB(255, 0, 255));
     FillRect(dc, &all, key);
     DeleteObject(key);
+    paint(dc, colour);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bmp;
+}
+
+static void paint_Disc(HDC dc, COLORREF colour)
+{
     HBRUSH br = CreateSolidBrush(colour);
     HGDIOBJ ob = SelectObject(dc, br);
     HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
@@ -59,9 +69,12 @@ static HBITMAP mark_Bitmap(COLORREF colour)
     SelectObject(dc, op);
     SelectObject(dc, ob);
     DeleteObject(br);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return bmp;
+}
+
+/* The wheel's mark: a disc of colour on magenta. */
+static HBITMAP mark_Bitmap(COLORREF colour)
+{
+    return key_Bitmap(7, 7, paint_Disc, colour);
 }
 
 /* A gadget, its control's size in pixels as in the gallery, and
@@ -121,27 +134,20 @@ static const LedSegment digit[32] = {
     {0, 14, 3, 10}, {0, 2, 3, 10},  {3, 11, 10, 3},
 };
 
-static HBITMAP digit_Bitmap(void)
+static void paint_Segments(HDC dc, COLORREF colour)
 {
-    HDC screen = GetDC(NULL);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 26);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(NULL, screen);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    RECT all = {0, 0, 16, 26};
-    HBRUSH key = CreateSolidBrush(RGB(255, 0, 255));
-    FillRect(dc, &all, key);
-    DeleteObject(key);
-    HBRUSH lit = CreateSolidBrush(RGB(255, 82, 41));
+    HBRUSH lit = CreateSolidBrush(colour);
     for (int b = 0; b < 7; b++) {
         RECT r = {digit[b].x, digit[b].y, digit[b].x + digit[b].width,
                   digit[b].y + digit[b].height};
         FillRect(dc, &r, lit);
     }
     DeleteObject(lit);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return bmp;
+}
+
+static HBITMAP digit_Bitmap(void)
+{
+    return key_Bitmap(16, 26, paint_Segments, RGB(255, 82, 41));
 }
 
 /* Everything an LED holds: eight digits, all segments lit, over four
