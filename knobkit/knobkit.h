@@ -747,6 +747,27 @@ KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 
 /* ---- end of requesters ---- */
 
+/* ---- Hex and decimal parsing -------------------------------------------
+ * Numbers read from hex and decimal text. */
+
+/* ---- end of hex and decimal parsing ---- */
+
+/* ---- String and struct conversion --------------------------------------
+ * Code-page conversion tables, and structures stored as hex text. */
+
+/* ---- end of string and struct conversion ---- */
+
+/* ---- Preferences -------------------------------------------------------
+ * Settings in INI files through the system's profile calls. */
+
+/* ---- end of preferences ---- */
+
+/* ---- BMP files and list filling ----------------------------------------
+ * Bitmaps loaded from and saved to BMP files; combo and list boxes
+ * filled from string lists. */
+
+/* ---- end of bmp files and list filling ---- */
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,4 @@
+/* Hex_win_test.cpp -- (to come) */
+#include "knobkit.h"
+
+#include <gtest/gtest.h>
