@@ -207,6 +207,16 @@ static void key_Display(Gadget *g, uint32_t m)
     }
 }
 
+/* The edit control gets its own procedure back; the record stays. */
+static uint32_t KKAPI hotkey_Free(Gadget *g)
+{
+    HotkeyData *d = hk_Data(g);
+    if (d->oldWndProc && IsWindow(g->hWnd))
+        SetWindowLongPtrA(g->hWnd, GWLP_WNDPROC, (LONG_PTR)d->oldWndProc);
+    d->oldWndProc = NULL;
+    return 0;
+}
+
 /* The field's record: the library's record of this very control, while
  * it is a hotkey field. */
 static Gadget *field_Gadget(HWND hWnd)
@@ -222,6 +232,13 @@ static LRESULT CALLBACK hotkey_Proc(HWND hWnd, UINT msg, WPARAM wParam,
     if (!g || msg == WM_CONTEXTMENU || msg == WM_CHAR)
         return 0;
     HotkeyData *d = hk_Data(g);
+    if (msg == WM_NCDESTROY) {
+        /* The control goes before its record: its handle may be another
+         * window's by the time the record is released. */
+        WNDPROC own = d->oldWndProc;
+        hotkey_Free(g);
+        return CallWindowProcA(own, hWnd, msg, wParam, lParam);
+    }
     if (msg == WM_ERASEBKGND)
         field_Refresh(hWnd, d);
     if (!msg_IsKeyDown(msg) && !msg_IsKeyUp(msg))
@@ -232,16 +249,6 @@ static LRESULT CALLBACK hotkey_Proc(HWND hWnd, UINT msg, WPARAM wParam,
     else
         key_Up(g, wParam, lParam, &m);
     key_Display(g, m);
-    return 0;
-}
-
-/* The edit control gets its own procedure back; the record stays. */
-static uint32_t KKAPI hotkey_Free(Gadget *g)
-{
-    HotkeyData *d = hk_Data(g);
-    if (d->oldWndProc && IsWindow(g->hWnd))
-        SetWindowLongPtrA(g->hWnd, GWLP_WNDPROC, (LONG_PTR)d->oldWndProc);
-    d->oldWndProc = NULL;
     return 0;
 }
 

@@ -497,6 +497,19 @@ TEST(KnobkitHotkeyFree, FreeGivesTheProcedureBack)
     EXPECT_NOTES(f.d, NONE_NOTES, "freed");
 }
 
+/* A field destroyed before its dialog lets its procedure go at once:
+ * the record's release later has nothing left to give back. */
+TEST(KnobkitHotkeyFree, ControlDestroyedFirst)
+{
+    Field f;
+    ASSERT_TRUE(f.g != NULL);
+    DestroyWindow(f.field());
+    WNDPROC saved;
+    memcpy(&saved, f.g->priv, sizeof saved);
+    EXPECT_TRUE(saved == NULL);
+    EXPECT_EQ(0u, gad_Free(f.g));
+}
+
 /* The procedure the control has when it is destroyed with its dialog. */
 static HWND watched;
 static LONG_PTR procAtDestroy;
