@@ -713,7 +713,56 @@ KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 /* ---- end of gadget factory ---- */
 
 /* ---- Hotkey field ------------------------------------------------------
- * An edit control that captures key combinations. */
+ * An edit control that captures key combinations.  The user presses a key
+ * with any modifiers; the field shows the combination ("Shift + LCtrl +
+ * F5": Shift, Ctrl, Alt, Win, then the key's name from the system) and
+ * posts GM_HOTKEY, after which hotkey_GetKey reads it.  While modifiers
+ * are held before a key the field shows them; a modifier pressed and
+ * released alone clears the hotkey.  Typed characters never reach the
+ * edit control, and it opens no context menu.  Left and right Ctrl, Alt
+ * and Win are told apart.
+ *
+ * A hotkey code uses its low 16 bits: the main key's virtual-key code in
+ * bits 0-7, then the bits below; 0 is no hotkey.  A modifier without a
+ * side (from a system hotkey) sets both bits of its pair. */
+#define HOTKEY_EXTENDED  0x100    /* the key is an extended one */
+#define HOTKEY_SHIFT     0x200
+#define HOTKEY_LCTRL     0x400
+#define HOTKEY_RCTRL     0x800
+#define HOTKEY_LALT      0x1000
+#define HOTKEY_RALT      0x2000
+#define HOTKEY_LWIN      0x4000
+#define HOTKEY_RWIN      0x8000
+
+/* What hotkey_Make builds a code from. */
+#define HOTKEY_FROMKEY    0  /* a keyboard message's lParam */
+#define HOTKEY_FROMHOTKEY 1  /* a WM_HOTKEY lParam: MOD_... and the key */
+
+/* Makes the edit control id a hotkey field with no hotkey (it shows
+ * "None"); flags are kept, not read.  The control's window procedure is
+ * replaced until gad_Free or the dialog's end.  Null when the dialog has
+ * no control id. */
+KKIMPORT Gadget *KKAPI hotkey_Create(HWND hDlg, int id, uint32_t flags);
+/* The current code; 0 for a null gadget or one that is no hotkey field. */
+KKIMPORT uint32_t KKAPI hotkey_GetKey(const Gadget *g);
+/* The code becomes key and the field shows its name, the caret at the
+ * end; no GM_HOTKEY.  A null gadget or one that is no hotkey field is
+ * ignored. */
+KKIMPORT void KKAPI hotkey_SetKey(Gadget *g, uint32_t key);
+/* A code from a keyboard message's lParam (HOTKEY_FROMKEY: the key from
+ * its scan code, and its extended bit, no modifiers) or from a system
+ * hotkey's (HOTKEY_FROMHOTKEY); any other from gives param back. */
+KKIMPORT uint32_t KKAPI hotkey_Make(DWORD param, int from);
+/* For a client's own keyboard handling: a modifier's WM_KEYDOWN or
+ * WM_SYSKEYDOWN sets its bit in *modifiers, its key-up clears it, and
+ * both answer 0; another key's key-down answers its code with
+ * *modifiers, everything else 0. */
+KKIMPORT uint32_t KKAPI hotkey_Track(UINT msg, WPARAM vk, LPARAM lParam,
+                                     DWORD *modifiers);
+/* The name of a code into out, at most size - 1 characters and the
+ * terminator (nothing for a size below 1): "None" for 0, a code of
+ * modifiers only ends in its plus sign ("LCtrl +").  Answers out. */
+KKIMPORT char *KKAPI hotkey_GetText(uint32_t key, char *out, int size);
 
 /* ---- end of hotkey field ---- */
 

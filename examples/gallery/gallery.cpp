@@ -2,7 +2,7 @@
  * shown: a client of knobkit.dll, and the model for writing one.  A
  * caption-less dialog with its own caption buttons (minimise, close), a
  * sample label that check box and radio buttons restyle, a combo box of
- * the gadget kinds, and a tab gadget with three pages:
+ * the gadget kinds, and a tab gadget with four pages:
  *   Turn     a slider and a wheel with their values in labels, auto-repeat
  *            image buttons that step both, a toggle that locks them; an
  *            LED display showing the slider's value on seven-segment
@@ -11,7 +11,8 @@
  *   Size     a sizer whose rectangle a label describes;
  *   Buttons  the factory's gadgets: four lamps with arrows that move the
  *            light, the mute toggle and the maker's logo, which opens the
- *            about box.
+ *            about box;
+ *   Keys     a hotkey field, whose combination a label names.
  * It keeps its window's position and the last values of its gadgets in
  * gallery.ini beside it (Settings, below).
  *
@@ -60,14 +61,14 @@ static const struct {
     {"wheel", "on page Turn"},
     {"sizer", "on page Size"},
     {"progress bar", "on page Turn"},
-    {"hot key", NULL},
+    {"hot key", "on page Keys"},
     {"list", NULL},
     {"tabs", "on the right"},
     {"image static", "on page Buttons"},
     {"caption buttons", "at the top right"},
 };
 
-enum { PAGE_TURN, PAGE_SIZE, PAGE_BUTTONS, PAGES };
+enum { PAGE_TURN, PAGE_SIZE, PAGE_BUTTONS, PAGE_KEYS, PAGES };
 enum { LAMPS = 4 };
 
 /* The LED's scrolling line: its cells, and the timer that moves it while
@@ -86,7 +87,8 @@ static struct {
     char message[64];  /* what the LED line scrolls */
 } gallery = {FALSE, 0, -1, 0, 0, 0, 0, ""};
 
-static const char *const pageNames[PAGES] = {"Turn", "Size", "Buttons"};
+static const char *const pageNames[PAGES] = {"Turn", "Size", "Buttons",
+                                             "Keys"};
 
 /* A label on the skin is transparent: it draws its new text over the old
  * one, so the skin under it is repainted as well. */
@@ -454,6 +456,38 @@ static INT_PTR KKAPI on_Mute(HWND hPage, WPARAM, LPARAM, int value, LPARAM)
     return DLG_HANDLED;
 }
 
+/* ---- Page "Keys" ---- */
+
+/* The field's combination and its code, in words. */
+static void hotkey_Show(HWND hPage)
+{
+    char name[GAD_TEXT_MAX - 32], text[GAD_TEXT_MAX];
+    uint32_t key = hotkey_GetKey(gad_GetGadget(hPage, IDC_HOTKEY));
+    hotkey_GetText(key, name, sizeof name);
+    wsprintfA(text, "Hotkey: %s, code %04lX", name, (unsigned long)key);
+    label_Set(hPage, IDC_HOTKEYTEXT, text);
+}
+
+/* The field starts with Ctrl + Alt + K, as a system hotkey gives it. */
+static void keys_Make(HWND hPage)
+{
+    Gadget *field = hotkey_Create(hPage, IDC_HOTKEY, 0);
+    hotkey_SetKey(field, hotkey_Make(MOD_CONTROL | MOD_ALT | ('K' << 16),
+                                     HOTKEY_FROMHOTKEY));
+    static const int labels[] = {IDC_KEYHINT, IDC_HOTKEYTEXT};
+    labels_Colour(hPage, labels, COUNT(labels));
+    static const int groups[] = {IDC_KEYGROUP};
+    groups_Colour(hPage, groups, COUNT(groups));
+    hotkey_Show(hPage);
+}
+
+/* The user changed the combination. */
+static INT_PTR KKAPI on_Hotkey(HWND hPage, WPARAM, LPARAM, int, LPARAM)
+{
+    hotkey_Show(hPage);
+    return DLG_HANDLED;
+}
+
 /* ---- The about box ---- */
 
 static INT_PTR KKAPI on_AboutInit(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
@@ -510,6 +544,9 @@ static INT_PTR KKAPI on_PageInit(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
         break;
     case PAGE_BUTTONS:
         buttons_Make(hPage);
+        break;
+    case PAGE_KEYS:
+        keys_Make(hPage);
         break;
     }
     return FALSE;   /* the focus stays where the dialog puts it */
@@ -579,12 +616,21 @@ static const DlgHandler buttonsHandlers[] = {
     {0, 0, NULL, 0},
 };
 
+static const DlgHandler keysHandlers[] = {
+    {WM_INITDIALOG, 0, on_PageInit, PAGE_KEYS},
+    {GM_TABLEAVE, 0, on_PageLeave, PAGE_KEYS},
+    {GM_TABENTER, 0, on_PageEnter, PAGE_KEYS},
+    {GM_HOTKEY, IDC_HOTKEY, on_Hotkey, 0},
+    {0, 0, NULL, 0},
+};
+
 /* The tab gadget's table, in the order of PAGE_...; the library fills in
  * each page's window. */
 static TabPage pages[PAGES + 1] = {
     {"Turn", IDD_TURN, turnHandlers, NULL},
     {"Size", IDD_SIZE, sizeHandlers, NULL},
     {"Buttons", IDD_BUTTONS, buttonsHandlers, NULL},
+    {"Keys", IDD_KEYS, keysHandlers, NULL},
     {NULL, 0, NULL, NULL},
 };
 

@@ -10,6 +10,7 @@
 #define IDD_SIZE       201
 #define IDD_BUTTONS    202
 #define IDD_ABOUT      203  /* what the logo opens */
+#define IDD_KEYS       205  /* a tab page */
 
 #define IDC_TITLE      101  /* bold title */
 #define IDC_INTRO      102  /* filled in once the dialog is shown */
@@ -62,6 +63,12 @@
 #define IDC_LOGOGROUP  161
 #define IDC_LOGO       162  /* the maker's logo: GM_ABOUT */
 #define IDC_LOGOTEXT   163
+
+/* Page "Keys" */
+#define IDC_KEYGROUP   190  /* "Hotkey field" */
+#define IDC_KEYHINT    191
+#define IDC_HOTKEY     192  /* the edit control made a hotkey field */
+#define IDC_HOTKEYTEXT 193  /* the field's combination, in words */
 
 /* The about box */
 #define IDC_ABOUTLOGO  170

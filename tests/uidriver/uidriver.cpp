@@ -46,6 +46,18 @@
  *                                 the client area of control ID as on screen
  *                                 (its window raised) into a 24-bit BMP
  *
+ * The key step presses a combination on the real keyboard (SendInput):
+ * KEYS are key names joined by '+' ("lctrl+f5"), pressed in order and
+ * released in the reverse order, each event taken by the program before
+ * the next.  Control ID of window TITLE must have the keyboard focus (a
+ * click-at gives it); the window is brought to the foreground first.
+ * Names: a to z, 0 to 9, f1 to f24, shift, lshift, rshift, ctrl (the
+ * left one), lctrl, rctrl, alt (the left one), lalt, ralt, lwin, rwin,
+ * space, enter, tab, esc, backspace, insert, delete, home, end, pgup,
+ * pgdn, left, right, up, down.
+ *
+ *   key TITLE ID KEYS             the keys go down and up again
+ *
  * TITLE "*" stands for any visible window of the program.  Only windows of
  * the started process are looked at (EnumWindows by process id), so tests
  * can run side by side.  Texts match exactly, '&' mnemonics aside.
@@ -409,6 +421,76 @@ static int step_capture_control(Run &run, const Planned &p, std::string &why)
     return 0;
 }
 
+static int in_range(const char *s, long lo, long hi, long *v);
+
+/* The names of the keys a key step presses, as virtual-key codes. */
+static const struct {
+    const char *name;
+    WORD        vk;
+} keyNames[] = {
+    {"shift", VK_SHIFT},     {"lshift", VK_LSHIFT},  {"rshift", VK_RSHIFT},
+    {"ctrl", VK_LCONTROL},   {"lctrl", VK_LCONTROL}, {"rctrl", VK_RCONTROL},
+    {"alt", VK_LMENU},       {"lalt", VK_LMENU},     {"ralt", VK_RMENU},
+    {"lwin", VK_LWIN},       {"rwin", VK_RWIN},      {"space", VK_SPACE},
+    {"enter", VK_RETURN},    {"tab", VK_TAB},        {"esc", VK_ESCAPE},
+    {"backspace", VK_BACK},  {"insert", VK_INSERT},  {"delete", VK_DELETE},
+    {"home", VK_HOME},       {"end", VK_END},        {"pgup", VK_PRIOR},
+    {"pgdn", VK_NEXT},       {"left", VK_LEFT},      {"right", VK_RIGHT},
+    {"up", VK_UP},           {"down", VK_DOWN},
+};
+
+/* One key's name: a letter, a digit, f1 to f24, or a name of the table;
+ * 0 for anything else. */
+static WORD key_Code(const std::string &name)
+{
+    if (name.size() == 1 && ((name[0] >= 'a' && name[0] <= 'z') ||
+                             (name[0] >= '0' && name[0] <= '9')))
+        return (WORD)(name[0] >= 'a' ? name[0] - 'a' + 'A' : name[0]);
+    long f;
+    if (name.size() > 1 && name[0] == 'f' &&
+        in_range(name.c_str() + 1, 1, 24, &f))
+        return (WORD)(VK_F1 + f - 1);
+    for (const auto &k : keyNames)
+        if (name == k.name)
+            return k.vk;
+    return 0;
+}
+
+/* "lctrl+f5" into its keys; 0 when a name is unknown or missing. */
+static int keys_Parse(const char *s, std::vector<WORD> *keys)
+{
+    keys->clear();
+    for (;;) {
+        const char *end = strchr(s, '+');
+        std::string name = end ? std::string(s, end - s) : std::string(s);
+        WORD vk = key_Code(name);
+        if (!vk)
+            return 0;
+        keys->push_back(vk);
+        if (!end)
+            return 1;
+        s = end + 1;
+    }
+}
+
+static int step_key(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    if (!c)
+        return 0;
+    if (!uiw_HasFocus(c)) {
+        why = std::string("control ") + p.args[1] +
+              " does not have the keyboard focus";
+        return 0;
+    }
+    std::vector<WORD> keys;
+    keys_Parse(p.args[2], &keys);
+    if (uiw_Keys(c, keys.data(), (int)keys.size()))
+        return 1;
+    why = std::string("the system refused the keys ") + p.args[2];
+    return 0;
+}
+
 static int step_sleep(Run &run, const Planned &p, std::string &why)
 {
     (void)run;
@@ -417,7 +499,8 @@ static int step_sleep(Run &run, const Planned &p, std::string &why)
     return 1;
 }
 
-/* Argument kinds: s text, i control id, c coordinate, w notches, m ms. */
+/* Argument kinds: s text, i control id, c coordinate, w notches, m ms,
+ * k keys. */
 static const Step steps[] = {
     {"wait-window", "s", OPT_TIME, "TITLE [ms]", step_wait_window},
     {"wait-gone", "s", OPT_TIME, "TITLE [ms]", step_wait_gone},
@@ -438,6 +521,7 @@ static const Step steps[] = {
     {"sleep", "m", OPT_NONE, "MS", step_sleep},
     {"capture-control", "sis", OPT_NONE, "TITLE ID FILE.bmp",
      step_capture_control},
+    {"key", "sik", OPT_NONE, "TITLE ID KEYS", step_key},
 };
 
 /* Digits only: an optional number, never a title or a step name. */
@@ -500,6 +584,12 @@ static const char *arg_error(char kind, const char *word)
     case 'm':
         return in_range(word, 0, 3600000, &v) ? NULL
                : "a number of milliseconds up to 3600000";
+    case 'k': {
+        std::vector<WORD> keys;
+        return keys_Parse(word, &keys) ? NULL
+               : "key names joined by '+' (a-z, 0-9, f1-f24, shift, ctrl, "
+                 "alt, lwin, ... as the usage says)";
+    }
     }
     return NULL;
 }

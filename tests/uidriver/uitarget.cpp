@@ -10,7 +10,7 @@
  *                                 "Minimize" (the window is minimized);
  *                                 closing it exits 21, STOPFILE appearing
  *                                 exits 22
- *   uitarget.exe pad TITLE        the same window, 400x260 (its Next only
+ *   uitarget.exe pad TITLE        the same window, 400x320 (its Next only
  *                                 changes the text), with a white pad 160x60
  *                                 (id 110) at 140,90 of it, in a gray frame
  *                                 (id 109), a hidden static (id 112), a
@@ -28,7 +28,13 @@
  *       "window down X,Y[ up X,Y]" pressed on the window itself
  *                                 and a second label (id 113) the points of
  *                                 the moves of the last press on the pad,
- *                                 "X,Y X,Y ..." (the first 80 or more)
+ *                                 "X,Y X,Y ..." (the first 80 or more);
+ *                                 and a key box
+ *                                 (id 114) that a click focuses tells in
+ *                                 a label (id 115) the key messages it got
+ *                                 since: "keys +VK -VK ...", + down and
+ *                                 - up, the virtual-key code in hex, * for
+ *                                 an extended key
  *   uitarget.exe exit CODE        no window, exit CODE
  */
 #include <windows.h>
@@ -47,6 +53,8 @@
 #define ID_SEEN   111
 #define ID_HIDDEN 112
 #define ID_PATH   113
+#define ID_KEYS   114
+#define ID_KEYSEEN 115
 #define ID_WATCH  1
 #define ID_HOLD   2
 #define HOLD_MS   3000  /* longer than any drag the rows make, on a busy machine too */
@@ -178,6 +186,35 @@ static LRESULT CALLBACK pad_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+/* The key messages since the box took the focus. */
+static char g_keys[512];
+
+static LRESULT CALLBACK keys_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        SetFocus(hwnd);
+        return 0;
+    case WM_SETFOCUS:
+        lstrcpyA(g_keys, "keys");
+        SetDlgItemTextA(GetParent(hwnd), ID_KEYSEEN, g_keys);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (lstrlenA(g_keys) < (int)sizeof g_keys - 8)
+            wsprintfA(g_keys + lstrlenA(g_keys), " %c%X%s",
+                      msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN ? '+' : '-',
+                      (unsigned)wp, (lp & 0x1000000) ? "*" : "");
+        SetDlgItemTextA(GetParent(hwnd), ID_KEYSEEN, g_keys);
+        return 0;
+    case WM_SYSCHAR:
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
 static LRESULT CALLBACK target_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
@@ -246,10 +283,11 @@ static int run_window(const char *title, int pad)
 {
     register_class("UiTarget", target_proc, NULL_BRUSH);
     register_class("UiPad", pad_proc, WHITE_BRUSH);
+    register_class("UiKeys", keys_proc, WHITE_BRUSH);
     register_class("UiFrame", DefWindowProcA, GRAY_BRUSH);
     register_class("UiCover", DefWindowProcA, BLACK_BRUSH);
     HWND w = CreateWindowA("UiTarget", title, WS_OVERLAPPEDWINDOW, 50, 50,
-                           400, pad ? 260 : 200, NULL, NULL,
+                           400, pad ? 320 : 200, NULL, NULL,
                            GetModuleHandleA(NULL), NULL);
     child(w, "STATIC", "Step one", ID_TEXT, 10, 10);
     if (pad) {
@@ -260,6 +298,8 @@ static int run_window(const char *title, int pad)
         child(w, "STATIC", "", ID_PATH, 10, 200, 380, 24);
         child(w, "BUTTON", "Cover", ID_COVER, 10, 110);
         ShowWindow(child(w, "STATIC", "Hidden", ID_HIDDEN, 10, 140), SW_HIDE);
+        child(w, "UiKeys", "", ID_KEYS, 10, 230);
+        child(w, "STATIC", "", ID_KEYSEEN, 140, 230, 250, 24);
     }
     EnableWindow(child(w, "BUTTON", "Later", ID_LATER, 10, 50), FALSE);
     child(w, "BUTTON", "&Next", ID_NEXT, 140, 50);

@@ -412,3 +412,49 @@ int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel)
     }
     return 1;
 }
+
+int uiw_HasFocus(HWND control)
+{
+    GUITHREADINFO gti;
+    ZeroMemory(&gti, sizeof gti);
+    gti.cbSize = sizeof gti;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(control, NULL), &gti) &&
+           gti.hwndFocus == control;
+}
+
+/* Keys whose scan code comes with the extended prefix. */
+static int key_extended(WORD vk)
+{
+    static const WORD extended[] = {
+        VK_RCONTROL, VK_RMENU, VK_LWIN,  VK_RWIN,  VK_INSERT, VK_DELETE,
+        VK_HOME,     VK_END,   VK_PRIOR, VK_NEXT,  VK_LEFT,   VK_RIGHT,
+        VK_UP,       VK_DOWN,
+    };
+    for (WORD e : extended)
+        if (e == vk)
+            return 1;
+    return 0;
+}
+
+static int send_key(WORD vk, int up)
+{
+    INPUT in;
+    ZeroMemory(&in, sizeof in);
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    in.ki.dwFlags = (key_extended(vk) ? KEYEVENTF_EXTENDEDKEY : 0) |
+                    (up ? KEYEVENTF_KEYUP : 0);
+    return SendInput(1, &in, sizeof in) == 1;
+}
+
+int uiw_Keys(HWND control, const WORD *keys, int n)
+{
+    for (int i = 0; i < 2 * n; i++) {
+        int up = i >= n;
+        if (!send_key(keys[up ? 2 * n - 1 - i : i], up))
+            return 0;
+        settle(control, NULL);
+    }
+    return 1;
+}

@@ -89,4 +89,16 @@ enum UiwMouse { UIW_MOVE, UIW_DOWN, UIW_UP, UIW_WHEEL };
  * window was raised again.  Only for windows of other threads. */
 int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel);
 
+/* Does control have the keyboard focus of its thread? */
+int uiw_HasFocus(HWND control);
+
+/* A key combination of the real keyboard (SendInput) to whatever window
+ * has the focus: the n keys (virtual-key codes, VK_LCONTROL rather than
+ * VK_CONTROL for a side) go down in order and up in the reverse order,
+ * each event taken by the thread of control before the next is sent.
+ * Right Ctrl and Alt, the Win keys, the arrows and the keys of the
+ * editing block are sent as extended keys.  1, or 0 when the system
+ * refused an event.  Only for windows of other threads. */
+int uiw_Keys(HWND control, const WORD *keys, int n);
+
 #endif
