@@ -334,6 +334,13 @@ static void drag_End(Request *r)
 
 /* ---- The procedure ---- */
 
+/* What the sender of a message gets back from a dialog. */
+static INT_PTR req_Answer(HWND hDlg, INT_PTR r)
+{
+    SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, r);
+    return r;
+}
+
 static INT_PTR CALLBACK req_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
                                       LPARAM lParam)
 {
@@ -346,7 +353,7 @@ static INT_PTR CALLBACK req_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
         return FALSE;
     switch (msg) {
     case WM_ERASEBKGND:
-        return req_Erase(hDlg, (HDC)wParam, r);
+        return req_Answer(hDlg, req_Erase(hDlg, (HDC)wParam, r));
     case WM_CTLCOLORSTATIC:
         return req_Color((HDC)wParam, (HWND)lParam, r);
     case WM_LBUTTONDOWN:
@@ -364,10 +371,7 @@ static INT_PTR CALLBACK req_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
         return FALSE;
     case WM_SETCURSOR:
         /* Over the box the cursor is the requester's own. */
-        if (LOWORD(lParam) != HTCLIENT)
-            return FALSE;
-        SetWindowLongPtrA(hDlg, DWLP_MSGRESULT, TRUE);
-        return TRUE;
+        return LOWORD(lParam) == HTCLIENT && req_Answer(hDlg, TRUE);
     case WM_COMMAND:
         if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
             return FALSE;

@@ -63,6 +63,9 @@
 #define IDC_LOGO       162  /* the maker's logo: GM_ABOUT */
 #define IDC_LOGOTEXT   163
 
+/* The language: a button opening the library's chooser */
+#define IDC_LANGUAGE   180
+
 /* The about box */
 #define IDC_ABOUTLOGO  170
 #define IDC_ABOUTTEXT  171
