@@ -272,15 +272,20 @@ TEST(KnobkitRequesterLayout, SizesByTheRules)
         EXPECT_TRUE(kk_Key(box, VK_ESCAPE));
         EXPECT_TRUE(q.done()) << "row " << r.name;
     }
-    /* The figures the rules give, without measuring: an empty text. */
+    /* The figures the rules give, without measuring: an empty text
+     * measures 64 x 32, and the OK button (its word + 64 wide) with 16
+     * more is wider, so the text area takes that width and the box 32
+     * more. */
     Requester q(INFO, "", "");
     HWND box = q.box();
     ASSERT_TRUE(box != NULL);
-    RECT t = ctl_Rect(box, IDC_TEXTAREA);
-    EXPECT_EQ("(16, 40) 64 x 32", rect_Show(t));
-    RECT c, ok = ctl_Rect(box, IDOK);
+    RECT t = ctl_Rect(box, IDC_TEXTAREA), c, ok = ctl_Rect(box, IDOK);
     GetClientRect(box, &c);
-    EXPECT_GE(c.right, (ok.right - ok.left) + 16 + 32);
+    int bw = ok.right - ok.left;
+    EXPECT_EQ(word_Size("OK").cx + 64, bw);
+    EXPECT_EQ(rect_Show(rect_Make(16, 40, bw + 16, 32)), rect_Show(t));
+    EXPECT_EQ(bw + 16 + 32, c.right);
+    EXPECT_EQ(32 + 48, ok.top);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, IDCANCEL)));
     EXPECT_TRUE(kk_Key(box, VK_ESCAPE));
     EXPECT_TRUE(q.done());
