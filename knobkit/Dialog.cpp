@@ -43,20 +43,19 @@ static BOOL skin_Erase(HWND hDlg, GadDialog *h, HDC hdc)
     if (!h->hSkin)
         return FALSE;
     RECT rc;
-    int w, ht;
     GetClientRect(hDlg, &rc);
+    if (h->dlgFlags & DF_SKINTILE) {
+        gad_TileBitmap(hdc, &rc, h->hSkin);
+        return TRUE;
+    }
+    int w, ht;
     gad_GetBitmapSize(h->hSkin, &w, &ht);
     HDC mem = CreateCompatibleDC(hdc);
     if (!mem)
         return FALSE;
     HGDIOBJ old = SelectObject(mem, h->hSkin);
-    if (!(h->dlgFlags & DF_SKINTILE))
-        StretchBlt(hdc, 0, 0, rc.right - rc.left, rc.bottom - rc.top, mem, 0,
-                   0, w, ht, SRCCOPY);
-    else if (w > 0 && ht > 0)
-        for (int x = rc.left; x < rc.right; x += w)
-            for (int y = rc.top; y < rc.bottom; y += ht)
-                BitBlt(hdc, x, y, w, ht, mem, 0, 0, SRCCOPY);
+    StretchBlt(hdc, 0, 0, rc.right - rc.left, rc.bottom - rc.top, mem, 0, 0,
+               w, ht, SRCCOPY);
     SelectObject(mem, old);
     DeleteDC(mem);
     return TRUE;

@@ -33,6 +33,23 @@ static void part_Size(HBITMAP hBmp, const RECT *part, int *w, int *h)
     }
 }
 
+/* Columns from the left, each filled from the top, as skins tile. */
+BOOL gad_TileBitmap(HDC hdc, const RECT *rc, HBITMAP hBmp)
+{
+    int w, h;
+    gad_GetBitmapSize(hBmp, &w, &h);
+    HDC mem = w > 0 && h > 0 ? CreateCompatibleDC(hdc) : NULL;
+    if (!mem)
+        return FALSE;
+    HGDIOBJ old = SelectObject(mem, hBmp);
+    for (int x = rc->left; x < rc->right; x += w)
+        for (int y = rc->top; y < rc->bottom; y += h)
+            BitBlt(hdc, x, y, w, h, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    return TRUE;
+}
+
 HBITMAP gad_ScreenBitmap(int w, int h)
 {
     HDC screen = GetDC(NULL);

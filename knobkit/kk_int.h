@@ -49,6 +49,9 @@ HDC   gad_BeginBuffer(HWND hWnd, HDC hdc, HBITMAP *oldBmp);
 void  gad_EndBuffer(HWND hWnd, HDC hdc, HDC memDC, HBITMAP oldBmp);
 
 void  gad_GetBitmapSize(HBITMAP hBmp, int *width, int *height);
+/* The bitmap tiled over rc from its top-left corner; FALSE for an empty
+ * or missing bitmap (nothing drawn). */
+BOOL  gad_TileBitmap(HDC hdc, const RECT *rc, HBITMAP hBmp);
 int   gad_IsPixelBlack(HBITMAP hBmp, int x, int y);
 COLORREF gad_GetPixel(HBITMAP hBmp, int x, int y);
 

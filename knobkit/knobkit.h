@@ -786,13 +786,108 @@ KKIMPORT char *KKAPI hotkey_GetText(uint32_t key, char *out, int size);
 
 /* ---- Locale string tables ----------------------------------------------
  * Several languages from one locale file: sections of numbered strings
- * and tooltips. */
+ * and tooltips.  The file (ANSI, lines ended by CR LF, LF or CR):
+ *     // a comment
+ *     [English]                 one section per language ("country")
+ *     012 Open@Opens a file     identifier 000-999, a separator, the
+ *     013 Close                 text, after an at sign its tooltip;
+ *     014 Line``two             `` a CR LF in the text, ` a LF
+ * at least 80 bytes, at most 100 sections.  A later entry of the same
+ * identifier in a section replaces an earlier one. */
+#define LOCALE_COUNTRIES 100   /* sections a file may hold */
+#define LOCALE_STRINGS   1000  /* string identifiers 0 to 999 */
+
+/* What locale_Load makes; the caller's until locale_Free.  Every text
+ * pointer points into text and stays valid until then. */
+typedef struct Locale {
+    char    *text;          /* the file and a NUL, cut into pieces */
+    uint32_t size;          /* the file's length in bytes */
+    int32_t  numCountries;  /* sections, at least 1 */
+    int32_t  current;       /* the chosen section, -1 before a choice */
+    uint32_t reserved;      /* 0 */
+    HFONT    font;          /* the client's font for this language, or
+                               null; locale_Free deletes it */
+    char    *countries[LOCALE_COUNTRIES];  /* section names, file order */
+    char    *strings[LOCALE_STRINGS];      /* texts of the chosen section */
+    char    *tooltips[LOCALE_STRINGS];     /* their tooltips, or null */
+} Locale;
+
+/* A row of locale_Set's table: the dialog's control and the identifier
+ * of its text (and tooltip).  The table ends with a row whose control is
+ * LOCALE_END. */
+typedef struct LocalePair {
+    int32_t control;
+    int32_t string;
+} LocalePair;
+#define LOCALE_END (-1)
+
+/* The file read whole and cut into its sections, nothing chosen yet.
+ * Null when there is no such file, it is shorter than 80 bytes (or of
+ * 2 GB or more), cannot be read, or has no section. */
+KKIMPORT Locale *KKAPI locale_Load(const char *fileName);
+/* The text, the font and the record; null is ignored. */
+KKIMPORT void    KKAPI locale_Free(Locale *locale);
+/* numCountries; 0 for null. */
+KKIMPORT int     KKAPI locale_GetNumCountries(const Locale *locale);
+/* Adds every section name to the dialog's list box (listBox TRUE) or
+ * combo box (FALSE), in file order, and selects entry current (-1:
+ * none).  Nothing for a null locale. */
+KKIMPORT void    KKAPI locale_EnumCountries(const Locale *locale, HWND hDlg,
+                                            int id, BOOL listBox);
+/* The library's "Select your language:" box, modal over owner (null:
+ * none), its first entry selected; it ends only by OK or a double click
+ * on a name, which becomes current.  It loads no texts (locale_Choose
+ * does).  current; -1 for a null locale. */
+KKIMPORT int     KKAPI locale_Ask(Locale *locale, HWND owner);
+/* The texts and tooltips of section index (one outside 0 to
+ * numCountries - 1 asks the user first, locale_Ask without owner).
+ * Identifiers the section lacks keep what an earlier choice gave them.
+ * The index chosen; -1 for a null locale or when no section could be
+ * chosen (nothing changes then). */
+KKIMPORT int     KKAPI locale_Choose(Locale *locale, int index);
+/* The text (tooltip) of identifier 0 to 999 in the chosen section; null
+ * for a null locale, another identifier or one without text. */
+KKIMPORT const char *KKAPI locale_GetString(const Locale *locale, int id);
+KKIMPORT const char *KKAPI locale_GetTooltip(const Locale *locale, int id);
+/* Relabels a dialog run by the library: each control of the table whose
+ * string has a text gets it as its label (gad_SetText); with tooltips,
+ * each whose string has a tooltip gets that tooltip (a second call
+ * replaces it), and the tooltips are switched on.  The TTM_ACTIVATE
+ * answer with tooltips, else 0; 0 and nothing done for a null locale or
+ * a dialog the library does not run. */
+KKIMPORT INT_PTR KKAPI locale_Set(const Locale *locale, HWND hDlg,
+                                  const LocalePair *table, BOOL tooltips);
 
 /* ---- end of locale string tables ---- */
 
 /* ---- Requesters --------------------------------------------------------
  * The library's own message boxes: markup text, drawn title bar and
- * texture. */
+ * texture.  The text is split into lines at LF; a line that begins with
+ * REQ_BOLD is bold, and after that one that goes on with REQ_COLOR and
+ * six hex digits, a COLORREF as written in C without its 0x (0000ff
+ * red, 00ff00 green, ff0000 blue), has that colour (else white).  Lines
+ * are centred; at most 255 characters of each are shown.  The box is
+ * centred over its owner (over the screen for none), kept on the screen,
+ * and dragged by its title bar; Enter is its first button, Escape its
+ * second, also when only one shows. */
+#define REQ_BOLD   "\b"
+#define REQ_COLOR  "\t"
+
+/* 1 closed by OK (or Enter), 0 by Escape; -1 when the box cannot be
+ * made. */
+KKIMPORT INT_PTR KKAPI req_Info(HWND owner, const char *title,
+                                const char *text);
+/* 1 Yes, 0 No (or Escape); -1 as above. */
+KKIMPORT INT_PTR KKAPI req_YesNo(HWND owner, const char *title,
+                                 const char *text);
+/* 1 OK, 0 Cancel (or Escape); -1 as above. */
+KKIMPORT INT_PTR KKAPI req_OkCancel(HWND owner, const char *title,
+                                    const char *text);
+/* The button words of every later requester become the locale's strings
+ * 10 (OK), 11 (Cancel), 12 (Yes) and 13 (No), each cut to 127
+ * characters; a word the locale has no text for stays as it was ("OK",
+ * "Cancel", "Yes", "No" at first).  Null changes nothing. */
+KKIMPORT void    KKAPI req_SetLocale(const Locale *locale);
 
 /* ---- end of requesters ---- */
 

@@ -23,8 +23,13 @@
  * handler gets the control's ready-made value and answers DLG_HANDLED, or
  * ends its dialog with DLG_ENDOK / DLG_ENDCANCEL.
  *
+ * Its texts come from gallery.lng beside it, in English or German (the
+ * button Language... chooses); Escape, Alt+F4 and the close box ask
+ * through a requester before the gallery closes.
+ *
  * Exit code: 0 ended with Close, 1 cancelled (Escape, Alt+F4, the close
- * box), 2 a usage error, 3 the dialog could not be made.
+ * box, and Yes to the question), 2 a usage error, 3 the dialog could not
+ * be made.
  */
 #include "gallery.h"
 #include "knobkit.h"
@@ -656,6 +661,93 @@ static void tabs_Make(HWND hDlg)
     }
 }
 
+/* ---- Languages ----
+ * Every label, tab, tooltip and requester word comes from gallery.lng
+ * beside the program, one section per language; the button Language...
+ * opens the library's chooser.  Without the file the gallery keeps the
+ * words of its templates. */
+
+enum { STR_TABS = 110, STR_CLOSETITLE = 130, STR_CLOSETEXT = 131 };
+
+static Locale *language;
+
+static const LocalePair mainTexts[] = {
+    {IDC_TITLE, 100}, {IDC_GROUP, 101}, {IDC_ITALIC, 102}, {IDC_BLACK, 103},
+    {IDC_BLUE, 104}, {IDC_RED, 105}, {IDC_KINDTEXT, 106}, {IDOK, 107},
+    {IDC_LANGUAGE, 108}, {LOCALE_END, 0},
+};
+
+/* The pages' group boxes and hints; each page has some of them. */
+static const LocalePair pageTexts[] = {
+    {IDC_TURNGROUP, 120}, {IDC_SHOWGROUP, 121}, {IDC_SIZEGROUP, 122},
+    {IDC_LAMPGROUP, 123}, {IDC_MUTEGROUP, 124}, {IDC_LOGOGROUP, 125},
+    {IDC_KEYGROUP, 126}, {IDC_KEYHINT, 127},
+    {LOCALE_END, 0},
+};
+
+static void tabs_Name(HWND hDlg)
+{
+    HWND tab = GetDlgItem(hDlg, IDC_TABS);
+    for (int i = 0; i < PAGES; i++) {
+        const char *name = locale_GetString(language, STR_TABS + i);
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = (char *)name;
+        if (name)
+            SendMessageA(tab, TCM_SETITEMA, i, (LPARAM)&item);
+    }
+}
+
+/* The chosen language everywhere; the labels on the skin are transparent,
+ * so the whole dialog is repainted under them. */
+static void language_Apply(HWND hDlg)
+{
+    req_SetLocale(language);
+    locale_Set(language, hDlg, mainTexts, TRUE);
+    for (int i = 0; i < PAGES; i++)
+        locale_Set(language, pages[i].pageWnd, pageTexts, FALSE);
+    tabs_Name(hDlg);
+    RedrawWindow(hDlg, NULL, NULL,
+                 RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+/* gallery.lng from the program's folder, in its first language. */
+static void language_Start(HWND hDlg)
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+    char *slash = n && n < MAX_PATH ? strrchr(path, '\\') : NULL;
+    if (slash && (size_t)(slash - path) + sizeof "\\gallery.lng" <= MAX_PATH) {
+        lstrcpyA(slash, "\\gallery.lng");
+        language = locale_Load(path);
+    }
+    if (!language) {
+        EnableWindow(GetDlgItem(hDlg, IDC_LANGUAGE), FALSE);
+        return;
+    }
+    locale_Choose(language, 0);
+    language_Apply(hDlg);
+}
+
+static INT_PTR KKAPI on_Language(HWND hDlg, WPARAM wParam, LPARAM, int,
+                                 LPARAM)
+{
+    if (HIWORD(wParam) == BN_CLICKED && language) {
+        locale_Choose(language, locale_Ask(language, hDlg));
+        language_Apply(hDlg);
+    }
+    return DLG_HANDLED;
+}
+
+/* Yes: the gallery may close. */
+static BOOL close_Ask(HWND hDlg)
+{
+    const char *title = locale_GetString(language, STR_CLOSETITLE);
+    const char *text = locale_GetString(language, STR_CLOSETEXT);
+    return req_YesNo(hDlg, title ? title : "Close the gallery",
+                     text ? text : "Do you want to close\nthe knobkit gallery?") == 1;
+}
+
 /* ---- Settings ----
  * The gallery keeps where its window was and the last values of its
  * gadgets in gallery.ini beside gallery.exe, through knobkit's prefs_:
@@ -817,6 +909,7 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     fac_CreateAutoButton(hDlg, IDC_MINIMIZE, 0);
     fac_CreateAutoButton(hDlg, IDC_CLOSEBOX, 3);
     tabs_Make(hDlg);
+    language_Start(hDlg);
     label_Set(hDlg, IDC_PAGEINFO, "Page Turn is shown.");
 
     CheckRadioButton(hDlg, IDC_BLACK, IDC_RED, IDC_BLACK + gallery.colour);
@@ -883,8 +976,11 @@ static INT_PTR KKAPI on_Close(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     return DLG_ENDOK;
 }
 
+/* Escape, Alt+F4 and the close box ask first; Close does not. */
 static INT_PTR KKAPI on_Cancel(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 {
+    if (!close_Ask(hDlg))
+        return DLG_HANDLED;
     settings_Save(hDlg);
     return DLG_ENDCANCEL;
 }
@@ -899,6 +995,7 @@ static const DlgHandler handlers[] = {
     {WM_COMMAND, IDC_BLUE, on_Colour, 1},
     {WM_COMMAND, IDC_RED, on_Colour, 2},
     {WM_COMMAND, IDC_KIND, on_Kind, 0},
+    {WM_COMMAND, IDC_LANGUAGE, on_Language, 0},
     {WM_COMMAND, IDOK, on_Close, 0},
     {WM_COMMAND, IDCANCEL, on_Cancel, 0},
     {0, 0, NULL, 0},
@@ -913,5 +1010,6 @@ int main(int argc, char **argv)
     }
     settings_Load();
     INT_PTR r = dlg_DoDialog(GetModuleHandleA(NULL), IDD_GALLERY, NULL, handlers);
+    locale_Free(language);
     return r == 1 ? 0 : r == 0 ? 1 : 3;
 }

@@ -70,6 +70,9 @@
 #define IDC_HOTKEY     192  /* the edit control made a hotkey field */
 #define IDC_HOTKEYTEXT 193  /* the field's combination, in words */
 
+/* The language: a button opening the library's chooser */
+#define IDC_LANGUAGE   180
+
 /* The about box */
 #define IDC_ABOUTLOGO  170
 #define IDC_ABOUTTEXT  171
