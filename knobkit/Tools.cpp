@@ -106,18 +106,25 @@ static HBITMAP screen_Bitmap(const uint8_t *head, const BmpLayout *l,
     return bmp;
 }
 
+/* The pixels are read straight from a read-only view of the file, up to
+ * the last row's end: no copy of them is made.  The file is open without
+ * write sharing, so it cannot shrink under the view. */
 static HBITMAP bmp_Read(HANDLE f, BmpLayout *l)
 {
     uint8_t head[BMP_HEAD_MAX];
     if (!head_Read(f, head, l))
         return NULL;
-    void *pixels = HeapAlloc(GetProcessHeap(), 0, l->imageSize);
-    if (!pixels)
+    HANDLE map = CreateFileMappingA(f, NULL, PAGE_READONLY, 0, 0, NULL);
+    if (!map)
         return NULL;
+    const uint8_t *view = (const uint8_t *)MapViewOfFile(
+        map, FILE_MAP_READ, 0, 0, (SIZE_T)l->pixelOffset + l->imageSize);
     HBITMAP bmp = NULL;
-    if (file_ReadAt(f, l->pixelOffset, pixels, l->imageSize))
-        bmp = screen_Bitmap(head, l, pixels);
-    HeapFree(GetProcessHeap(), 0, pixels);
+    if (view) {
+        bmp = screen_Bitmap(head, l, view + l->pixelOffset);
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(map);
     return bmp;
 }
 
