@@ -193,8 +193,10 @@ static BOOL save_Header(const BITMAP *bm, BITMAPINFOHEADER *h,
 
 static void save_Free(BmpSave *s)
 {
-    HeapFree(GetProcessHeap(), 0, s->info);
-    HeapFree(GetProcessHeap(), 0, s->pixels);
+    if (s->info)
+        HeapFree(GetProcessHeap(), 0, s->info);
+    if (s->pixels)
+        HeapFree(GetProcessHeap(), 0, s->pixels);
 }
 
 /* The bitmap's pixels and colour table, as the screen's device context
