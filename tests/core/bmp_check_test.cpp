@@ -35,13 +35,13 @@ void put16(Bytes &b, size_t at, uint32_t v)
 /* A sound file: header size hsize (masks after a 40-byte header, inside a
  * longer one), entries table entries, pixel rows of the bits right after
  * them unless gap moves them on. */
-struct Spec {
+struct Shape {
     int32_t w, h;
     uint32_t bits, used, entries, hsize = 40, compression = 0;
     uint32_t gap = 0;
 };
 
-Bytes make(const Spec &s)
+Bytes make(const Shape &s)
 {
     uint32_t masks = s.compression == 3 && s.hsize == 40 ? 12 : 0;
     uint32_t table = 14 + s.hsize + masks;
@@ -102,7 +102,7 @@ TEST(BmpCheck, LayoutsOfSoundFiles)
 {
     struct Case {
         const char *name;
-        Spec spec;
+        Shape shape;
         const char *want;
     };
     const Case cases[] = {
@@ -134,10 +134,10 @@ TEST(BmpCheck, LayoutsOfSoundFiles)
     };
     for (const Case &c : cases) {
         BmpLayout l;
-        Bytes f = make(c.spec);
+        Bytes f = make(c.shape);
         ASSERT_EQ(check(f, &l), 1) << c.name;
         EXPECT_EQ(describe(l), c.want) << c.name;
-        if (c.spec.compression == 3)
+        if (c.shape.compression == 3)
             EXPECT_EQ(l.masks[0] | l.masks[1] << 16, 0xF800u | 0x07E0u << 16)
                 << c.name;
         /* Trailing bytes after the file size change nothing. */
@@ -163,13 +163,13 @@ TEST(BmpCheck, DamagedFieldsAreRefused)
 {
     struct Case {
         const char *name;
-        Spec spec;
+        Shape shape;
         size_t at;
         int width;   /* 2 or 4 */
         uint32_t value;
     };
-    const Spec rgb = {3, 2, 24, 0, 0}, pal = {3, 2, 8, 0, 256};
-    const Spec one = {3, 2, 1, 0, 2}, masks = {2, 2, 32, 0, 0, 40, 3};
+    const Shape rgb = {3, 2, 24, 0, 0}, pal = {3, 2, 8, 0, 256};
+    const Shape one = {3, 2, 1, 0, 2}, masks = {2, 2, 32, 0, 0, 40, 3};
     const Case cases[] = {
         {"type", rgb, 0, 2, 0x424D},
         {"file size past the end", rgb, 2, 4, 14 + 40 + 24 + 1},
@@ -209,7 +209,7 @@ TEST(BmpCheck, DamagedFieldsAreRefused)
         {"masks overlapping", masks, 58, 4, 0xF8E0},
     };
     for (const Case &c : cases) {
-        Bytes f = make(c.spec);
+        Bytes f = make(c.shape);
         if (c.width == 2)
             put16(f, c.at, c.value);
         else
@@ -226,7 +226,7 @@ TEST(BmpCheck, DamagedFieldsAreRefused)
 TEST(BmpCheck, SizeLimits)
 {
     struct Case {
-        Spec spec;
+        Shape shape;
         int passes;
     };
     const Case cases[] = {
@@ -236,8 +236,8 @@ TEST(BmpCheck, SizeLimits)
     };
     for (const Case &c : cases) {
         BmpLayout l;
-        EXPECT_EQ(check(make(c.spec), &l), c.passes)
-            << c.spec.w << " x " << c.spec.h;
+        EXPECT_EQ(check(make(c.shape), &l), c.passes)
+            << c.shape.w << " x " << c.shape.h;
     }
 }
 
@@ -245,10 +245,10 @@ TEST(BmpCheck, SizeLimits)
  * colour table. */
 TEST(BmpCheck, TruncatedFilesAreRefused)
 {
-    const Spec specs[] = {{5, 3, 1, 0, 2},         {5, 3, 8, 0, 256},
+    const Shape shapes[] = {{5, 3, 1, 0, 2},         {5, 3, 8, 0, 256},
                           {5, 3, 24, 0, 0},        {2, 2, 16, 0, 0, 40, 3},
                           {1, 1, 32, 0, 0, 124, 3}};
-    for (const Spec &s : specs) {
+    for (const Shape &s : shapes) {
         Bytes f = make(s);
         for (size_t n = 0; n < f.size(); n++) {
             Bytes cut(f.begin(), f.begin() + n);
