@@ -748,17 +748,129 @@ KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 /* ---- end of requesters ---- */
 
 /* ---- Hex and decimal parsing -------------------------------------------
- * Numbers read from hex and decimal text. */
+ * Numbers read from hex and decimal text.  Hex digits are 0-9, a-f and
+ * A-F; a fixed-width field is read most significant digit first.  None of
+ * these reads past the first character that is not a digit, so a text
+ * shorter than its field fails instead of running on; a null text is no
+ * digit. */
+
+/* TRUE when the first count characters are all hex digits (a count of 0
+ * or less: TRUE for any text, even a null one). */
+KKIMPORT BOOL     KKAPI hex_Valid(const char *text, int count);
+/* TRUE and *result the value of the first 2, 4 or 8 digits, whatever
+ * follows them; FALSE, *result untouched, when they are not all digits.
+ * A null result only validates. */
+KKIMPORT BOOL     KKAPI hex_Get2(const char *text, uint8_t *result);
+KKIMPORT BOOL     KKAPI hex_Get4(const char *text, uint16_t *result);
+KKIMPORT BOOL     KKAPI hex_Get8(const char *text, uint32_t *result);
+/* The decimal digits at the very start (no blanks, no sign), up to the
+ * first non-digit, in 32-bit arithmetic that wraps modulo 2^32; 0 when
+ * the text does not start with a digit. */
+KKIMPORT uint32_t KKAPI dec_GetU(const char *text);
+/* An optional "+" or "-", then dec_GetU's digits; negated (two's
+ * complement) after a "-".  A second sign is no digit: 0. */
+KKIMPORT int32_t  KKAPI dec_GetI(const char *text);
 
 /* ---- end of hex and decimal parsing ---- */
 
 /* ---- String and struct conversion --------------------------------------
  * Code-page conversion tables, and structures stored as hex text. */
 
+/* Modes of s_MakeConvTable: the Polish letters between Windows code page
+ * 1250 and ISO 8859-2, or down to their ASCII base letters. */
+#define S_CONV_NONE         0   /* identity (and every mode above 3) */
+#define S_CONV_1250TOISO    1   /* the six letters whose codes differ:
+                                   a, s, z with their marks, both cases */
+#define S_CONV_ISOTO1250    2   /* the same six back */
+#define S_CONV_1250TOASCII  3   /* all eighteen to a, A, ... z, Z */
+
+/* table (256 bytes, the caller's) becomes entry c = c with the mode's
+ * entries changed; the table, or null for a null table. */
+KKIMPORT uint8_t *KKAPI s_MakeConvTable(uint8_t *table, int mode);
+/* Every byte of the zero-terminated text, in place, becomes its table
+ * entry; a null table or text does nothing. */
+KKIMPORT void     KKAPI s_Convert(const uint8_t *table, char *text);
+/* The structure's size / 4 32-bit words, in memory order, as eight
+ * lower-case hex digits each, then a zero: out needs 8 * (size / 4) + 1
+ * characters.  The last size % 4 bytes are not written; a size below 4
+ * (or a null structure) gives an empty text.  A null out does nothing. */
+KKIMPORT void     KKAPI s_Struct2String(const void *data, int size,
+                                        char *out);
+/* The reverse: word i from the eight digits at text + 8 * i (either
+ * case), until size / 4 words are stored; digits after them are ignored.
+ * TRUE when they all were, or at once for a size below 4; FALSE at the
+ * first group that is not eight digits, the words before it stored. */
+KKIMPORT BOOL     KKAPI s_String2Struct(const char *text, void *data,
+                                        int size);
+
 /* ---- end of string and struct conversion ---- */
 
 /* ---- Preferences -------------------------------------------------------
- * Settings in INI files through the system's profile calls. */
+ * Settings in INI files through the system's profile calls.  The file
+ * name is made a full path first (GetFullPathName), so a plain name is a
+ * file in the current folder at the time of the call, not in the Windows
+ * folder.  A null file, section or key (or list) makes every function do
+ * nothing; the readers then give 0 or FALSE.  A name whose full path does
+ * not fit MAX_PATH is a file that cannot be read or written: the readers
+ * answer as for a missing key and nothing is written.  A missing file
+ * reads as if every key were missing; the first write creates it.  Write
+ * failures are not reported. */
+
+/* A string read with this default that comes back as it counts as
+ * missing; a value of exactly "default" therefore reads as missing. */
+#define PREFS_MISSING      "default"
+/* prefs_SetStruct and prefs_GetStruct take structures up to 127 words:
+ * their hex text and its terminator fill at most 1017 characters of the
+ * 1024 that a value is read into. */
+#define PREFS_STRUCT_MAX   508
+
+/* One row of an integer list: the key and the integer that is its value.
+ * A list ends with a row whose key is null; a row with a null value
+ * pointer is skipped. */
+typedef struct PrefsInt {
+    const char *key;
+    int32_t    *value;
+} PrefsInt;
+
+/* TRUE when the key exists with a value other than PREFS_MISSING: buffer
+ * (size characters, terminator included) holds it, cut to fit.  Else
+ * FALSE and an empty buffer.  A null buffer or a size below 1: FALSE and
+ * nothing written. */
+KKIMPORT BOOL KKAPI prefs_GetString(const char *file, const char *section,
+                                    const char *key, char *buffer, int size);
+/* Writes value; a null value removes the key. */
+KKIMPORT void KKAPI prefs_SetString(const char *file, const char *section,
+                                    const char *key, const char *value);
+/* The key's integer (GetPrivateProfileInt: leading digits, a sign
+ * allowed), or def when the key is missing. */
+KKIMPORT int  KKAPI prefs_GetInt(const char *file, const char *section,
+                                 const char *key, int def);
+/* Writes "%d" of value. */
+KKIMPORT void KKAPI prefs_SetInt(const char *file, const char *section,
+                                 const char *key, int32_t value);
+KKIMPORT void KKAPI prefs_DelKey(const char *file, const char *section,
+                                 const char *key);
+/* Each listed integer, in list order, becomes its key's value, with its
+ * own value as the default: a missing key leaves it as it was. */
+KKIMPORT void KKAPI prefs_GetInts(const char *file, const char *section,
+                                  const PrefsInt *list);
+/* Writes each listed integer under its key as "%d", in list order. */
+KKIMPORT void KKAPI prefs_SetInts(const char *file, const char *section,
+                                  const PrefsInt *list);
+/* Writes the structure's size / 4 words as one hex text (s_Struct2String:
+ * size 6 stores one word).  A structure larger than PREFS_STRUCT_MAX, a
+ * negative size or a null structure is refused: nothing is written and
+ * the key keeps its value. */
+KKIMPORT void KKAPI prefs_SetStruct(const char *file, const char *section,
+                                    const char *key, const void *data,
+                                    int size);
+/* Fills the structure from its hex text (s_String2Struct): TRUE when all
+ * size / 4 words were read (or size < 4 and the key exists).  FALSE when
+ * the key is missing or PREFS_MISSING, and for a size that
+ * prefs_SetStruct refuses, the structure untouched; FALSE too at the first word
+ * that is not eight hex digits, the words before it stored. */
+KKIMPORT BOOL KKAPI prefs_GetStruct(const char *file, const char *section,
+                                    const char *key, void *data, int size);
 
 /* ---- end of preferences ---- */
 

@@ -12,6 +12,8 @@
  *   Buttons  the factory's gadgets: four lamps with arrows that move the
  *            light, the mute toggle and the maker's logo, which opens the
  *            about box.
+ * It keeps its window's position and the last values of its gadgets in
+ * gallery.ini beside it (Settings, below).
  * Capture saves the dialog, as the screen shows it, as gallery.bmp beside
  * the program.
  *
@@ -30,6 +32,7 @@
 
 #include <commctrl.h>
 
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -680,6 +683,140 @@ static INT_PTR KKAPI on_Capture(HWND hDlg, WPARAM wParam, LPARAM, int, LPARAM)
     return DLG_HANDLED;
 }
 
+/* ---- Settings ----
+ * The gallery keeps where its window was and the last values of its
+ * gadgets in gallery.ini beside gallery.exe, through knobkit's prefs_:
+ * read before the dialog starts, written when it ends, by Close or by
+ * cancelling.  Missing keys keep the first values; values out of range
+ * (a file edited by hand) go back to them.
+ *
+ *     [Window]   Left, Top: the screen position of the window
+ *     [Gadgets]  Italic, Colour, Kind, Slider, Wheel, Lamp, Muted;
+ *                Sizer: the sizer's four fractions as one structure */
+enum { PLACE_CENTRED = INT_MIN };
+
+static struct {
+    char    file[MAX_PATH];
+    int32_t left, top;          /* PLACE_CENTRED: where the template puts it */
+    int32_t kind, slider, wheel;
+    float   sizer[4];           /* left, top, width, height */
+} settings = {"", PLACE_CENTRED, PLACE_CENTRED, 0, 40, 0,
+              {0.25f, 0.25f, 0.5f, 0.5f}};
+
+static const PrefsInt windowInts[] = {
+    {"Left", &settings.left}, {"Top", &settings.top}, {NULL, NULL}};
+
+static const PrefsInt gadgetInts[] = {
+    {"Italic", &gallery.italic}, {"Colour", &gallery.colour},
+    {"Kind", &settings.kind},    {"Slider", &settings.slider},
+    {"Wheel", &settings.wheel},  {"Lamp", &gallery.lamp},
+    {"Muted", &gallery.muted},   {NULL, NULL}};
+
+/* v, or first when it lies outside lo..hi. */
+static int32_t in_Range(int32_t v, int32_t lo, int32_t hi, int32_t first)
+{
+    return v < lo || v > hi ? first : v;
+}
+
+/* Four fractions of 0 to 1 (no NaN) whose rectangle stays inside. */
+static BOOL sizer_Valid(const float f[4])
+{
+    for (int i = 0; i < 4; i++)
+        if (!(f[i] >= 0.0f && f[i] <= 1.0f))
+            return FALSE;
+    return f[0] + f[2] <= 1.0f && f[1] + f[3] <= 1.0f;
+}
+
+static void settings_Load(void)
+{
+    DWORD n = GetModuleFileNameA(NULL, settings.file, MAX_PATH - 4);
+    char *dot = n ? strrchr(settings.file, '.') : NULL;
+    if (!dot || strchr(dot, '\\')) {
+        settings.file[0] = 0;   /* prefs_ on "" write and read nothing */
+        return;
+    }
+    strcpy(dot, ".ini");
+    prefs_GetInts(settings.file, "Window", windowInts);
+    prefs_GetInts(settings.file, "Gadgets", gadgetInts);
+    float sizer[4];
+    if (prefs_GetStruct(settings.file, "Gadgets", "Sizer", sizer,
+                        sizeof sizer) && sizer_Valid(sizer))
+        memcpy(settings.sizer, sizer, sizeof sizer);
+    gallery.italic = in_Range(gallery.italic, 0, 1, 0);
+    gallery.colour = in_Range(gallery.colour, 0, (int)COUNT(colours) - 1, 0);
+    gallery.lamp = in_Range(gallery.lamp, 0, LAMPS - 1, 0);
+    gallery.muted = in_Range(gallery.muted, 0, 1, 0);
+    settings.kind = in_Range(settings.kind, 0, (int)COUNT(kinds) - 1, 0);
+    settings.slider = in_Range(settings.slider, 0, 100, 40);
+    settings.wheel = in_Range(settings.wheel, -120, 120, 0);
+}
+
+/* The window where it was, when that is on a screen. */
+static void window_Place(HWND hDlg)
+{
+    RECT r;
+    GetWindowRect(hDlg, &r);
+    OffsetRect(&r, settings.left - r.left, settings.top - r.top);
+    if (settings.left != PLACE_CENTRED && settings.top != PLACE_CENTRED &&
+        MonitorFromRect(&r, MONITOR_DEFAULTTONULL))
+        SetWindowPos(hDlg, NULL, r.left, r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+/* The kept values, once every page and gadget is made. */
+static void settings_Apply(HWND hDlg)
+{
+    window_Place(hDlg);
+    HWND turn = pages[PAGE_TURN].pageWnd, size = pages[PAGE_SIZE].pageWnd;
+    if (turn) {
+        slider_SetPos(gad_GetGadget(turn, IDC_SLIDER), settings.slider);
+        wheel_SetPos(gad_GetGadget(turn, IDC_WHEEL), settings.wheel);
+        turn_Show(turn);
+    }
+    if (size) {
+        const float *f = settings.sizer;
+        sizer_SetPos(gad_GetGadget(size, IDC_SIZER), f[0], f[1], f[2], f[3]);
+        sizer_Show(size);
+    }
+    if (pages[PAGE_BUTTONS].pageWnd)
+        ibtn_SetState(gad_GetGadget(pages[PAGE_BUTTONS].pageWnd, IDC_MUTE),
+                      gallery.muted);
+    SendDlgItemMessageA(hDlg, IDC_KIND, CB_SETCURSEL, settings.kind, 0);
+    SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_KIND, CBN_SELCHANGE),
+                 (LPARAM)GetDlgItem(hDlg, IDC_KIND));
+}
+
+/* What the window and the gadgets show now; a gadget that is missing
+ * keeps the value read. */
+static void settings_Save(HWND hDlg)
+{
+    WINDOWPLACEMENT wp;
+    wp.length = sizeof wp;
+    RECT r;
+    if (IsIconic(hDlg) && GetWindowPlacement(hDlg, &wp))
+        r = wp.rcNormalPosition;
+    else
+        GetWindowRect(hDlg, &r);
+    settings.left = r.left;
+    settings.top = r.top;
+    Gadget *g;
+    if ((g = gad_GetGadget(pages[PAGE_TURN].pageWnd, IDC_SLIDER)))
+        settings.slider = slider_GetPos(g);
+    if ((g = gad_GetGadget(pages[PAGE_TURN].pageWnd, IDC_WHEEL)))
+        settings.wheel = wheel_GetPos(g);
+    if ((g = gad_GetGadget(pages[PAGE_SIZE].pageWnd, IDC_SIZER))) {
+        float *f = settings.sizer;
+        sizer_GetPos(g, &f[0], &f[1], &f[2], &f[3]);
+    }
+    LRESULT kind = SendDlgItemMessageA(hDlg, IDC_KIND, CB_GETCURSEL, 0, 0);
+    if (kind >= 0)
+        settings.kind = (int32_t)kind;
+    prefs_SetInts(settings.file, "Window", windowInts);
+    prefs_SetInts(settings.file, "Gadgets", gadgetInts);
+    prefs_SetStruct(settings.file, "Gadgets", "Sizer", settings.sizer,
+                    sizeof settings.sizer);
+}
+
 /* ---- The dialog ---- */
 
 static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
@@ -718,6 +855,7 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     /* The first kind is described by the combo box's own row. */
     SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_KIND, CBN_SELCHANGE),
                  (LPARAM)GetDlgItem(hDlg, IDC_KIND));
+    settings_Apply(hDlg);
     return TRUE; /* the system focuses the first tab stop */
 }
 
@@ -764,13 +902,15 @@ static INT_PTR KKAPI on_Kind(HWND hDlg, WPARAM wParam, LPARAM, int value,
     return DLG_HANDLED;
 }
 
-static INT_PTR KKAPI on_Close(HWND, WPARAM, LPARAM, int, LPARAM)
+static INT_PTR KKAPI on_Close(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 {
+    settings_Save(hDlg);
     return DLG_ENDOK;
 }
 
-static INT_PTR KKAPI on_Cancel(HWND, WPARAM, LPARAM, int, LPARAM)
+static INT_PTR KKAPI on_Cancel(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 {
+    settings_Save(hDlg);
     return DLG_ENDCANCEL;
 }
 
@@ -797,6 +937,7 @@ int main(int argc, char **argv)
         fputs(usage, help ? stdout : stderr);
         return help ? 0 : 2;
     }
+    settings_Load();
     INT_PTR r = dlg_DoDialog(GetModuleHandleA(NULL), IDD_GALLERY, NULL, handlers);
     return r == 1 ? 0 : r == 0 ? 1 : 3;
 }
