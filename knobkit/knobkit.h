@@ -1022,6 +1022,26 @@ KKIMPORT BOOL KKAPI prefs_GetStruct(const char *file, const char *section,
  * Bitmaps loaded from and saved to BMP files; combo and list boxes
  * filled from string lists. */
 
+/* A new bitmap compatible with the screen, the caller's to delete, made
+ * of the BMP file's pixels; its size through the non-null width and
+ * height.  Null for a file that cannot be read or is no sound BMP
+ * (uncompressed or with colour masks, 1 to 32 bits, rows bottom up,
+ * colour table of 256 entries at most, at most 2^24 pixels); width and
+ * height are then left as they were. */
+KKIMPORT HBITMAP KKAPI kk_LoadBitmap(const char *fileName, int *width,
+                                     int *height);
+/* The bitmap written as an uncompressed BMP file (replaced if it exists)
+ * of 1, 4, 8, 16, 24 or 32 bits, whichever first holds the bitmap's
+ * planes x bits per pixel; a colour table up to 8 bits.  A failure leaves
+ * no file behind. */
+KKIMPORT void    KKAPI kk_SaveBitmap(const char *fileName, HBITMAP hBmp);
+/* Each text of list (texts one after another, each NUL-terminated, ended
+ * by an empty one: two NULs in all, one for an empty list; null is
+ * empty) added to the dialog's combo box id (CB_ADDSTRING), resp. list
+ * box (LB_ADDSTRING), in order. */
+KKIMPORT void    KKAPI dlg_FillCombo(HWND hDlg, int id, const char *list);
+KKIMPORT void    KKAPI dlg_FillListbox(HWND hDlg, int id, const char *list);
+
 /* ---- end of bmp files and list filling ---- */
 
 #ifdef __cplusplus

@@ -15,6 +15,8 @@
  *   Keys     a hotkey field, whose combination a label names.
  * It keeps its window's position and the last values of its gadgets in
  * gallery.ini beside it (Settings, below).
+ * Capture saves the dialog, as the screen shows it, as gallery.bmp beside
+ * the program.
  *
  *     gallery [--help]
  *
@@ -674,7 +676,7 @@ static Locale *language;
 static const LocalePair mainTexts[] = {
     {IDC_TITLE, 100}, {IDC_GROUP, 101}, {IDC_ITALIC, 102}, {IDC_BLACK, 103},
     {IDC_BLUE, 104}, {IDC_RED, 105}, {IDC_KINDTEXT, 106}, {IDOK, 107},
-    {IDC_LANGUAGE, 108}, {LOCALE_END, 0},
+    {IDC_LANGUAGE, 108}, {IDC_CAPTURE, 109}, {LOCALE_END, 0},
 };
 
 /* The pages' group boxes and hints; each page has some of them. */
@@ -746,6 +748,77 @@ static BOOL close_Ask(HWND hDlg)
     const char *text = locale_GetString(language, STR_CLOSETEXT);
     return req_YesNo(hDlg, title ? title : "Close the gallery",
                      text ? text : "Do you want to close\nthe knobkit gallery?") == 1;
+}
+
+/* ---- The combo box and the capture ---- */
+
+/* The kinds' names packed one after another, each with its NUL, and an
+ * empty text at the end: the list dlg_FillCombo adds in order. */
+static void kinds_Fill(HWND hDlg)
+{
+    char list[512];
+    size_t n = 0;
+    for (size_t i = 0; i < COUNT(kinds); i++) {
+        size_t len = strlen(kinds[i].name) + 1;
+        if (n + len >= sizeof list)
+            break;
+        memcpy(list + n, kinds[i].name, len);
+        n += len;
+    }
+    list[n] = 0;
+    dlg_FillCombo(hDlg, IDC_KIND, list);
+}
+
+/* gallery.bmp in the program's own folder. */
+static BOOL capture_Path(char *path, DWORD size)
+{
+    DWORD n = GetModuleFileNameA(NULL, path, size);
+    char *slash = n && n < size ? strrchr(path, '\\') : NULL;
+    if (!slash || (size_t)(slash + 1 - path) + sizeof "gallery.bmp" > size)
+        return FALSE;
+    strcpy(slash + 1, "gallery.bmp");
+    return TRUE;
+}
+
+/* The dialog as the screen shows it, frame and all, saved with
+ * kk_SaveBitmap. */
+static void capture_Save(HWND hDlg, const char *path)
+{
+    RECT r;
+    GetWindowRect(hDlg, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP shot = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, shot);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    kk_SaveBitmap(path, shot);
+    DeleteObject(shot);
+}
+
+/* Saved, then loaded back with kk_LoadBitmap: the intro tells whether it
+ * came back at the dialog's size. */
+static INT_PTR KKAPI on_Capture(HWND hDlg, WPARAM wParam, LPARAM, int, LPARAM)
+{
+    char path[MAX_PATH];
+    if (HIWORD(wParam) != BN_CLICKED)
+        return DLG_HANDLED;
+    int w = 0, h = 0;
+    HBITMAP back = NULL;
+    if (capture_Path(path, sizeof path)) {
+        capture_Save(hDlg, path);
+        back = kk_LoadBitmap(path, &w, &h);
+    }
+    RECT r;
+    GetWindowRect(hDlg, &r);
+    BOOL saved = back && w == r.right - r.left && h == r.bottom - r.top;
+    DeleteObject(back);
+    label_Set(hDlg, IDC_INTRO, saved ? "Saved gallery.bmp."
+                                     : "The capture could not be saved.");
+    return DLG_HANDLED;
 }
 
 /* ---- Settings ----
@@ -916,9 +989,7 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     CheckDlgButton(hDlg, IDC_ITALIC, gallery.italic ? BST_CHECKED : BST_UNCHECKED);
     sample_Show(hDlg);
 
-    for (size_t i = 0; i < COUNT(kinds); i++)
-        SendDlgItemMessageA(hDlg, IDC_KIND, CB_ADDSTRING, 0,
-                            (LPARAM)kinds[i].name);
+    kinds_Fill(hDlg);
     SendDlgItemMessageA(hDlg, IDC_KIND, CB_SETCURSEL, 0, 0);
     /* The first kind is described by the combo box's own row. */
     SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_KIND, CBN_SELCHANGE),
@@ -996,6 +1067,7 @@ static const DlgHandler handlers[] = {
     {WM_COMMAND, IDC_RED, on_Colour, 2},
     {WM_COMMAND, IDC_KIND, on_Kind, 0},
     {WM_COMMAND, IDC_LANGUAGE, on_Language, 0},
+    {WM_COMMAND, IDC_CAPTURE, on_Capture, 0},
     {WM_COMMAND, IDOK, on_Close, 0},
     {WM_COMMAND, IDCANCEL, on_Cancel, 0},
     {0, 0, NULL, 0},
