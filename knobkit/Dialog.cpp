@@ -26,8 +26,7 @@ static GadDialog *dlg_Header(HWND hDlg)
 static void dlg_Release(HWND hDlg, GadDialog *h)
 {
     gad_ReleaseAll(h);
-    if (h->hTooltip)
-        DestroyWindow(h->hTooltip);
+    tip_Destroy(hDlg, h);
     if (h->hFontBold)
         DeleteObject(h->hFontBold);
     if (h->hSkin)
@@ -108,9 +107,12 @@ static BOOL notify_Gadgets(HWND hDlg, const NMHDR *nm, INT_PTR *answer)
     return FALSE;
 }
 
-/* Size limits and the alignment of controls will act here. */
-static void layout_Size(HWND, GadDialog *, UINT, WPARAM, LPARAM)
+/* Size limits and the alignment of controls will act here; the tips of
+ * statics and gadgets follow their controls. */
+static void layout_Size(HWND hDlg, GadDialog *h, UINT msg, WPARAM, LPARAM)
 {
+    if (msg == WM_SIZE)
+        tip_MoveAll(hDlg, h);
 }
 
 /* Coloured controls get their colours and gadgets paint themselves here;
@@ -319,6 +321,8 @@ extern "C" void KKAPI dlg_SetFont(HWND hDlg, HFONT hFont)
     /* EnumChildWindows walks all levels: tab pages and their controls. */
     EnumChildWindows(hDlg, font_Give, (LPARAM)hFont);
     h->hTipFont = hFont;
+    if (h->hTooltip)
+        SendMessageA(h->hTooltip, WM_SETFONT, (WPARAM)hFont, TRUE);
     SendMessageA(hDlg, WM_SETFONT, (WPARAM)hFont, TRUE);
     h->hFont = hFont;
     LOGFONTA lf;

@@ -218,6 +218,22 @@ TabPage *tab_Pages(const Gadget *g);
 /* Destroys every page window of the table (each pageWnd nulled). */
 void  tab_DestroyPages(TabPage *pages);
 
+/* ---- Tooltips (Tooltips.cpp) ---- */
+
+/* The dialog's tooltip window, made now if it does not exist yet (with
+ * the dialog's tip font); null for a dialog the library does not run or
+ * when it cannot be made. */
+HWND  tip_Window(HWND hDlg);
+/* The dialog's control id gets a tool of tooltip window tip with text
+ * (the window copies it), replacing one it had: a rectangle of the
+ * dialog for a control that lets the mouse through (DLGC_STATIC), else
+ * its own window.  FALSE for no such control. */
+BOOL  tip_Add(HWND tip, HWND hDlg, int id, const char *text);
+/* The rectangle tools are moved to their controls' places (WM_SIZE). */
+void  tip_MoveAll(HWND hDlg, GadDialog *gd);
+/* The controls' tools go and the tooltip window is destroyed (WM_DESTROY). */
+void  tip_Destroy(HWND hDlg, GadDialog *gd);
+
 /* ---- Window dragging (Layout.cpp) ---- */
 
 /* A drag begins at the press (dialog client coordinates): the mouse is

@@ -725,7 +725,40 @@ KKIMPORT Gadget *KKAPI fac_CreateBrowser(HWND hDlg, int id, uint32_t flags);
 
 /* ---- Tooltips ----------------------------------------------------------
  * One tooltip window per dialog, controls registered by window or by
- * rectangle. */
+ * rectangle.  The window (class "tooltips_class32") is made by the first
+ * call below that needs it, with the dialog's dlg_SetFont font, and goes
+ * with the dialog.  Static texts and gadgets built on them let the mouse
+ * through to the dialog, so their tips are rectangles of the dialog (the
+ * control's place, moved when the dialog is resized); any other control
+ * is its own tool.  Each function is FALSE (0) for a dialog the library
+ * does not run. */
+
+/* One row of a tip list: the control and its text, which the tooltip
+ * window copies.  A row whose id is 0 ends the list. */
+typedef struct TipItem {
+    int32_t     id;
+    const char *text;
+} TipItem;
+
+/* Each listed control of the dialog gets its tip (one already there is
+ * replaced; identifiers of no control are skipped), then the tips are
+ * turned on or off by active.  FALSE when the tooltip window cannot be
+ * made. */
+KKIMPORT BOOL KKAPI tooltips_Create(HWND hDlg, const TipItem *list,
+                                    BOOL active);
+/* A tip for rect (dialog client coordinates) under the caller's toolId;
+ * it stays where it is given. */
+KKIMPORT BOOL KKAPI tooltips_CreateRect(HWND hDlg, const RECT *rect,
+                                        UINT_PTR toolId, const char *text);
+/* New texts for the tips of the listed controls; a control without a tip
+ * gets none. */
+KKIMPORT BOOL KKAPI tooltips_UpdateText(HWND hDlg, const TipItem *list);
+/* Removes the tips of the dialog's controls; tooltips_CreateRect's stay,
+ * and so does the tooltip window.  FALSE without a tooltip window. */
+KKIMPORT BOOL KKAPI tooltips_Delete(HWND hDlg);
+/* Turns all tips of the dialog on or off without removing them; the
+ * TTM_ACTIVATE answer, 0 without a tooltip window. */
+KKIMPORT INT_PTR KKAPI tooltips_Enable(HWND hDlg, BOOL active);
 
 /* ---- end of tooltips ---- */
 
