@@ -107,12 +107,15 @@ static BOOL notify_Gadgets(HWND hDlg, const NMHDR *nm, INT_PTR *answer)
     return FALSE;
 }
 
-/* Size limits and the alignment of controls will act here; the tips of
- * statics and gadgets follow their controls. */
-static void layout_Size(HWND hDlg, GadDialog *h, UINT msg, WPARAM, LPARAM)
+/* Size limits while the border moves, and the controls (with the tips
+ * of statics and gadgets) following the window. */
+static void layout_Size(HWND hDlg, GadDialog *h, UINT msg, WPARAM wParam,
+                        LPARAM lParam)
 {
-    if (msg == WM_SIZE)
-        tip_MoveAll(hDlg, h);
+    if (msg == WM_SIZING)
+        layout_Sizing(hDlg, h, wParam, (RECT *)lParam);
+    else
+        layout_Sized(hDlg, h, wParam);
 }
 
 /* Coloured controls get their colours and gadgets paint themselves here;
@@ -217,6 +220,7 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
             EndDialog(hDlg, 0);
             return TRUE;
         }
+        dlg_Realign(hDlg);   /* every control's offsets, without bits */
         h->handlers = (const DlgHandler *)lParam;
     }
     /* A dialog started without a table is released all the same. */

@@ -234,7 +234,16 @@ void  tip_MoveAll(HWND hDlg, GadDialog *gd);
 /* The controls' tools go and the tooltip window is destroyed (WM_DESTROY). */
 void  tip_Destroy(HWND hDlg, GadDialog *gd);
 
-/* ---- Window dragging (Layout.cpp) ---- */
+/* ---- Layout and window dragging (Layout.cpp) ---- */
+
+/* WM_SIZING: the proposed window rectangle r held within the dialog's
+ * limits, the edge being dragged giving way, and the controls placed for
+ * it, so they follow the border while it moves. */
+void  layout_Sizing(HWND hDlg, GadDialog *gd, WPARAM edge, RECT *r);
+/* WM_SIZE: the controls placed for the window as it is now, the dialog
+ * repainted, the tips' rectangles moved; nothing while minimized. */
+void  layout_Sized(HWND hDlg, GadDialog *gd, WPARAM how);
+
 
 /* A drag begins at the press (dialog client coordinates): the mouse is
  * captured for the dialog until the button goes up. */

@@ -764,7 +764,41 @@ KKIMPORT INT_PTR KKAPI tooltips_Enable(HWND hDlg, BOOL active);
 
 /* ---- Dialog layout -----------------------------------------------------
  * Controls that follow a resized dialog by their alignment bits, and
- * the dialog's size limits and snapping. */
+ * the dialog's size limits and snapping.  A record's bits (GS_ALIGNMASK
+ * of its state) say what its control does when the window is resized;
+ * its offsets (align[]) are taken from the geometry at dlg_SetAlign, so
+ * that is called while the dialog has its designed layout (as a rule in
+ * the WM_INITDIALOG handler), and dlg_Realign after the client moved
+ * controls itself.  A control without bits is left where it is.  Per
+ * direction: no bit keeps the place and size; ALIGN_MOVEX / ALIGN_MOVEY
+ * keep the distance to the right / bottom edge; ALIGN_SIZEX /
+ * ALIGN_SIZEY stretch from a fixed left / top; ALIGN_MOVEX with
+ * ALIGN_PINLEFT (ALIGN_MOVEY with ALIGN_PINTOP) stretch too. */
+#define ALIGN_MOVEY    0x10000    /* keeps its distance to the bottom edge */
+#define ALIGN_MOVEX    0x20000    /* keeps its distance to the right edge */
+#define ALIGN_PINTOP   0x100000   /* its top stays (with ALIGN_MOVEY) */
+#define ALIGN_SIZEY    0x200000   /* its bottom keeps the bottom distance */
+#define ALIGN_PINLEFT  0x400000   /* its left stays (with ALIGN_MOVEX) */
+#define ALIGN_SIZEX    0x800000   /* its right keeps the right distance */
+
+/* The record's alignment bits become bits (only GS_ALIGNMASK is taken),
+ * and its offsets are taken from the current geometry.  A null gadget is
+ * ignored. */
+KKIMPORT void KKAPI dlg_SetAlign(Gadget *g, uint32_t bits);
+/* dlg_SetAlign(bits) for each listed control of the dialog; the list of
+ * ints ends at -1, and ids of no control are skipped. */
+KKIMPORT void KKAPI dlg_SetAlignList(HWND hDlg, uint32_t bits, ...);
+/* Every record's offsets taken again, each with its own bits; the number
+ * of records, 0 for a dialog the library does not run. */
+KKIMPORT int  KKAPI dlg_Realign(HWND hDlg);
+/* The window's size is held within these while the user sizes it
+ * (window pixels); -1 stands for the current width or height, 0 for no
+ * limit.  A dialog the library does not run is ignored. */
+KKIMPORT void KKAPI dlg_SetMinMax(HWND hDlg, int minWidth, int minHeight,
+                                  int maxWidth, int maxHeight);
+/* While dragged, the window snaps to an edge of the work area closer
+ * than distance pixels; 0 turns it off.  As dlg_SetMinMax. */
+KKIMPORT void KKAPI dlg_SetSnap(HWND hDlg, int distance);
 
 /* ---- end of dialog layout ---- */
 
