@@ -120,11 +120,13 @@ static void align_Span(uint32_t bits, uint32_t move, uint32_t pin,
         *hi = end - third;
 }
 
-static void align_Place(Gadget *g, const RECT *window)
+/* TRUE when the control had to move. */
+static BOOL align_Place(HWND hDlg, Gadget *g, const RECT *window)
 {
     RECT c, to;
     if (!GetWindowRect(g->hWnd, &c))
-        return;
+        return FALSE;
+    MapWindowPoints(NULL, hDlg, (POINT *)&c, 2);
     uint32_t bits = g->state;
     align_Span(bits, ALIGN_MOVEX, ALIGN_PINLEFT, ALIGN_SIZEX, g->align[0],
                g->align[2], window->right, c.right - c.left, &to.left,
@@ -132,18 +134,24 @@ static void align_Place(Gadget *g, const RECT *window)
     align_Span(bits, ALIGN_MOVEY, ALIGN_PINTOP, ALIGN_SIZEY, g->align[1],
                g->align[3], window->bottom, c.bottom - c.top, &to.top,
                &to.bottom);
+    if (EqualRect(&c, &to))
+        return FALSE;
     MoveWindow(g->hWnd, to.left, to.top, to.right - to.left,
                to.bottom - to.top, FALSE);
+    return TRUE;
 }
 
 /* Every control with alignment bits placed for the window rectangle w
- * (screen), mapped into the client coordinates the dialog has now. */
-static void layout_Apply(HWND hDlg, GadDialog *gd, RECT w)
+ * (screen), mapped into the client coordinates the dialog has now; TRUE
+ * when one of them moved. */
+static BOOL layout_Apply(HWND hDlg, GadDialog *gd, RECT w)
 {
+    BOOL moved = FALSE;
     MapWindowPoints(NULL, hDlg, (POINT *)&w, 2);
     for (uint32_t i = 0; i < gd->count; i++)
         if (gd->gadgets[i].state & GS_ALIGNMASK)
-            align_Place(&gd->gadgets[i], &w);
+            moved |= align_Place(hDlg, &gd->gadgets[i], &w);
+    return moved;
 }
 
 /* One direction of a proposed rectangle made size long: the dragged edge
@@ -184,8 +192,17 @@ void layout_Sized(HWND hDlg, GadDialog *gd, WPARAM how)
     /* An icon's rectangle says nothing of the layout to come back to. */
     if (how == SIZE_MINIMIZED || !GetWindowRect(hDlg, &w))
         return;
-    layout_Apply(hDlg, gd, w);
-    InvalidateRect(hDlg, NULL, TRUE);
+    BOOL moved = layout_Apply(hDlg, gd, w);
+    /* The controls were moved without repainting: they are repainted
+     * with the dialog, all levels, once.  A WM_SIZE that changes nothing
+     * (the system sends some when the window is only shown or moved)
+     * repaints nothing, so what is on the screen stays. */
+    int width = w.right - w.left, height = w.bottom - w.top;
+    if (moved || width != gd->laidWidth || height != gd->laidHeight)
+        RedrawWindow(hDlg, NULL, NULL,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    gd->laidWidth = width;
+    gd->laidHeight = height;
     tip_MoveAll(hDlg, gd);
 }
 

@@ -219,6 +219,7 @@ typedef struct GadDialog {
     int32_t  dragX, dragY;  /* where a window drag began, client */
     int32_t  minWidth, minHeight, maxWidth, maxHeight;
     int32_t  snap;          /* snapping distance, 0 = off */
+    int32_t  laidWidth, laidHeight;  /* the window at the last layout */
     Gadget  *gadgets;       /* the records, right after the header */
 } GadDialog;
 
