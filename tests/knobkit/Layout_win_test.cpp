@@ -413,3 +413,27 @@ TEST(KnobkitLayout, TipsFollowTheLayout)
     EXPECT_EQ(rect_Text({90, 50, 170, 80}), rect_Text(ti.rect));
     EXPECT_EQ(rect_Text({90, 50, 170, 80}), rect_Text(r.place(ID_A)));
 }
+
+/* A WM_SIZE that changes nothing (as the system sends when a window is
+ * only shown or moved) leaves the dialog as painted; one after a change
+ * of size has the dialog repainted, its controls with it. */
+TEST(KnobkitLayout, RepaintsOnlyWhatChanged)
+{
+    LayoutRig r;
+    ASSERT_TRUE(r.dlg != NULL);
+    dlg_SetAlign(gad_GetGadget(r.dlg, ID_A), ALIGN_MOVEX);
+    resize(r, BY_SETPOS, 20, 0);
+    UpdateWindow(r.dlg);
+    RECT client;
+    GetClientRect(r.dlg, &client);
+    SendMessageA(r.dlg, WM_SIZE, SIZE_RESTORED,
+                 MAKELPARAM(client.right, client.bottom));
+    RECT dirty;
+    EXPECT_FALSE(GetUpdateRect(r.dlg, &dirty, FALSE)) << "nothing changed";
+    EXPECT_FALSE(GetUpdateRect(r.ctl(ID_B), &dirty, FALSE));
+    resize(r, BY_SETPOS, 30, 10);
+    EXPECT_TRUE(GetUpdateRect(r.dlg, &dirty, FALSE)) << "resized";
+    EXPECT_EQ(rect_Text({0, 0, client.right + 30, client.bottom + 10}),
+              rect_Text(dirty));
+    EXPECT_TRUE(GetUpdateRect(r.ctl(ID_B), &dirty, FALSE)) << "its controls";
+}
