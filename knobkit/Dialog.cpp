@@ -26,8 +26,7 @@ static GadDialog *dlg_Header(HWND hDlg)
 static void dlg_Release(HWND hDlg, GadDialog *h)
 {
     gad_ReleaseAll(h);
-    if (h->hTooltip)
-        DestroyWindow(h->hTooltip);
+    tip_Destroy(hDlg, h);
     if (h->hFontBold)
         DeleteObject(h->hFontBold);
     if (h->hSkin)
@@ -107,9 +106,15 @@ static BOOL notify_Gadgets(HWND hDlg, const NMHDR *nm, INT_PTR *answer)
     return FALSE;
 }
 
-/* Size limits and the alignment of controls will act here. */
-static void layout_Size(HWND, GadDialog *, UINT, WPARAM, LPARAM)
+/* Size limits while the border moves, and the controls (with the tips
+ * of statics and gadgets) following the window. */
+static void layout_Size(HWND hDlg, GadDialog *h, UINT msg, WPARAM wParam,
+                        LPARAM lParam)
 {
+    if (msg == WM_SIZING)
+        layout_Sizing(hDlg, h, wParam, (RECT *)lParam);
+    else
+        layout_Sized(hDlg, h, wParam);
 }
 
 /* Coloured controls get their colours and gadgets paint themselves here;
@@ -214,6 +219,7 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
             EndDialog(hDlg, 0);
             return TRUE;
         }
+        dlg_Realign(hDlg);   /* every control's offsets, without bits */
         h->handlers = (const DlgHandler *)lParam;
     }
     /* A dialog started without a table is released all the same. */
@@ -318,6 +324,8 @@ extern "C" void KKAPI dlg_SetFont(HWND hDlg, HFONT hFont)
     /* EnumChildWindows walks all levels: tab pages and their controls. */
     EnumChildWindows(hDlg, font_Give, (LPARAM)hFont);
     h->hTipFont = hFont;
+    if (h->hTooltip)
+        SendMessageA(h->hTooltip, WM_SETFONT, (WPARAM)hFont, TRUE);
     SendMessageA(hDlg, WM_SETFONT, (WPARAM)hFont, TRUE);
     h->hFont = hFont;
     LOGFONTA lf;

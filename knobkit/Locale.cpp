@@ -184,37 +184,21 @@ extern "C" const char *KKAPI locale_GetTooltip(const Locale *locale, int id)
 
 /* ---- Relabelling a dialog ---- */
 
-/* A tip list as the tooltip functions take it: control and text pairs,
- * ended by control 0. */
-typedef struct LocaleTip {
-    int32_t     id;
-    const char *text;
-} LocaleTip;
-
 /* The controls of the table that have a tooltip in the chosen section get
- * it, replacing one they had, and the tooltips are switched on. */
+ * it, replacing one they had, and the tooltips are switched on; the
+ * answer is the tooltip window's to TTM_ACTIVATE. */
 static INT_PTR locale_Tips(const Locale *locale, HWND hDlg,
                            const LocalePair *table)
 {
-    size_t n = 0;
-    while (table[n].control != LOCALE_END)
-        n++;
-    LocaleTip *tips = (LocaleTip *)calloc(n + 1, sizeof *tips);
-    if (!tips)
+    HWND tip = tip_Window(hDlg);
+    if (!tip)
         return 0;
-    for (size_t i = 0, k = 0; i < n; i++) {
-        const char *text = locale_GetTooltip(locale, table[i].string);
-        if (text && table[i].control != 0) {
-            tips[k].id = table[i].control;
-            tips[k++].text = text;
-        }
+    for (const LocalePair *p = table; p->control != LOCALE_END; p++) {
+        const char *text = locale_GetTooltip(locale, p->string);
+        if (text)
+            tip_Add(tip, hDlg, p->control, text);
     }
-    INT_PTR answer = 0;
-    /* TODO: the tooltip module's tooltips_UpdateText(hDlg, tips) and
-     * tooltips_Enable(hDlg, TRUE), whose answer this is. */
-    (void)hDlg;
-    free(tips);
-    return answer;
+    return SendMessageA(tip, TTM_ACTIVATE, TRUE, 0);
 }
 
 extern "C" INT_PTR KKAPI locale_Set(const Locale *locale, HWND hDlg,

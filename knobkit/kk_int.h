@@ -221,7 +221,32 @@ TabPage *tab_Pages(const Gadget *g);
 /* Destroys every page window of the table (each pageWnd nulled). */
 void  tab_DestroyPages(TabPage *pages);
 
-/* ---- Window dragging (Layout.cpp) ---- */
+/* ---- Tooltips (Tooltips.cpp) ---- */
+
+/* The dialog's tooltip window, made now if it does not exist yet (with
+ * the dialog's tip font); null for a dialog the library does not run or
+ * when it cannot be made. */
+HWND  tip_Window(HWND hDlg);
+/* The dialog's control id gets a tool of tooltip window tip with text
+ * (the window copies it), replacing one it had: a rectangle of the
+ * dialog for a control that lets the mouse through (DLGC_STATIC), else
+ * its own window.  FALSE for no such control. */
+BOOL  tip_Add(HWND tip, HWND hDlg, int id, const char *text);
+/* The rectangle tools are moved to their controls' places (WM_SIZE). */
+void  tip_MoveAll(HWND hDlg, GadDialog *gd);
+/* The controls' tools go and the tooltip window is destroyed (WM_DESTROY). */
+void  tip_Destroy(HWND hDlg, GadDialog *gd);
+
+/* ---- Layout and window dragging (Layout.cpp) ---- */
+
+/* WM_SIZING: the proposed window rectangle r held within the dialog's
+ * limits, the edge being dragged giving way, and the controls placed for
+ * it, so they follow the border while it moves. */
+void  layout_Sizing(HWND hDlg, GadDialog *gd, WPARAM edge, RECT *r);
+/* WM_SIZE: the controls placed for the window as it is now, the dialog
+ * repainted, the tips' rectangles moved; nothing while minimized. */
+void  layout_Sized(HWND hDlg, GadDialog *gd, WPARAM how);
+
 
 /* A drag begins at the press (dialog client coordinates): the mouse is
  * captured for the dialog until the button goes up. */

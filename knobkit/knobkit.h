@@ -219,6 +219,7 @@ typedef struct GadDialog {
     int32_t  dragX, dragY;  /* where a window drag began, client */
     int32_t  minWidth, minHeight, maxWidth, maxHeight;
     int32_t  snap;          /* snapping distance, 0 = off */
+    int32_t  laidWidth, laidHeight;  /* the window at the last layout */
     Gadget  *gadgets;       /* the records, right after the header */
 } GadDialog;
 
@@ -774,13 +775,80 @@ KKIMPORT char *KKAPI hotkey_GetText(uint32_t key, char *out, int size);
 
 /* ---- Tooltips ----------------------------------------------------------
  * One tooltip window per dialog, controls registered by window or by
- * rectangle. */
+ * rectangle.  The window (class "tooltips_class32") is made by the first
+ * call below that needs it, with the dialog's dlg_SetFont font, and goes
+ * with the dialog.  Static texts and gadgets built on them let the mouse
+ * through to the dialog, so their tips are rectangles of the dialog (the
+ * control's place, moved when the dialog is resized); any other control
+ * is its own tool.  Each function is FALSE (0) for a dialog the library
+ * does not run. */
+
+/* One row of a tip list: the control and its text, which the tooltip
+ * window copies.  A row whose id is 0 ends the list. */
+typedef struct TipItem {
+    int32_t     id;
+    const char *text;
+} TipItem;
+
+/* Each listed control of the dialog gets its tip (one already there is
+ * replaced; identifiers of no control are skipped), then the tips are
+ * turned on or off by active.  FALSE when the tooltip window cannot be
+ * made. */
+KKIMPORT BOOL KKAPI tooltips_Create(HWND hDlg, const TipItem *list,
+                                    BOOL active);
+/* A tip for rect (dialog client coordinates) under the caller's toolId;
+ * it stays where it is given. */
+KKIMPORT BOOL KKAPI tooltips_CreateRect(HWND hDlg, const RECT *rect,
+                                        UINT_PTR toolId, const char *text);
+/* New texts for the tips of the listed controls; a control without a tip
+ * gets none. */
+KKIMPORT BOOL KKAPI tooltips_UpdateText(HWND hDlg, const TipItem *list);
+/* Removes the tips of the dialog's controls; tooltips_CreateRect's stay,
+ * and so does the tooltip window.  FALSE without a tooltip window. */
+KKIMPORT BOOL KKAPI tooltips_Delete(HWND hDlg);
+/* Turns all tips of the dialog on or off without removing them; the
+ * TTM_ACTIVATE answer, 0 without a tooltip window. */
+KKIMPORT INT_PTR KKAPI tooltips_Enable(HWND hDlg, BOOL active);
 
 /* ---- end of tooltips ---- */
 
 /* ---- Dialog layout -----------------------------------------------------
  * Controls that follow a resized dialog by their alignment bits, and
- * the dialog's size limits and snapping. */
+ * the dialog's size limits and snapping.  A record's bits (GS_ALIGNMASK
+ * of its state) say what its control does when the window is resized;
+ * its offsets (align[]) are taken from the geometry at dlg_SetAlign, so
+ * that is called while the dialog has its designed layout (as a rule in
+ * the WM_INITDIALOG handler), and dlg_Realign after the client moved
+ * controls itself.  A control without bits is left where it is.  Per
+ * direction: no bit keeps the place and size; ALIGN_MOVEX / ALIGN_MOVEY
+ * keep the distance to the right / bottom edge; ALIGN_SIZEX /
+ * ALIGN_SIZEY stretch from a fixed left / top; ALIGN_MOVEX with
+ * ALIGN_PINLEFT (ALIGN_MOVEY with ALIGN_PINTOP) stretch too. */
+#define ALIGN_MOVEY    0x10000    /* keeps its distance to the bottom edge */
+#define ALIGN_MOVEX    0x20000    /* keeps its distance to the right edge */
+#define ALIGN_PINTOP   0x100000   /* its top stays (with ALIGN_MOVEY) */
+#define ALIGN_SIZEY    0x200000   /* its bottom keeps the bottom distance */
+#define ALIGN_PINLEFT  0x400000   /* its left stays (with ALIGN_MOVEX) */
+#define ALIGN_SIZEX    0x800000   /* its right keeps the right distance */
+
+/* The record's alignment bits become bits (only GS_ALIGNMASK is taken),
+ * and its offsets are taken from the current geometry.  A null gadget is
+ * ignored. */
+KKIMPORT void KKAPI dlg_SetAlign(Gadget *g, uint32_t bits);
+/* dlg_SetAlign(bits) for each listed control of the dialog; the list of
+ * ints ends at -1, and ids of no control are skipped. */
+KKIMPORT void KKAPI dlg_SetAlignList(HWND hDlg, uint32_t bits, ...);
+/* Every record's offsets taken again, each with its own bits; the number
+ * of records, 0 for a dialog the library does not run. */
+KKIMPORT int  KKAPI dlg_Realign(HWND hDlg);
+/* The window's size is held within these while the user sizes it
+ * (window pixels); -1 stands for the current width or height, 0 for no
+ * limit.  A dialog the library does not run is ignored. */
+KKIMPORT void KKAPI dlg_SetMinMax(HWND hDlg, int minWidth, int minHeight,
+                                  int maxWidth, int maxHeight);
+/* While dragged, the window snaps to an edge of the work area closer
+ * than distance pixels; 0 turns it off.  As dlg_SetMinMax. */
+KKIMPORT void KKAPI dlg_SetSnap(HWND hDlg, int distance);
 
 /* ---- end of dialog layout ---- */
 

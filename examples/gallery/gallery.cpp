@@ -1,8 +1,10 @@
 /* gallery.cpp -- the knobkit gallery, the place where every gadget is
  * shown: a client of knobkit.dll, and the model for writing one.  A
- * caption-less dialog with its own caption buttons (minimise, close), a
+ * caption-less dialog, sized by its border, whose controls follow by
+ * their alignment, with its own caption buttons (minimise, close), a
  * sample label that check box and radio buttons restyle, a combo box of
- * the gadget kinds, and a tab gadget with four pages:
+ * the gadget kinds, tooltips on every gadget, and a tab gadget with four
+ * pages:
  *   Turn     a slider and a wheel with their values in labels, auto-repeat
  *            image buttons that step both, a toggle that locks them; an
  *            LED display showing the slider's value on seven-segment
@@ -532,8 +534,10 @@ static INT_PTR KKAPI on_About(HWND hPage, WPARAM, LPARAM, int, LPARAM)
 
 /* ---- The pages ---- */
 
+static void page_Tips(HWND hPage, int page);
+
 /* param: the page.  Each page has the gallery's font and skin, then its
- * gadgets. */
+ * gadgets and their tips. */
 static INT_PTR KKAPI on_PageInit(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
 {
     dlg_SetFont(hPage, (HFONT)dlg_GetDefObject(DEF_FONT));
@@ -556,6 +560,7 @@ static INT_PTR KKAPI on_PageInit(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
         keys_Make(hPage);
         break;
     }
+    page_Tips(hPage, (int)param);
     return FALSE;   /* the focus stays where the dialog puts it */
 }
 
@@ -641,13 +646,10 @@ static TabPage pages[PAGES + 1] = {
     {NULL, 0, NULL, NULL},
 };
 
-/* The pages, and the tabs sharing the control's width; each page fills
- * the display area under them and takes its template's number as its
- * control id, so that tools can name it. */
-static void tabs_Make(HWND hDlg)
+/* The tabs share the control's width; each page fills the display area
+ * under them.  Again whenever the tab control is resized. */
+static void pages_Fit(HWND hDlg)
 {
-    if (!tab_Create(GetModuleHandleA(NULL), hDlg, IDC_TABS, pages))
-        return;
     HWND tab = GetDlgItem(hDlg, IDC_TABS);
     RECT area, item;
     GetClientRect(tab, &area);
@@ -655,12 +657,98 @@ static void tabs_Make(HWND hDlg)
     SendMessageA(tab, TCM_SETITEMSIZE, 0,
                  MAKELPARAM((area.right - 4) / PAGES, item.bottom - item.top));
     SendMessageA(tab, TCM_ADJUSTRECT, FALSE, (LPARAM)&area);
-    for (int i = 0; i < PAGES; i++) {
-        SetWindowLongPtrA(pages[i].pageWnd, GWLP_ID, pages[i].pageTemplate);
+    for (int i = 0; i < PAGES && pages[i].pageWnd; i++)
         SetWindowPos(pages[i].pageWnd, NULL, area.left, area.top,
                      area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+}
+
+/* The pages; each takes its template's number as its control id, so
+ * that tools can name it. */
+static void tabs_Make(HWND hDlg)
+{
+    if (!tab_Create(GetModuleHandleA(NULL), hDlg, IDC_TABS, pages))
+        return;
+    for (int i = 0; i < PAGES; i++)
+        SetWindowLongPtrA(pages[i].pageWnd, GWLP_ID, pages[i].pageTemplate);
+    pages_Fit(hDlg);
+}
+
+/* ---- Layout and tooltips ---- */
+
+/* The dialog is sized by its border, from its designed size up to half
+ * as large again: the title and the intro stretch, the caption buttons
+ * keep to the right edge, the Close button to the bottom, and the tab
+ * gadget with its pages takes the rest.  The left column stays. */
+static void layout_Make(HWND hDlg)
+{
+    dlg_SetAlignList(hDlg, ALIGN_SIZEX, IDC_TITLE, IDC_INTRO, -1);
+    dlg_SetAlignList(hDlg, ALIGN_MOVEX, IDC_MINIMIZE, IDC_CLOSEBOX, -1);
+    dlg_SetAlignList(hDlg, ALIGN_MOVEY, IDOK, -1);
+    dlg_SetAlignList(hDlg, ALIGN_SIZEX | ALIGN_SIZEY, IDC_TABS, -1);
+    RECT r;
+    GetWindowRect(hDlg, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    dlg_SetMinMax(hDlg, -1, -1, w + w / 2, h + h / 2);
+}
+
+/* value: the kind of size change.  The tab gadget has followed the
+ * border; its pages follow it. */
+static INT_PTR KKAPI on_Size(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
+{
+    pages_Fit(hDlg);
+    return DLG_HANDLED;
+}
+
+/* Every gadget says what it does when the mouse rests on it. */
+static const TipItem dialogTips[] = {
+    {IDC_MINIMIZE, "Minimise the gallery"},
+    {IDC_CLOSEBOX, "Close the gallery"},
+    {IDC_TABS, "The pages of gadgets"},
+    {0, NULL},
+};
+
+static const TipItem turnTips[] = {
+    {IDC_SLIDER, "The slider: drag the knob, click the track, turn the wheel"},
+    {IDC_WHEEL, "The wheel: drag it round"},
+    {IDC_DOWN, "One step down, repeating while held"},
+    {IDC_UP, "One step up, repeating while held"},
+    {IDC_LOCK, "Lock the slider and the wheel"},
+    {IDC_LED, "The LED display: the slider's value"},
+    {IDC_BAR, "The progress bar: where the wheel is"},
+    {0, NULL},
+};
+
+static const TipItem sizeTips[] = {
+    {IDC_SIZER, "The sizer: move the rectangle, or size it by a handle"},
+    {0, NULL},
+};
+
+static const TipItem buttonsTips[] = {
+    {IDC_LAMP1, "A lamp: press it to light it"},
+    {IDC_LAMP2, "A lamp: press it to light it"},
+    {IDC_LAMP3, "A lamp: press it to light it"},
+    {IDC_LAMP4, "A lamp: press it to light it"},
+    {IDC_PREV, "Light the lamp to the left"},
+    {IDC_NEXT, "Light the lamp to the right"},
+    {IDC_MUTE, "The mute toggle"},
+    {IDC_LOGO, "The maker's logo: the about box"},
+    {0, NULL},
+};
+
+static const TipItem keysTips[] = {
+    {IDC_HOTKEY, "The hotkey field: click it, then press a combination"},
+    {0, NULL},
+};
+
+/* In the order of PAGE_... */
+static const TipItem *const pageTips[PAGES] = {turnTips, sizeTips,
+                                               buttonsTips, keysTips};
+
+static void page_Tips(HWND hPage, int page)
+{
+    if (page >= 0 && page < PAGES)
+        tooltips_Create(hPage, pageTips[page], TRUE);
 }
 
 /* ---- Languages ----
@@ -984,6 +1072,8 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     tabs_Make(hDlg);
     language_Start(hDlg);
     label_Set(hDlg, IDC_PAGEINFO, "Page Turn is shown.");
+    layout_Make(hDlg);
+    tooltips_Create(hDlg, dialogTips, TRUE);
 
     CheckRadioButton(hDlg, IDC_BLACK, IDC_RED, IDC_BLACK + gallery.colour);
     CheckDlgButton(hDlg, IDC_ITALIC, gallery.italic ? BST_CHECKED : BST_UNCHECKED);
@@ -1061,6 +1151,7 @@ static INT_PTR KKAPI on_Cancel(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
 static const DlgHandler handlers[] = {
     {WM_INITDIALOG, 0, on_Init, 0},
     {GM_SHOWN, 0, on_Shown, 0},
+    {WM_SIZE, 0, on_Size, 0},
     {WM_COMMAND, IDC_ITALIC, on_Italic, 0},
     {WM_COMMAND, IDC_BLACK, on_Colour, 0},
     {WM_COMMAND, IDC_BLUE, on_Colour, 1},

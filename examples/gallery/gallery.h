@@ -27,7 +27,7 @@
 #define IDC_CLOSEBOX   113
 #define IDC_TABS       114  /* the tab gadget holding the pages */
 #define IDC_PAGEINFO   115  /* which page was left and which entered */
-#define IDC_CAPTURE    190  /* saves the dialog as gallery.bmp beside it */
+#define IDC_CAPTURE    181  /* saves the dialog as gallery.bmp beside it */
 
 /* Page "Turn" */
 #define IDC_TURNGROUP  120  /* "Slider and wheel" */

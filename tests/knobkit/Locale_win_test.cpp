@@ -455,3 +455,53 @@ TEST(KnobkitLocaleSet, RelabelsADialog)
     DestroyWindow(plain);
     locale_Free(l);
 }
+
+/* With tooltips, every control of the table whose string has a tooltip
+ * gets it in the dialog's tooltip window, one tip per control however
+ * often the dialog is relabelled; a language without the tooltip leaves
+ * the one chosen before. */
+static std::vector<std::string> tip_Texts(HWND dlg)
+{
+    std::vector<std::string> v;
+    HWND tip = NULL;
+    while ((tip = FindWindowExA(NULL, tip, TOOLTIPS_CLASSA, NULL)))
+        if (GetWindow(tip, GW_OWNER) == dlg)
+            break;
+    if (!tip)
+        return {"(no tooltip window)"};
+    int n = (int)SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0);
+    for (int i = 0; i < n; i++) {
+        char text[256] = "";
+        TOOLINFOA ti;
+        memset(&ti, 0, sizeof ti);
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        ti.lpszText = text;
+        SendMessageA(tip, TTM_ENUMTOOLSA, i, (LPARAM)&ti);
+        v.push_back(std::to_string(GetDlgCtrlID((HWND)ti.uId)) + " " + text);
+    }
+    return v;
+}
+
+TEST(KnobkitLocaleSet, GivesTooltips)
+{
+    LocaleFile f(THREE);
+    Locale *l = locale_Load(f.path);
+    ASSERT_TRUE(l != NULL);
+    GadgetDialog d;
+    d.control(101, 5, 5, 80, 10, "one");
+    d.control(102, 5, 20, 80, 10, "two");
+    ASSERT_TRUE(d.start());
+    static const LocalePair table[] = {{101, 12}, {102, 13}, {LOCALE_END, 0}};
+    locale_Choose(l, 0);
+    locale_Set(l, d.dlg, table, TRUE);
+    std::vector<std::string> want = {"101 Opens a file"};
+    EXPECT_LINES(tip_Texts(d.dlg), want, "English");
+    locale_Choose(l, 1);
+    locale_Set(l, d.dlg, table, TRUE);
+    want = {"101 \xd6" "ffnet eine Datei"};
+    EXPECT_LINES(tip_Texts(d.dlg), want, "German after English");
+    locale_Choose(l, 2);
+    locale_Set(l, d.dlg, table, TRUE);
+    EXPECT_LINES(tip_Texts(d.dlg), want, "French keeps the German tip");
+    locale_Free(l);
+}

@@ -26,8 +26,8 @@
  * (SendInput), so the system hands each event to whatever window is under
  * the pointer, or holds the capture, as it does a user's.  A point is
  * (X, Y) of the client area of control ID (decimal) of window TITLE, which
- * must be a visible descendant of it; the point may lie outside the
- * control.  A coordinate is a number of pixels, or P% of the control's
+ * must be a visible descendant of it (ID 0: the window itself); the
+ * point may lie outside the control.  A coordinate is a number of pixels, or P% of the control's
  * client width (X) or height (Y), optionally plus or minus pixels (50%,
  * 100%-3, 50%+20): a gadget's centre or far end whatever the font makes
  * of the dialog.  The window is brought to the foreground first, and each
@@ -296,7 +296,9 @@ static HWND mouse_control(Run &run, const Planned &p, std::string &why)
             int r = look(run, title, &w, s);
             if (r <= 0)
                 return r;
-            c = uiw_FindControl(w, atoi(id));
+            /* Id 0 is the window itself: its border and frame lie
+             * beyond its client area (past 0 and 100%). */
+            c = atoi(id) ? uiw_FindControl(w, atoi(id)) : w;
             if (c && IsWindowVisible(c))
                 return 1;
             s = std::string(c ? "control " : "no control ") + id +
