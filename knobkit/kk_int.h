@@ -218,6 +218,14 @@ TabPage *tab_Pages(const Gadget *g);
 /* Destroys every page window of the table (each pageWnd nulled). */
 void  tab_DestroyPages(TabPage *pages);
 
+/* ---- Lists (List.cpp) ---- */
+
+/* A WM_NOTIFY of a list gadget's list view, handed over by the dialog
+ * procedure (the message goes on to the table): the current item, keys,
+ * clicks and the in-place editor.  1 when the code is one of the list's,
+ * else 0. */
+int   glist_Notify(Gadget *list, NMHDR *header);
+
 /* ---- Window dragging (Layout.cpp) ---- */
 
 /* A drag begins at the press (dialog client coordinates): the mouse is

@@ -10,6 +10,7 @@
 #define IDD_SIZE       201
 #define IDD_BUTTONS    202
 #define IDD_ABOUT      203  /* what the logo opens */
+#define IDD_LIST       204  /* the tab page "List" */
 
 #define IDC_TITLE      101  /* bold title */
 #define IDC_INTRO      102  /* filled in once the dialog is shown */
@@ -62,6 +63,15 @@
 #define IDC_LOGOGROUP  161
 #define IDC_LOGO       162  /* the maker's logo: GM_ABOUT */
 #define IDC_LOGOTEXT   163
+
+/* Page "List" */
+#define IDC_LISTGROUP  180
+#define IDC_GLIST      181  /* the list gadget of the gallery's gadgets */
+#define IDC_LISTUP     182  /* push buttons moving the selection ... */
+#define IDC_LISTDOWN   183
+#define IDC_LISTDEL    184  /* ... and deleting it */
+#define IDC_LISTINFO   185  /* the current item, in words */
+#define IDC_LISTORDER  186  /* the first names, in their order */
 
 /* The about box */
 #define IDC_ABOUTLOGO  170

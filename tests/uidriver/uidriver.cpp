@@ -46,6 +46,17 @@
  *                                 the client area of control ID as on screen
  *                                 (its window raised) into a 24-bit BMP
  *
+ * The key steps press real keys (SendInput) in window TITLE, brought to
+ * the foreground first; they go to the control that has the focus.
+ *
+ *   key TITLE KEY                 one key pressed and let go: a letter or
+ *                                 digit, or Return, Escape, Tab, Space,
+ *                                 Delete, Up, Down, Left, Right, Home, End,
+ *                                 F1 to F12, each with Ctrl+ or Shift+ in
+ *                                 front as held keys (Ctrl+A)
+ *   type TITLE TEXT               the lower-case letters, digits and spaces
+ *                                 of TEXT typed one by one
+ *
  * TITLE "*" stands for any visible window of the program.  Only windows of
  * the started process are looked at (EnumWindows by process id), so tests
  * can run side by side.  Texts match exactly, '&' mnemonics aside.
@@ -417,7 +428,120 @@ static int step_sleep(Run &run, const Planned &p, std::string &why)
     return 1;
 }
 
-/* Argument kinds: s text, i control id, c coordinate, w notches, m ms. */
+/* ---- Keys ---- */
+
+static int is_number(const char *s);
+
+static const struct {
+    const char *name;
+    WORD vk;
+} keyNames[] = {
+    {"Return", VK_RETURN}, {"Escape", VK_ESCAPE}, {"Tab", VK_TAB},
+    {"Space", VK_SPACE},   {"Delete", VK_DELETE}, {"Up", VK_UP},
+    {"Down", VK_DOWN},     {"Left", VK_LEFT},     {"Right", VK_RIGHT},
+    {"Home", VK_HOME},     {"End", VK_END},
+};
+
+/* The virtual key of a name without modifiers; 0 for none. */
+static WORD key_Code(const char *s)
+{
+    for (const auto &k : keyNames)
+        if (strcmp(k.name, s) == 0)
+            return k.vk;
+    if (s[0] == 'F' && s[1] >= '1' && s[1] <= '9') {
+        int n = atoi(s + 1);
+        return n >= 1 && n <= 12 && is_number(s + 1) ? (WORD)(VK_F1 + n - 1)
+                                                       : 0;
+    }
+    if (s[0] && !s[1] && ((s[0] >= 'A' && s[0] <= 'Z') ||
+                          (s[0] >= '0' && s[0] <= '9')))
+        return (WORD)s[0];
+    return 0;
+}
+
+/* "Ctrl+Shift+A": the key and its held modifiers; 0 for a bad name. */
+static WORD key_Parse(const char *s, int *ctrl, int *shift)
+{
+    *ctrl = *shift = 0;
+    for (;;) {
+        if (strncmp(s, "Ctrl+", 5) == 0)
+            *ctrl = 1, s += 5;
+        else if (strncmp(s, "Shift+", 6) == 0)
+            *shift = 1, s += 6;
+        else
+            return key_Code(s);
+    }
+}
+
+static void key_Send(WORD vk, int up)
+{
+    INPUT in;
+    ZeroMemory(&in, sizeof in);
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = (WORD)MapVirtualKeyA(vk, 0);
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+/* The window's thread has taken the keys: a few round trips to it. */
+static void key_Settle(HWND w)
+{
+    for (int i = 0; i < 3; i++) {
+        DWORD_PTR r;
+        Sleep(5);
+        SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
+    }
+}
+
+/* One key with its modifiers, pressed and let go in window w. */
+static void key_Press(HWND w, WORD vk, int ctrl, int shift)
+{
+    if (ctrl)
+        key_Send(VK_CONTROL, 0);
+    if (shift)
+        key_Send(VK_SHIFT, 0);
+    key_Send(vk, 0);
+    key_Send(vk, 1);
+    if (shift)
+        key_Send(VK_SHIFT, 1);
+    if (ctrl)
+        key_Send(VK_CONTROL, 1);
+    key_Settle(w);
+}
+
+static HWND key_Window(Run &run, const Planned &p, std::string &why)
+{
+    HWND w = wait_for(run, p.args[0], p.ms, why);
+    if (w && !uiw_Raise(w, p.ms)) {
+        why = "window \"" + std::string(p.args[0]) +
+              "\" does not come to the foreground";
+        return NULL;
+    }
+    return w;
+}
+
+static int step_key(Run &run, const Planned &p, std::string &why)
+{
+    HWND w = key_Window(run, p, why);
+    int ctrl, shift;
+    WORD vk = key_Parse(p.args[1], &ctrl, &shift);
+    if (w)
+        key_Press(w, vk, ctrl, shift);
+    return w != NULL;
+}
+
+static int step_type(Run &run, const Planned &p, std::string &why)
+{
+    HWND w = key_Window(run, p, why);
+    for (const char *c = p.args[1]; w && *c; c++)
+        key_Press(w, *c == ' ' ? VK_SPACE : (WORD)(VkKeyScanA(*c) & 0xFF), 0,
+                  0);
+    return w != NULL;
+}
+
+/* Argument kinds: s text, i control id, c coordinate, w notches, m ms,
+ * k key name, t typed text. */
 static const Step steps[] = {
     {"wait-window", "s", OPT_TIME, "TITLE [ms]", step_wait_window},
     {"wait-gone", "s", OPT_TIME, "TITLE [ms]", step_wait_gone},
@@ -438,6 +562,8 @@ static const Step steps[] = {
     {"sleep", "m", OPT_NONE, "MS", step_sleep},
     {"capture-control", "sis", OPT_NONE, "TITLE ID FILE.bmp",
      step_capture_control},
+    {"key", "sk", OPT_NONE, "TITLE KEY", step_key},
+    {"type", "st", OPT_NONE, "TITLE TEXT", step_type},
 };
 
 /* Digits only: an optional number, never a title or a step name. */
@@ -500,6 +626,19 @@ static const char *arg_error(char kind, const char *word)
     case 'm':
         return in_range(word, 0, 3600000, &v) ? NULL
                : "a number of milliseconds up to 3600000";
+    case 'k': {
+        int ctrl, shift;
+        return key_Parse(word, &ctrl, &shift) ? NULL
+               : "a key: A-Z, 0-9, Return, Escape, Tab, Space, Delete, Up, "
+                 "Down, Left, Right, Home, End or F1-F12, with Ctrl+ or "
+                 "Shift+ in front";
+    }
+    case 't':
+        for (const char *c = word; *c; c++)
+            if (!((*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9') ||
+                  *c == ' '))
+                return "lower-case letters, digits and spaces";
+        return NULL;
     }
     return NULL;
 }
