@@ -89,12 +89,12 @@ static GlistColumn *column_At(const Gadget *g, int index)
 
 /* ---- Moves and deletion ---- */
 
-/* Items a and a + 1 exchange places: the current and the marked index
- * follow their items, so they keep naming the same entries. */
-static void items_Swap(const Gadget *g, int a)
+/* Items a and a + 1 exchange places: the marked index and *cur (the
+ * current one, set when the moves end) follow their items, so they keep
+ * naming the same entries. */
+static void items_Swap(const Gadget *g, int a, int32_t *cur)
 {
-    ListData *d = list_Data(g);
-    int32_t *idx[2] = {&d->current, &d->marked};
+    int32_t *idx[2] = {&list_Data(g)->marked, cur};
     for (int32_t *p : idx)
         *p = *p == a ? a + 1 : *p == a + 1 ? a : *p;
     list_Tell(g, GLN_SWAP, a);
@@ -103,19 +103,20 @@ static void items_Swap(const Gadget *g, int a)
 }
 
 /* The selected item from moves one place by step (-1 up, 1 down), the
- * selection with it. */
-static void item_Move(const Gadget *g, int from, int step)
+ * selection with it.  The list view's focus stays on the current item
+ * meanwhile. */
+static void item_Move(const Gadget *g, int from, int step, int32_t *cur)
 {
     item_State(g, from + step, LVIS_SELECTED, TRUE);
     item_State(g, from, LVIS_SELECTED, FALSE);
-    items_Swap(g, step < 0 ? from - 1 : from);
+    items_Swap(g, step < 0 ? from - 1 : from, cur);
 }
 
-/* The focus and the selection mark on the current item, wherever the
- * moves took it. */
-static void moves_End(const Gadget *g)
+/* The current item where the moves took it: focused (with current set
+ * first, so the focus tells nothing) and the selection mark. */
+static void moves_End(const Gadget *g, int32_t cur)
 {
-    int cur = list_Data(g)->current;
+    list_Data(g)->current = cur;
     item_State(g, cur, LVIS_FOCUSED, TRUE);
     lv(g, LVM_SETSELECTIONMARK, 0, cur);
 }
@@ -490,10 +491,11 @@ extern "C" void KKAPI glist_MoveUp(Gadget *list)
         return;
     lv(list, LVM_ENSUREVISIBLE, first - 1, FALSE);
     int count = list_Count(list);
+    int32_t cur = list_Data(list)->current;
     for (int i = first; i < count; i++)
         if (item_Selected(list, i))
-            item_Move(list, i, -1);
-    moves_End(list);
+            item_Move(list, i, -1, &cur);
+    moves_End(list, cur);
 }
 
 extern "C" void KKAPI glist_MoveDown(Gadget *list)
@@ -506,10 +508,11 @@ extern "C" void KKAPI glist_MoveDown(Gadget *list)
     if (last < 0 || last == count - 1)
         return;
     lv(list, LVM_ENSUREVISIBLE, last + 1, FALSE);
+    int32_t cur = list_Data(list)->current;
     for (int i = last; i >= 0; i--)
         if (item_Selected(list, i))
-            item_Move(list, i, 1);
-    moves_End(list);
+            item_Move(list, i, 1, &cur);
+    moves_End(list, cur);
 }
 
 /* A refresh goes only to positions that still hold an item. */

@@ -91,8 +91,8 @@ void input_Run(void)
     }
 }
 
-/* The mouse moved to (x, y) of w's client area with flags (a button). */
-void mouse_At(HWND w, int x, int y, DWORD flags)
+/* A mouse event at (x, y) of w's client area with flags (a button). */
+INPUT mouse_Event(HWND w, int x, int y, DWORD flags)
 {
     POINT p = {x, y};
     ClientToScreen(w, &p);
@@ -102,15 +102,29 @@ void mouse_At(HWND w, int x, int y, DWORD flags)
     in.mi.dx = (LONG)(((LONGLONG)p.x * 65536 + sw - 1) / sw);
     in.mi.dy = (LONG)(((LONGLONG)p.y * 65536 + sh - 1) / sh);
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    return in;
+}
+
+void mouse_At(HWND w, int x, int y, DWORD flags)
+{
+    INPUT in = mouse_Event(w, x, y, flags);
     SendInput(1, &in, sizeof in);
     input_Run();
 }
 
+/* Move, press and release in one go: the list view watches for the
+ * release in a loop of its own from the press on, so the release must be
+ * in the queue before the press is handled. */
 void click_At(HWND w, int x, int y, bool right = false)
 {
-    mouse_At(w, x, y, 0);
-    mouse_At(w, x, y, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
-    mouse_At(w, x, y, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    INPUT in[3] = {
+        mouse_Event(w, x, y, 0),
+        mouse_Event(w, x, y,
+                    right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
+        mouse_Event(w, x, y, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP),
+    };
+    SendInput(3, in, sizeof in[0]);
+    input_Run();
 }
 
 void key(WORD vk, bool up)
@@ -720,47 +734,60 @@ TEST(KnobkitListEdit, LongCellText)
 }
 
 /* A cell that runs past the list's right edge: the list scrolls across
- * until the cell's left edge is at the client's, and the editor's client
- * area is the cell clipped to the client area. */
+ * until the cell's left edge is at the client's, or as far as it goes
+ * when the columns after it are too narrow for that; either way the
+ * editor's client area is the cell clipped to the client area. */
 TEST(KnobkitListEdit, CellScrolledIntoView)
 {
-    Rig r;
-    ASSERT_TRUE(r.g != NULL);
-    RECT client;
-    GetClientRect(r.list, &client);
-    ListView_SetColumnWidth(r.list, 0, client.right - 40);
-    ListView_SetColumnWidth(r.list, 1, 200);
-    input_Run();
-    ASSERT_EQ(0, GetScrollPos(r.list, SB_HORZ));
-    r.raise();
-    /* Column 1 starts 40 pixels before the right edge. */
-    POINT p = r.cell(2, 0);
-    click_At(r.list, p.x, p.y);
-    click_Pause();
-    click_At(r.list, client.right - 20, p.y);
-    HWND ed = r.editor();
-    ASSERT_TRUE(ed != NULL);
-    EXPECT_GT(GetScrollPos(r.list, SB_HORZ), 0);
-    RECT cell = {}, edClient;
-    cell.top = 1;
-    cell.left = LVIR_BOUNDS;
-    SendMessageA(r.list, LVM_GETSUBITEMRECT, 2, (LPARAM)&cell);
-    EXPECT_EQ(0, cell.left);
-    IntersectRect(&cell, &cell, &client);
-    GetClientRect(ed, &edClient);
-    MapWindowPoints(ed, r.list, (POINT *)&edClient, 2);
-    EXPECT_EQ(cell.left, edClient.left);
-    EXPECT_EQ(cell.top, edClient.top);
-    EXPECT_EQ(cell.right, edClient.right);
-    EXPECT_EQ(cell.bottom, edClient.bottom);
-    tap(VK_ESCAPE);
+    struct Case { const char *name; int lastWidth; };
+    const Case cases[] = {
+        {"room to scroll", 400},
+        {"the scroll stops at its end", 70},
+    };
+    for (const Case &c : cases) {
+        Rig r;
+        ASSERT_TRUE(r.g != NULL) << "row " << c.name;
+        RECT client;
+        GetClientRect(r.list, &client);
+        int first = client.right - 40;   /* column 1 starts 40 px before the edge */
+        ListView_SetColumnWidth(r.list, 0, first);
+        ListView_SetColumnWidth(r.list, 1, 200);
+        ListView_SetColumnWidth(r.list, 2, c.lastWidth);
+        input_Run();
+        ASSERT_EQ(0, GetScrollPos(r.list, SB_HORZ)) << "row " << c.name;
+        int reach = first + 200 + c.lastWidth - client.right;
+        int want = reach < first ? first - reach : 0;
+        r.raise();
+        POINT p = r.cell(2, 0);
+        click_At(r.list, p.x, p.y);
+        click_Pause();
+        click_At(r.list, client.right - 20, p.y);
+        HWND ed = r.editor();
+        ASSERT_TRUE(ed != NULL) << "row " << c.name;
+        RECT cell = {}, edClient;
+        cell.top = 1;
+        cell.left = LVIR_BOUNDS;
+        SendMessageA(r.list, LVM_GETSUBITEMRECT, 2, (LPARAM)&cell);
+        EXPECT_EQ(want, cell.left) << "row " << c.name;
+        IntersectRect(&cell, &cell, &client);
+        GetClientRect(ed, &edClient);
+        MapWindowPoints(ed, r.list, (POINT *)&edClient, 2);
+        EXPECT_EQ(cell.left, edClient.left) << "row " << c.name;
+        EXPECT_EQ(cell.top, edClient.top) << "row " << c.name;
+        EXPECT_EQ(cell.right, edClient.right) << "row " << c.name;
+        EXPECT_EQ(cell.bottom, edClient.bottom) << "row " << c.name;
+        char text[16] = "";
+        GetWindowTextA(ed, text, sizeof text);
+        EXPECT_STREQ("2.1", text) << "row " << c.name;
+        tap(VK_ESCAPE);
+    }
 }
 
 /* ---- Release ---- */
 
 /* The user's column widths go back into the table when the dialog ends:
  * column 0's divider dragged 40 pixels right with the real mouse.  An
- * editor still open goes without a commit. */
+ * editor still open loses the focus as the dialog goes, which commits. */
 TEST(KnobkitListRelease, WidthsWrittenBack)
 {
     Rig r;
@@ -785,17 +812,26 @@ TEST(KnobkitListRelease, WidthsWrittenBack)
     EXPECT_EQ(130, r.cols[0].width);
     EXPECT_EQ(70, r.cols[1].width);
     EXPECT_EQ(70, r.cols[2].width);
-    EXPECT_NOTES(r.d, NONE, "no commit at the end");
+    EXPECT_NOTES(r.d, Lines{"GLN_EDITED 1 0"}, "the dialog's end");
 }
 
-/* gad_Free writes the widths once; the dialog's end, which releases the
- * record again, leaves the table alone (the client may have let it go). */
+/* gad_Free writes the widths once and closes an open editor without a
+ * commit; the dialog's end, which releases the record again, leaves the
+ * table alone (the client may have let it go). */
 TEST(KnobkitListRelease, FreedOnce)
 {
     Rig r;
     ASSERT_TRUE(r.g != NULL);
     ListView_SetColumnWidth(r.list, 2, 33);
+    r.open(1, 0);
+    HWND ed = r.editor();
+    ASSERT_TRUE(ed != NULL);
+    type("zz");
     EXPECT_EQ(0u, gad_Free(r.g));
+    input_Run();
+    EXPECT_FALSE(IsWindow(ed));
+    EXPECT_EQ("item 1", r.text(1, 0));
+    EXPECT_NOTES(r.d, NONE, "gad_Free");
     EXPECT_EQ(33, r.cols[2].width);
     r.cols[2].width = 1234;
     DestroyWindow(r.d.dlg);
