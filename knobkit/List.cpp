@@ -89,6 +89,16 @@ static GlistColumn *column_At(const Gadget *g, int index)
 
 /* ---- Moves and deletion ---- */
 
+/* The list view keeps from redrawing and recomputing its scroll bars
+ * for each item while many change at once; it is repainted as a whole
+ * afterwards. */
+static void list_Hold(const Gadget *g, BOOL hold)
+{
+    lv(g, WM_SETREDRAW, !hold, 0);
+    if (!hold)
+        InvalidateRect(g->hWnd, NULL, TRUE);
+}
+
 /* Items a and a + 1 exchange places: the marked index and *cur (the
  * current one, set when the moves end) follow their items, so they keep
  * naming the same entries. */
@@ -492,9 +502,11 @@ extern "C" void KKAPI glist_MoveUp(Gadget *list)
     lv(list, LVM_ENSUREVISIBLE, first - 1, FALSE);
     int count = list_Count(list);
     int32_t cur = list_Data(list)->current;
+    list_Hold(list, TRUE);
     for (int i = first; i < count; i++)
         if (item_Selected(list, i))
             item_Move(list, i, -1, &cur);
+    list_Hold(list, FALSE);
     moves_End(list, cur);
 }
 
@@ -509,9 +521,11 @@ extern "C" void KKAPI glist_MoveDown(Gadget *list)
         return;
     lv(list, LVM_ENSUREVISIBLE, last + 1, FALSE);
     int32_t cur = list_Data(list)->current;
+    list_Hold(list, TRUE);
     for (int i = last; i >= 0; i--)
         if (item_Selected(list, i))
             item_Move(list, i, 1, &cur);
+    list_Hold(list, FALSE);
     moves_End(list, cur);
 }
 
@@ -523,11 +537,13 @@ extern "C" void KKAPI glist_Delete(Gadget *list)
     ListData *d = list_Data(list);
     int count = list_Count(list);
     BOOL markedGone = FALSE;
+    list_Hold(list, TRUE);
     for (int i = 0; i < count; i++) {
         markedGone |= deletes_At(list, i, &count);
         if (i < count)
             list_Tell(list, GLN_REFRESH, i);
     }
+    list_Hold(list, FALSE);
     if (d->current >= count)
         d->current = count - 1;
     list_Tell(list, GLN_COUNT, count);
