@@ -494,14 +494,22 @@ static void key_Settle(HWND w)
     }
 }
 
-/* One key with its modifiers, pressed and let go in window w. */
+/* One key with its modifiers, pressed and let go in window w.  The
+ * modifiers are down, and taken, before the key, and stay down until the
+ * key has been taken: a program may ask for the keyboard's state of the
+ * moment (GetAsyncKeyState) while it handles the key, as a user's held
+ * key shows it. */
 static void key_Press(HWND w, WORD vk, int ctrl, int shift)
 {
     if (ctrl)
         key_Send(VK_CONTROL, 0);
     if (shift)
         key_Send(VK_SHIFT, 0);
+    if (ctrl || shift)
+        key_Settle(w);
     key_Send(vk, 0);
+    if (ctrl || shift)
+        key_Settle(w);
     key_Send(vk, 1);
     if (shift)
         key_Send(VK_SHIFT, 1);
