@@ -18,12 +18,19 @@
  *
  * BMP files: a large one loaded with kk_LoadBitmap against the system's
  * LoadImage.
+ *
+ * The list: 1,000 selected items (every tenth) of a 10,000-item list
+ * view moved up by one, and deleted, each call timed by the clock once,
+ * with the client's handler keeping an array of its own in step (one
+ * GM_LIST per exchange, refresh and deletion).
  */
 #include "knobkit.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include "../tests/knobkit/dlg_template.h"
 
@@ -436,6 +443,111 @@ static int bench_Bmp(void)
     return 0;
 }
 
+/* ---- The list ---- */
+
+enum { LIST_ITEMS = 10000, LIST_STEP = 10 };
+
+/* The client's data: one number per item, kept in step with the list. */
+static struct {
+    int data[LIST_ITEMS];
+    int count;
+    long messages;
+} client;
+
+static INT_PTR KKAPI on_List(HWND, WPARAM wParam, LPARAM lParam, int, LPARAM)
+{
+    int i = (int)lParam;
+    client.messages++;
+    switch (GLN_CODE(wParam)) {
+    case GLN_SWAP: {
+        int t = client.data[i];
+        client.data[i] = client.data[i + 1];
+        client.data[i + 1] = t;
+        break;
+    }
+    case GLN_DELETED:
+        memmove(client.data + i, client.data + i + 1,
+                (size_t)(client.count - i - 1) * sizeof *client.data);
+        client.count--;
+        break;
+    }
+    return DLG_HANDLED;
+}
+
+static const DlgHandler listTable[] = {
+    {GM_LIST, 0, on_List, 0},
+    {0, 0, NULL, 0},
+};
+
+static HWND list_Dialog(Gadget **g, GlistColumn *columns)
+{
+    Template t(WS_POPUP | WS_VISIBLE);
+    t.custom(WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS, ID_GADGET, 5, 5,
+             180, 150, "");
+    HWND dlg = dlg_CreateDialogIndirect(GetModuleHandleA(NULL), t.get(),
+                                        NULL, listTable);
+    *g = dlg ? glist_Create(dlg, ID_GADGET, 0, columns) : NULL;
+    if (!*g)
+        return dlg;
+    HWND lv = gad_GetWindow(*g);
+    SendMessageA(lv, LVM_SETITEMCOUNT, LIST_ITEMS, 0);
+    char text[16];
+    for (int i = 0; i < LIST_ITEMS; i++) {
+        LVITEMA it = {};
+        it.mask = LVIF_TEXT;
+        it.iItem = i;
+        wsprintfA(text, "item %d", i);
+        it.pszText = text;
+        SendMessageA(lv, LVM_INSERTITEMA, 0, (LPARAM)&it);
+        client.data[i] = i;
+    }
+    client.count = LIST_ITEMS;
+    LVITEMA st = {};
+    st.stateMask = LVIS_SELECTED;
+    SendMessageA(lv, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&st);
+    st.state = LVIS_SELECTED;
+    for (int i = 1; i < LIST_ITEMS; i += LIST_STEP)
+        SendMessageA(lv, LVM_SETITEMSTATE, i, (LPARAM)&st);
+    UpdateWindow(dlg);
+    pump();
+    return dlg;
+}
+
+static double list_Time(void (*op)(Gadget *), Gadget *g, long *messages)
+{
+    LARGE_INTEGER a, b;
+    client.messages = 0;
+    QueryPerformanceCounter(&a);
+    op(g);
+    UpdateWindow(GetParent(gad_GetWindow(g)));
+    QueryPerformanceCounter(&b);
+    *messages = client.messages;
+    return seconds(a, b);
+}
+
+static int run_List(void)
+{
+    GlistColumn columns[] = {{"Item", LVCFMT_LEFT, 0, 0, 120},
+                             {NULL, 0, 0, 0, 0}};
+    Gadget *g;
+    HWND dlg = list_Dialog(&g, columns);
+    if (!g) {
+        fprintf(stderr, "knobkit_bench: no list\n");
+        return 1;
+    }
+    long moved, deleted;
+    double up = list_Time(glist_MoveUp, g, &moved);
+    int inStep = client.data[0] == 1 && client.data[1] == 0;
+    double del = list_Time(glist_Delete, g, &deleted);
+    int left = (int)SendMessageA(gad_GetWindow(g), LVM_GETITEMCOUNT, 0, 0);
+    printf("list %d items, %d selected: move up %7.1f ms (%ld GM_LIST)   "
+           "delete %7.1f ms (%ld GM_LIST, %d left)%s\n",
+           LIST_ITEMS, LIST_ITEMS / LIST_STEP, up * 1e3, moved, del * 1e3,
+           deleted, left, inStep && client.count == left ? "" : "  WRONG");
+    DestroyWindow(dlg);
+    return !inStep || client.count != left;
+}
+
 int main()
 {
     int rc = 0;
@@ -443,5 +555,6 @@ int main()
         rc |= run(c);
     rc |= locale_Bench();
     rc |= bench_Bmp();
+    rc |= run_List();
     return rc;
 }

@@ -79,16 +79,20 @@ static INT_PTR dlg_Answer(HWND hDlg, INT_PTR r)
 
 /* Tab gadgets switch their pages: the page being left may refuse
  * (a non-zero answer to GM_TABLEAVE keeps it), the page shown hears
- * GM_TABENTER.  TRUE when the message ends here with *answer, which may
- * be any value a page gave; notifications of controls that are not
- * gadgets reach the handler table untouched. */
-static BOOL notify_Gadgets(HWND hDlg, const NMHDR *nm, INT_PTR *answer)
+ * GM_TABENTER.  List gadgets handle their list view's notifications,
+ * which then go on to the table.  TRUE when the message ends here with
+ * *answer, which may be any value a page gave; notifications of controls
+ * that are not gadgets reach the handler table untouched. */
+static BOOL notify_Gadgets(HWND hDlg, NMHDR *nm, INT_PTR *answer)
 {
     Gadget *g = nm && nm->hwndFrom
                     ? (Gadget *)GetWindowLongPtrA(nm->hwndFrom, GWLP_USERDATA)
                     : NULL;
-    if (!g || g->hWnd != nm->hwndFrom || g->hDlg != hDlg ||
-        GAD_KIND(g) != GAD_TAB)
+    if (!g || g->hWnd != nm->hwndFrom || g->hDlg != hDlg)
+        return FALSE;
+    if (GAD_KIND(g) == GAD_LIST)
+        glist_Notify(g, nm);
+    if (GAD_KIND(g) != GAD_TAB)
         return FALSE;
     INT_PTR sel = SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0);
     HWND page = tab_PageAt(g, sel);
@@ -242,7 +246,7 @@ static INT_PTR CALLBACK dlg_Procedure(HWND hDlg, UINT msg, WPARAM wParam,
             return skin_Erase(hDlg, h, (HDC)wParam);
         break;
     case WM_NOTIFY:
-        if (notify_Gadgets(hDlg, (const NMHDR *)lParam, &r))
+        if (notify_Gadgets(hDlg, (NMHDR *)lParam, &r))
             return r;
         break;
     case WM_SIZING:

@@ -237,6 +237,14 @@ void  tip_MoveAll(HWND hDlg, GadDialog *gd);
 /* The controls' tools go and the tooltip window is destroyed (WM_DESTROY). */
 void  tip_Destroy(HWND hDlg, GadDialog *gd);
 
+/* ---- Lists (List.cpp) ---- */
+
+/* A WM_NOTIFY of a list gadget's list view, handed over by the dialog
+ * procedure (the message goes on to the table): the current item, keys,
+ * clicks and the in-place editor.  1 when the code is one of the list's,
+ * else 0. */
+int   glist_Notify(Gadget *list, NMHDR *header);
+
 /* ---- Layout and window dragging (Layout.cpp) ---- */
 
 /* WM_SIZING: the proposed window rectangle r held within the dialog's

@@ -769,7 +769,68 @@ KKIMPORT char *KKAPI hotkey_GetText(uint32_t key, char *out, int size);
 
 /* ---- List --------------------------------------------------------------
  * A list view with a current and a marked item, moving, deleting and
- * in-place editing. */
+ * in-place editing.  The list view (SysListView32, report view) holds
+ * only the texts the client puts in it; every change of order or content
+ * is told to the client with GM_LIST, sent (not posted) to the dialog:
+ * wParam = code x 65536 + control identifier, lParam as below.  For a
+ * move the client exchanges its own data of the two items; the list then
+ * asks it to refresh both.  GM_LIST rows match the control identifier as
+ * other rows do; GLN_CODE(wParam) is the code. */
+#define GLN_CURRENT   10   /* item: the current item changed */
+#define GLN_MARKED    11   /* item: the marked item changed (Space, double
+                            * click, deletion) */
+#define GLN_REFRESH   12   /* item: refresh or redraw this item */
+#define GLN_SELECTED  13   /* item: one selected item (glist_EnumSelected) */
+#define GLN_EDITED    14   /* subitem x 65536 + item: an in-place edit was
+                            * committed, its text is in the list already */
+#define GLN_SWAP      20   /* item: items item and item + 1 exchange places */
+#define GLN_DELETED   21   /* item: the item at this index was deleted */
+#define GLN_COUNT     22   /* count: deletion finished, the new item count */
+#define GLN_RCLICK    30   /* item: right click on an item */
+#define GLN_KEY       31   /* virtual-key code: any other key in the list */
+#define GLN_CODE(wParam) ((int)HIWORD(wParam))
+
+/* The in-place editor's texts, terminator included. */
+#define GLIST_TEXT_MAX 1024
+
+/* One column of the client's table, which ends with a null title.  The
+ * list keeps the table by pointer: it must live as long as the list.
+ * When the list is released (gad_Free, or the dialog's end) each width
+ * becomes the column's width then, so the client can keep the user's
+ * widths. */
+typedef struct GlistColumn {
+    const char *title;
+    int32_t     format;    /* LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER */
+    int32_t     editable;  /* 1: its cells are edited in place */
+    int32_t     maxChars;  /* the editor's limit (0, or above
+                            * GLIST_TEXT_MAX - 1: GLIST_TEXT_MAX - 1) */
+    int32_t     width;     /* pixels */
+} GlistColumn;
+
+/* Makes the list view id a list with a column per table row, item 0
+ * current and marked (GLN_CURRENT 0 is sent).  flags are kept, not read.
+ * Null when the dialog has no control id. */
+KKIMPORT Gadget *KKAPI glist_Create(HWND hDlg, int id, uint32_t flags,
+                                    GlistColumn *columns);
+/* item becomes current and marked, focused, selected and scrolled into
+ * view; GLN_CURRENT item.  A null list is ignored. */
+KKIMPORT void KKAPI glist_SetSel(Gadget *list, int item);
+/* The current item; -1 for a null list. */
+KKIMPORT int  KKAPI glist_GetSel(const Gadget *list);
+/* GLN_SELECTED for each selected item, in order (the handler may delete
+ * items); the item count then, 0 for a null list. */
+KKIMPORT int  KKAPI glist_EnumSelected(Gadget *list);
+/* Every selected item one place up (down): GLN_SWAP and two GLN_REFRESH
+ * per item; the current and the marked item follow their items.
+ * Nothing happens when nothing is selected or item 0 (the last item) is
+ * among the selected.  A null list is ignored. */
+KKIMPORT void KKAPI glist_MoveUp(Gadget *list);
+KKIMPORT void KKAPI glist_MoveDown(Gadget *list);
+/* Deletes every selected item: GLN_DELETED per item, GLN_REFRESH per
+ * remaining position, GLN_COUNT, GLN_MARKED when the marked item went or
+ * fell off the end, then GLN_CURRENT for the current position, kept
+ * within the list.  A null list is ignored. */
+KKIMPORT void KKAPI glist_Delete(Gadget *list);
 
 /* ---- end of list ---- */
 

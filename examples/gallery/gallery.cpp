@@ -3,7 +3,7 @@
  * caption-less dialog, sized by its border, whose controls follow by
  * their alignment, with its own caption buttons (minimise, close), a
  * sample label that check box and radio buttons restyle, a combo box of
- * the gadget kinds, tooltips on every gadget, and a tab gadget with four
+ * the gadget kinds, tooltips on every gadget, and a tab gadget with five
  * pages:
  *   Turn     a slider and a wheel with their values in labels, auto-repeat
  *            image buttons that step both, a toggle that locks them; an
@@ -14,7 +14,10 @@
  *   Buttons  the factory's gadgets: four lamps with arrows that move the
  *            light, the mute toggle and the maker's logo, which opens the
  *            about box;
- *   Keys     a hotkey field, whose combination a label names.
+ *   Keys     a hotkey field, whose combination a label names;
+ *   List     a list of the gallery's gadgets, reordered with Up and Down,
+ *            deleted from with Delete (the button or the key), renamed in
+ *            place by a second click on the current item's name.
  * It keeps its window's position and the last values of its gadgets in
  * gallery.ini beside it (Settings, below).
  * Capture saves the dialog, as the screen shows it, as gallery.bmp beside
@@ -71,13 +74,13 @@ static const struct {
     {"sizer", "on page Size"},
     {"progress bar", "on page Turn"},
     {"hot key", "on page Keys"},
-    {"list", NULL},
+    {"list", "on page List"},
     {"tabs", "on the right"},
     {"image static", "on page Buttons"},
     {"caption buttons", "at the top right"},
 };
 
-enum { PAGE_TURN, PAGE_SIZE, PAGE_BUTTONS, PAGE_KEYS, PAGES };
+enum { PAGE_TURN, PAGE_SIZE, PAGE_BUTTONS, PAGE_KEYS, PAGE_LIST, PAGES };
 enum { LAMPS = 4 };
 
 /* The LED's scrolling line: its cells, and the timer that moves it while
@@ -97,7 +100,7 @@ static struct {
 } gallery = {FALSE, 0, -1, 0, 0, 0, 0, ""};
 
 static const char *const pageNames[PAGES] = {"Turn", "Size", "Buttons",
-                                             "Keys"};
+                                             "Keys", "List"};
 
 /* A label on the skin is transparent: it draws its new text over the old
  * one, so the skin under it is repainted as well. */
@@ -497,6 +500,155 @@ static INT_PTR KKAPI on_Hotkey(HWND hPage, WPARAM, LPARAM, int, LPARAM)
     return DLG_HANDLED;
 }
 
+/* ---- Page "List" ----
+ * The list view shows the program's own rows: the list tells of every
+ * exchange, deletion and edit, and the rows follow; each refresh writes a
+ * row's texts into the list again. */
+enum { ROWS = COUNT(kinds), NAME_MAX = 64 };
+
+static struct {
+    char name[ROWS][NAME_MAX];   /* the gadgets' names, renamed in place */
+    const char *where[ROWS];
+    int count;
+} rows;
+
+static GlistColumn rowColumns[] = {
+    {"Gadget", LVCFMT_LEFT, 1, NAME_MAX - 1, 100},
+    {"Shown", LVCFMT_LEFT, 0, 0, 120},
+    {NULL, 0, 0, 0, 0},
+};
+
+static void row_Put(HWND list, int i)
+{
+    LVITEMA it = {};
+    it.pszText = rows.name[i];
+    SendMessageA(list, LVM_SETITEMTEXTA, i, (LPARAM)&it);
+    it.iSubItem = 1;
+    it.pszText = (char *)(rows.where[i] ? rows.where[i] : "not yet");
+    SendMessageA(list, LVM_SETITEMTEXTA, i, (LPARAM)&it);
+}
+
+/* The current row and the first names, in words. */
+static void rows_Show(HWND hPage)
+{
+    char text[GAD_TEXT_MAX];
+    int cur = glist_GetSel(gad_GetGadget(hPage, IDC_GLIST));
+    if (cur >= 0 && cur < rows.count)
+        wsprintfA(text, "Row %d of %d: %s.", cur + 1, rows.count,
+                  rows.name[cur]);
+    else
+        wsprintfA(text, "No rows left.");
+    label_Set(hPage, IDC_LISTINFO, text);
+    text[0] = 0;
+    for (int i = 0; i < rows.count && i < 3; i++) {
+        if (lstrlenA(text) + lstrlenA(rows.name[i]) + 6 >= GAD_TEXT_MAX)
+            break;
+        lstrcatA(text, i ? ", " : "First: ");
+        lstrcatA(text, rows.name[i]);
+    }
+    label_Set(hPage, IDC_LISTORDER, text);
+}
+
+static void list_Make(HWND hPage)
+{
+    HWND list = GetDlgItem(hPage, IDC_GLIST);
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
+    Gadget *g = glist_Create(hPage, IDC_GLIST, 0, rowColumns);
+    rows.count = ROWS;
+    for (int i = 0; i < ROWS; i++) {
+        lstrcpynA(rows.name[i], kinds[i].name, NAME_MAX);
+        rows.where[i] = kinds[i].where;
+        LVITEMA it = {};
+        it.mask = LVIF_TEXT;
+        it.iItem = i;
+        it.pszText = rows.name[i];
+        SendMessageA(list, LVM_INSERTITEMA, 0, (LPARAM)&it);
+        row_Put(list, i);
+    }
+    glist_SetSel(g, 0);
+    static const int labels[] = {IDC_LISTINFO, IDC_LISTORDER};
+    labels_Colour(hPage, labels, COUNT(labels));
+    static const int groups[] = {IDC_LISTGROUP};
+    groups_Colour(hPage, groups, COUNT(groups));
+}
+
+/* An edit is already in the list: the row takes the new name. */
+static void row_Rename(HWND list, int i)
+{
+    LVITEMA it = {};
+    it.pszText = rows.name[i];
+    it.cchTextMax = NAME_MAX;
+    SendMessageA(list, LVM_GETITEMTEXTA, i, (LPARAM)&it);
+}
+
+static void row_Delete(int i)
+{
+    for (int k = i; k + 1 < rows.count; k++) {
+        lstrcpyA(rows.name[k], rows.name[k + 1]);
+        rows.where[k] = rows.where[k + 1];
+    }
+    rows.count--;
+}
+
+static void row_Swap(int i)
+{
+    char name[NAME_MAX];
+    lstrcpyA(name, rows.name[i]);
+    lstrcpyA(rows.name[i], rows.name[i + 1]);
+    lstrcpyA(rows.name[i + 1], name);
+    const char *where = rows.where[i];
+    rows.where[i] = rows.where[i + 1];
+    rows.where[i + 1] = where;
+}
+
+/* GM_LIST, sent: the code in wParam's high word, the row in lParam. */
+static INT_PTR KKAPI on_ListNote(HWND hPage, WPARAM wParam, LPARAM lParam,
+                                 int, LPARAM)
+{
+    HWND list = GetDlgItem(hPage, IDC_GLIST);
+    int i = (int)LOWORD(lParam);
+    switch (GLN_CODE(wParam)) {
+    case GLN_SWAP:
+        if (i >= 0 && i + 1 < rows.count)
+            row_Swap(i);
+        break;
+    case GLN_DELETED:
+        if (i >= 0 && i < rows.count)
+            row_Delete(i);
+        break;
+    case GLN_REFRESH:
+        if (i >= 0 && i < rows.count)
+            row_Put(list, i);
+        break;
+    case GLN_EDITED:
+        if (HIWORD(lParam) == 0 && i < rows.count)
+            row_Rename(list, i);
+        break;
+    }
+    rows_Show(hPage);
+    return DLG_HANDLED;
+}
+
+/* The buttons: param 0 up, 1 down, 2 delete; the keys go on to the
+ * list. */
+static INT_PTR KKAPI on_ListButton(HWND hPage, WPARAM wParam, LPARAM, int,
+                                   LPARAM param)
+{
+    if (HIWORD(wParam) != BN_CLICKED)
+        return DLG_HANDLED;
+    Gadget *g = gad_GetGadget(hPage, IDC_GLIST);
+    if (param == 0)
+        glist_MoveUp(g);
+    else if (param == 1)
+        glist_MoveDown(g);
+    else
+        glist_Delete(g);
+    rows_Show(hPage);
+    SetFocus(gad_GetWindow(g));
+    return DLG_HANDLED;
+}
+
 /* ---- The about box ---- */
 
 static INT_PTR KKAPI on_AboutInit(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
@@ -558,6 +710,10 @@ static INT_PTR KKAPI on_PageInit(HWND hPage, WPARAM, LPARAM, int, LPARAM param)
         break;
     case PAGE_KEYS:
         keys_Make(hPage);
+        break;
+    case PAGE_LIST:
+        list_Make(hPage);
+        rows_Show(hPage);
         break;
     }
     page_Tips(hPage, (int)param);
@@ -636,6 +792,17 @@ static const DlgHandler keysHandlers[] = {
     {0, 0, NULL, 0},
 };
 
+static const DlgHandler listHandlers[] = {
+    {WM_INITDIALOG, 0, on_PageInit, PAGE_LIST},
+    {GM_TABLEAVE, 0, on_PageLeave, PAGE_LIST},
+    {GM_TABENTER, 0, on_PageEnter, PAGE_LIST},
+    {GM_LIST, IDC_GLIST, on_ListNote, 0},
+    {WM_COMMAND, IDC_LISTUP, on_ListButton, 0},
+    {WM_COMMAND, IDC_LISTDOWN, on_ListButton, 1},
+    {WM_COMMAND, IDC_LISTDEL, on_ListButton, 2},
+    {0, 0, NULL, 0},
+};
+
 /* The tab gadget's table, in the order of PAGE_...; the library fills in
  * each page's window. */
 static TabPage pages[PAGES + 1] = {
@@ -643,6 +810,7 @@ static TabPage pages[PAGES + 1] = {
     {"Size", IDD_SIZE, sizeHandlers, NULL},
     {"Buttons", IDD_BUTTONS, buttonsHandlers, NULL},
     {"Keys", IDD_KEYS, keysHandlers, NULL},
+    {"List", IDD_LIST, listHandlers, NULL},
     {NULL, 0, NULL, NULL},
 };
 
@@ -741,9 +909,18 @@ static const TipItem keysTips[] = {
     {0, NULL},
 };
 
+static const TipItem listTips[] = {
+    {IDC_GLIST, "The list: click a name twice to rename it, Ctrl+A selects all"},
+    {IDC_LISTUP, "Move the selected gadgets up"},
+    {IDC_LISTDOWN, "Move the selected gadgets down"},
+    {IDC_LISTDEL, "Delete the selected gadgets from the list"},
+    {0, NULL},
+};
+
 /* In the order of PAGE_... */
 static const TipItem *const pageTips[PAGES] = {turnTips, sizeTips,
-                                               buttonsTips, keysTips};
+                                               buttonsTips, keysTips,
+                                               listTips};
 
 static void page_Tips(HWND hPage, int page)
 {
@@ -771,7 +948,8 @@ static const LocalePair mainTexts[] = {
 static const LocalePair pageTexts[] = {
     {IDC_TURNGROUP, 120}, {IDC_SHOWGROUP, 121}, {IDC_SIZEGROUP, 122},
     {IDC_LAMPGROUP, 123}, {IDC_MUTEGROUP, 124}, {IDC_LOGOGROUP, 125},
-    {IDC_KEYGROUP, 126}, {IDC_KEYHINT, 127},
+    {IDC_KEYGROUP, 126}, {IDC_KEYHINT, 127}, {IDC_LISTGROUP, 128},
+    {IDC_LISTUP, 140}, {IDC_LISTDOWN, 141}, {IDC_LISTDEL, 142},
     {LOCALE_END, 0},
 };
 

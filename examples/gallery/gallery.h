@@ -10,6 +10,7 @@
 #define IDD_SIZE       201
 #define IDD_BUTTONS    202
 #define IDD_ABOUT      203  /* what the logo opens */
+#define IDD_LIST       204  /* the tab page "List" */
 #define IDD_KEYS       205  /* a tab page */
 
 #define IDC_TITLE      101  /* bold title */
@@ -73,6 +74,15 @@
 
 /* The language: a button opening the library's chooser */
 #define IDC_LANGUAGE   180
+
+/* Page "List" */
+#define IDC_LISTGROUP  210
+#define IDC_GLIST      211  /* the list gadget of the gallery's gadgets */
+#define IDC_LISTUP     212  /* push buttons moving the selection ... */
+#define IDC_LISTDOWN   213
+#define IDC_LISTDEL    214  /* ... and deleting it */
+#define IDC_LISTINFO   215  /* the current item, in words */
+#define IDC_LISTORDER  216  /* the first names, in their order */
 
 /* The about box */
 #define IDC_ABOUTLOGO  170

@@ -57,6 +57,8 @@
  * pgdn, left, right, up, down.
  *
  *   key TITLE ID KEYS             the keys go down and up again
+ *   type TITLE ID TEXT            the lower-case letters, digits and spaces
+ *                                 of TEXT pressed one by one
  *
  * TITLE "*" stands for any visible window of the program.  Only windows of
  * the started process are looked at (EnumWindows by process id), so tests
@@ -501,8 +503,28 @@ static int step_sleep(Run &run, const Planned &p, std::string &why)
     return 1;
 }
 
+static int step_type(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = mouse_control(run, p, why);
+    if (!c)
+        return 0;
+    if (!uiw_HasFocus(c)) {
+        why = std::string("control ") + p.args[1] +
+              " does not have the keyboard focus";
+        return 0;
+    }
+    for (const char *t = p.args[2]; *t; t++) {
+        WORD vk = *t == ' ' ? (WORD)VK_SPACE : key_Code(std::string(1, *t));
+        if (!uiw_Keys(c, &vk, 1)) {
+            why = std::string("the system refused the text ") + p.args[2];
+            return 0;
+        }
+    }
+    return 1;
+}
+
 /* Argument kinds: s text, i control id, c coordinate, w notches, m ms,
- * k keys. */
+ * k keys, t typed text. */
 static const Step steps[] = {
     {"wait-window", "s", OPT_TIME, "TITLE [ms]", step_wait_window},
     {"wait-gone", "s", OPT_TIME, "TITLE [ms]", step_wait_gone},
@@ -524,6 +546,7 @@ static const Step steps[] = {
     {"capture-control", "sis", OPT_NONE, "TITLE ID FILE.bmp",
      step_capture_control},
     {"key", "sik", OPT_NONE, "TITLE ID KEYS", step_key},
+    {"type", "sit", OPT_NONE, "TITLE ID TEXT", step_type},
 };
 
 /* Digits only: an optional number, never a title or a step name. */
@@ -592,6 +615,12 @@ static const char *arg_error(char kind, const char *word)
                : "key names joined by '+' (a-z, 0-9, f1-f24, shift, ctrl, "
                  "alt, lwin, ... as the usage says)";
     }
+    case 't':
+        for (const char *c = word; *c; c++)
+            if (!((*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9') ||
+                  *c == ' '))
+                return "lower-case letters, digits and spaces";
+        return NULL;
     }
     return NULL;
 }

@@ -419,7 +419,7 @@ int uiw_HasFocus(HWND control)
     ZeroMemory(&gti, sizeof gti);
     gti.cbSize = sizeof gti;
     return GetGUIThreadInfo(GetWindowThreadProcessId(control, NULL), &gti) &&
-           gti.hwndFocus == control;
+           (gti.hwndFocus == control || IsChild(control, gti.hwndFocus));
 }
 
 /* Keys whose scan code comes with the extended prefix. */

@@ -89,7 +89,8 @@ enum UiwMouse { UIW_MOVE, UIW_DOWN, UIW_UP, UIW_WHEEL };
  * window was raised again.  Only for windows of other threads. */
 int uiw_Mouse(HWND control, int x, int y, UiwMouse what, int wheel);
 
-/* Does control have the keyboard focus of its thread? */
+/* Does control, or a window inside it (an in-place editor), have the
+ * keyboard focus of its thread? */
 int uiw_HasFocus(HWND control);
 
 /* A key combination of the real keyboard (SendInput) to whatever window
