@@ -11,6 +11,7 @@
 #include <limits.h>
 #include <string.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
