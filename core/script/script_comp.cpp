@@ -8,8 +8,7 @@
 
 MODULE_IDENT("core/script/script_comp.cpp");
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script_short.h"
 
 int script_NameEqual(const char *a, const char *b)
 {

@@ -13,8 +13,7 @@ MODULE_IDENT("core/script/script_lex.cpp");
 
 VELLUM_BSS ScriptStateRec ScriptState;
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script_short.h"
 
 static const char *const token_names[TK_COUNT] = {
     "identifier", "int const", "string const", "+", "-", "*", "/", "--",
