@@ -27,7 +27,7 @@ int script_NameEqual(const char *a, const char *b)
 
 static void copy_name(char *to, const char *from)
 {
-    size_t n = strnlen(from, SCRIPT_IDENT_MAX);
+    size_t n = script_Length(from, SCRIPT_IDENT_MAX);
     memcpy(to, from, n);
     to[n] = 0;
 }
