@@ -333,6 +333,11 @@ static void check_loop_body(void)
     S.LoopDepth--;
 }
 
+static void check_step(void)
+{
+    script_Check();
+}
+
 static void check_statement(void)
 {
     switch (SC.Token) {
@@ -340,11 +345,7 @@ static void check_statement(void)
         script_NextToken();
         return;
     case TK_LBRACE:
-        script_NextToken();
-        while (SC.Token != TK_RBRACE && !S.ErrorFlag)
-            script_Check();
-        if (!S.ErrorFlag)
-            script_NextToken();
+        script_Block(check_step);
         return;
     case TK_RETURN:
         script_NextToken();

@@ -600,6 +600,15 @@ int script_Exec(void)
     return r;
 }
 
+void script_Block(void (*step)(void))
+{
+    script_NextToken();
+    while (SC.Token != TK_RBRACE && !S.ErrorFlag)
+        step();
+    if (!S.ErrorFlag)
+        script_NextToken();
+}
+
 static void skip_statement(void)
 {
     switch (SC.Token) {
@@ -607,11 +616,7 @@ static void skip_statement(void)
         script_NextToken();
         return;
     case TK_LBRACE:
-        script_NextToken();
-        while (SC.Token != TK_RBRACE && !S.ErrorFlag)
-            script_Skip();
-        if (!S.ErrorFlag)
-            script_NextToken();
+        script_Block(script_Skip);
         return;
     case TK_IF:
         script_NextToken();
