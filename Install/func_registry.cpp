@@ -107,48 +107,34 @@ static int service_Create(SC_HANDLE scm, const char *service,
     return GetLastError() == ERROR_SERVICE_EXISTS;
 }
 
-/* member, destination, service name: 1 registered, 0 when the service key
- * or the NT service could not be made.  A failed copy shows in CopyError
- * only. */
-ScriptValue fn_InstallDriver(void)
+/* The driver file installed as copy does, and counted as a shared file
+ * of this product under the service's name.  Newer, older or unreadable:
+ * the running driver is replaced only at the restart. */
+static void copy_driver(const char *member, const char *dest,
+                        const char *service)
 {
-    ScriptValue v[3];
-    if (!fn_Args(v))
-        return 0;
-    const char *member = fn_Text(v[0]);
-    const char *dest = fn_Path(v[1]);
-    const char *service = fn_Text(v[2]);
-    /* An empty service name would make the failure path delete the
-     * Services key itself, a '\' reach another service's key. */
-    if (!member || !dest || !service || !*service ||
-        strchr(service, '\\') ||
-        strlen(service) + sizeof SERVICES + 16 > KEY_PATH_MAX)
-        return 0;
+    if (pkg_CompareVersion(member, dest) != 0)
+        InstallState.Reboot = 1;
+    int existed, logged = fn_Logged(LOG_DRIVER, dest);
+    char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
+    setup_Setting("Company", company, sizeof company);
+    setup_Setting("Product", product, sizeof product);
+    /* A reinstall of the same product loads the earlier log, whose driver
+     * entry already stands for this product's count; a driver file that
+     * was there before and that nobody counts is another program's, and
+     * counting it would let a removal delete it. */
+    if (fn_Install(member, dest, &existed) && !logged &&
+        (!existed || shared_Count(company, product, service) > 0 ||
+         shared_SystemCount(dest) > 0))
+        fn_CountShared(company, product, service, dest);
+}
 
-    if (path_Check(dest) != PATH_OK) {
-        InstallState.CopyError = 1;    /* no file setup would write */
-        return 0;
-    }
-    if (!InstallState.CopyError) {
-        /* Newer, older or unreadable: the running driver is replaced only
-         * at the restart. */
-        if (pkg_CompareVersion(member, dest) != 0)
-            InstallState.Reboot = 1;
-        int existed, logged = fn_Logged(LOG_DRIVER, dest);
-        char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
-        setup_Setting("Company", company, sizeof company);
-        setup_Setting("Product", product, sizeof product);
-        /* A reinstall of the same product loads the earlier log, whose
-         * driver entry already stands for this product's count; a driver
-         * file that was there before and that nobody counts is another
-         * program's, and counting it would let a removal delete it. */
-        if (fn_Install(member, dest, &existed) && !logged &&
-            (!existed || shared_Count(company, product, service) > 0 ||
-             shared_SystemCount(dest) > 0))
-            fn_CountShared(company, product, service, dest);
-    }
-    Sleep(500);
-
+/* The service's key with its four values and, on the NT family, the
+ * service itself, noted in the run's journal: 1 registered.  On failure
+ * the keys go only when this call made them: an existing key is another
+ * installation's service. */
+static int register_service(const char *service, const char *dest)
+{
     OSVERSIONINFOA version;
     setup_WindowsVersion(&version);
     int isNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
@@ -180,8 +166,6 @@ ScriptValue fn_InstallDriver(void)
         int ok = scm && service_Create(scm, service, dest, &madeService);
         if (scm)
             CloseServiceHandle(scm);
-        /* The keys go only when this call made them: an existing key is
-         * another installation's service. */
         if (!ok) {
             if (madeKey)
                 shared_DeleteServiceKeys(service);
@@ -189,6 +173,36 @@ ScriptValue fn_InstallDriver(void)
         }
     }
     journal_Service(service, madeKey, madeService);
+    return 1;
+}
+
+/* member, destination, service name: 1 registered, 0 when the service key
+ * or the NT service could not be made.  A failed copy shows in CopyError
+ * only.  The mirror of shared_RemoveDriver: the file and its count, then
+ * the service. */
+ScriptValue fn_InstallDriver(void)
+{
+    ScriptValue v[3];
+    if (!fn_Args(v))
+        return 0;
+    const char *member = fn_Text(v[0]);
+    const char *dest = fn_Path(v[1]);
+    const char *service = fn_Text(v[2]);
+    /* An empty service name would make the failure path delete the
+     * Services key itself, a '\' reach another service's key. */
+    if (!member || !dest || !service || !*service ||
+        strchr(service, '\\') ||
+        strlen(service) + sizeof SERVICES + 16 > KEY_PATH_MAX)
+        return 0;
+    if (path_Check(dest) != PATH_OK) {
+        InstallState.CopyError = 1;    /* no file setup would write */
+        return 0;
+    }
+    if (!InstallState.CopyError)
+        copy_driver(member, dest, service);
+    Sleep(500);
+    if (!register_service(service, dest))
+        return 0;
     if (InstallState.LogChanges)
         log_AddDriver(&InstallState.UndoList, dest, service);
     return 1;

@@ -14,60 +14,21 @@
 MODULE_IDENT("Install/func_system.cpp");
 
 #define KEY_TEXT_MAX (2 * SCRIPT_STRING_MAX + 16)
-#define ANY_VERSION  0xFFFFFFFFu
 
 /* ---- Windows versions ---- */
 
-/* 1 when the system is of that platform and, unless ANY_VERSION, of that
- * major and minor version. */
-static ScriptValue windows_is(DWORD platform, DWORD major, DWORD minor)
+static_assert(SCRIPT_WIN_9X == VER_PLATFORM_WIN32_WINDOWS &&
+                  SCRIPT_WIN_NT == VER_PLATFORM_WIN32_NT,
+              "the built-in table counts platforms as Windows does");
+
+/* Every iswin built-in: the version its row asks (script_Windows). */
+ScriptValue fn_IsWindows(void)
 {
     OSVERSIONINFOA v;
     fn_Args(NULL);
     setup_WindowsVersion(&v);
-    return v.dwPlatformId == platform &&
-           (major == ANY_VERSION ||
-            (v.dwMajorVersion == major && v.dwMinorVersion == minor));
-}
-
-ScriptValue fn_IsWin95(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_WINDOWS, 4, 0);
-}
-
-ScriptValue fn_IsWin98(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
-}
-
-ScriptValue fn_IsWinMe(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_WINDOWS, 4, 90);
-}
-
-ScriptValue fn_IsWinNT(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_NT, 4, 0);
-}
-
-ScriptValue fn_IsWin2000(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_NT, 5, 0);
-}
-
-ScriptValue fn_IsWinXP(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_NT, 5, 1);
-}
-
-ScriptValue fn_IsWinFamilyNT(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_NT, ANY_VERSION, 0);
-}
-
-ScriptValue fn_IsWinFamily9x(void)
-{
-    return windows_is(VER_PLATFORM_WIN32_WINDOWS, ANY_VERSION, 0);
+    return script_IsWindows(script_CurrentBuiltin(), v.dwPlatformId,
+                            v.dwMajorVersion, v.dwMinorVersion);
 }
 
 /* ---- flags ---- */

@@ -53,44 +53,10 @@ int  fn_MakeFolder(const char *folder);
  * the drive has no root; else when the system gives attributes. */
 int  file_Exists(const char *path);
 
-/* ---- the handlers, by table row ---- */
+/* ---- the handlers, one for each row of the built-in table ---- */
 
-/* system queries, flags, messages, progress (func_system.cpp) */
-ScriptValue fn_IsWin95(void);
-ScriptValue fn_IsWin98(void);
-ScriptValue fn_IsWinMe(void);
-ScriptValue fn_IsWinNT(void);
-ScriptValue fn_IsWin2000(void);
-ScriptValue fn_IsWinXP(void);
-ScriptValue fn_IsWinFamilyNT(void);
-ScriptValue fn_IsWinFamily9x(void);
-ScriptValue fn_SetReboot(void);
-ScriptValue fn_SetUpdate(void);
-ScriptValue fn_SetNoUninstall(void);
-ScriptValue fn_LogOn(void);
-ScriptValue fn_LogOff(void);
-ScriptValue fn_FileInUse(void);
-ScriptValue fn_IsAppInstalled(void);
-ScriptValue fn_IsAppRunning(void);
-ScriptValue fn_CloseApp(void);
-ScriptValue fn_Version(void);
-ScriptValue fn_MsgBoxOk(void);
-ScriptValue fn_MsgBoxYesNo(void);
-ScriptValue fn_SetProgSteps(void);
-ScriptValue fn_ProgStep(void);
-/* files (func_files.cpp) */
-ScriptValue fn_Copy(void);
-ScriptValue fn_CopyShared(void);
-ScriptValue fn_IsCopyError(void);
-ScriptValue fn_MakeDir(void);
-/* shortcuts (func_links.cpp) */
-ScriptValue fn_Shortcut(void);
-ScriptValue fn_ShortcutC(void);
-ScriptValue fn_ShortcutWWW(void);
-/* registry and drivers (func_registry.cpp) */
-ScriptValue fn_InstallDriver(void);
-ScriptValue fn_PrefsKey(void);
-ScriptValue fn_RegDelKey(void);
-ScriptValue fn_RegDelValue(void);
+#define HANDLER_DECLARATION(name, keyword, handler, kinds) \
+    ScriptValue handler(void);
+SCRIPT_BUILTINS(HANDLER_DECLARATION)
 
 #endif

@@ -3,6 +3,7 @@
  * Also the path macros over the install state and the names derived from
  * the script's Company and Product settings. */
 #include "setup.h"
+#include "admin.h"
 #include "state.h"
 #include "shared.h"
 #include "reg.h"
@@ -170,34 +171,6 @@ static int is_windows95(void)
            v.dwMajorVersion == 4 && v.dwMinorVersion == 0;
 }
 
-static int registry_writable(void)
-{
-    char key[UNINSTALL_KEY_MAX + 8];
-    strcat(windows_key(key, UNINSTALL_TAIL), "Vellum");
-    HKEY h;
-    DWORD made;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, KEY_SET_VALUE,
-                        NULL, &h, &made) != ERROR_SUCCESS)
-        return 0;
-    RegCloseKey(h);
-    /* Only the probe's own key goes: a product named Vellum keeps its
-     * Add/Remove Programs entry. */
-    if (made == REG_CREATED_NEW_KEY)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
-    return 1;
-}
-
-static int driver_database_open(void)
-{
-    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (!scm)
-        return setup_Error(GetLastError() == ERROR_ACCESS_DENIED
-                               ? SETUP_MSG_DRIVER_RIGHTS
-                               : SETUP_MSG_DRIVER_DB);
-    CloseServiceHandle(scm);
-    return 1;
-}
-
 int setup_Init(void)
 {
     int noWin95 = 0;
@@ -209,10 +182,10 @@ int setup_Init(void)
     if (noWin95 && is_windows95())
         return setup_Error(SETUP_MSG_NO_WIN95);
     int result = setup_CheckVersion();
-    if (!registry_writable())
-        return setup_Error(SETUP_MSG_REGISTRY);
+    if (admin_RegistryRefused())
+        return 0;
     if (script_GetString("InstallDriver", value, sizeof value) &&
-        InstallState.IsNT && !driver_database_open())
+        InstallState.IsNT && admin_DriversRefused())
         return 0;
     if (script_IsFunction("init"))
         result = (int)script_Call("init");

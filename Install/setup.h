@@ -6,6 +6,8 @@
 #ifndef VELLUM_SETUP_H
 #define VELLUM_SETUP_H
 
+#include "admin.h"
+
 #include <windows.h>
 #include <stdint.h>
 
@@ -15,16 +17,14 @@
 #define SETUP_MSG_NOMEM       "Not enough memory."
 #define SETUP_MSG_CORRUPT     "File corrupted, possible download error."
 #define SETUP_MSG_INTERNAL    "Internal Error 1"
-#define SETUP_ERROR_TITLE     "Error"
+#define SETUP_ERROR_TITLE     ADMIN_ERROR_TITLE
 #define SETUP_SCRIPT_MEMBER   "Install.ini"
 #define SETUP_SCRIPT_TITLE    "Script error"
 #define SETUP_APP_TITLE       "Vellum"
 #define SETUP_LICENSE_MEMBER  "License.txt"
 #define SETUP_UNINSTALL_MEMBER "Uninstall.exe"
 #define SETUP_MSG_NO_WIN95    "Windows 95 is no longer supported... Sorry..."
-#define SETUP_MSG_REGISTRY    "Unable to access system registry!\nLog on as an Administrator or SuperUser and try again..."
-#define SETUP_MSG_DRIVER_RIGHTS "You must have Administrator privileges in order to deinstall drivers!\nLog on as an administrator and try again..."
-#define SETUP_MSG_DRIVER_DB   "Can't open driver database!"
+/* The registry and service-manager refusals: admin.h. */
 
 int setup_Main(HINSTANCE instance);
 int setup_Error(const char *text);

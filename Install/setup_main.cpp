@@ -1,5 +1,6 @@
 /* setup_main.cpp -- setup's entry and start-up sequence. */
 #include "setup.h"
+#include "admin.h"
 #include "state.h"
 #include "journal.h"
 #include "ident.h"
@@ -38,7 +39,7 @@ static const ScriptHost script_host = {show_script_error, setup_Handlers};
 
 int setup_Error(const char *text)
 {
-    MessageBoxA(NULL, text, SETUP_ERROR_TITLE, MB_OK | MB_ICONERROR);
+    admin_Error(NULL, text);
     return 0;
 }
 
@@ -77,31 +78,6 @@ static void close_package(void)
     InstallState.ScriptText = NULL;
     pkg_Free(InstallState.LicenseText);
     InstallState.LicenseText = NULL;
-}
-
-/* The shutdown privilege is asked for on NT; failures along the way are
- * ignored and the restart is requested regardless. */
-static void real_Restart(int isNT)
-{
-    if (isNT) {
-        HANDLE token;
-        TOKEN_PRIVILEGES tp;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE,
-                                     GetCurrentProcessId());
-        if (process && OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES |
-                                                     TOKEN_QUERY, &token)) {
-            if (LookupPrivilegeValueA(NULL, "SeShutdownPrivilege",
-                                      &tp.Privileges[0].Luid)) {
-                tp.PrivilegeCount = 1;
-                tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-                AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
-            }
-            CloseHandle(token);
-        }
-        if (process)
-            CloseHandle(process);
-    }
-    ExitWindowsEx(EWX_REBOOT, 0);
 }
 
 VELLUM_BSS SetupRestartFn setup_Restart;
@@ -145,7 +121,7 @@ int setup_Main(HINSTANCE instance)
     journal_Rollback();
     close_package();
     if (InstallState.Reboot)
-        (setup_Restart ? setup_Restart : real_Restart)(InstallState.IsNT);
+        (setup_Restart ? setup_Restart : admin_Restart)(InstallState.IsNT);
     return 0;
 }
 

@@ -17,7 +17,11 @@
 
 #define STATE_MODULE_PATH 1024
 #define STATE_PATH        512
-#define WIZ_PAGES         5
+/* The wizard's pages, in the order they are shown. */
+enum {
+    WIZ_WELCOME, WIZ_LICENSE, WIZ_FOLDER, WIZ_INSTALL, WIZ_FINISHED,
+    WIZ_PAGES
+};
 
 typedef struct InstallStateRec {
     HINSTANCE      Instance;      /* dialogs, bitmap, icon */
@@ -43,7 +47,7 @@ typedef struct InstallStateRec {
     /* The wizard's own fields. */
     HWND           BackButton, NextButton, CancelButton;
     HWND           Pages[WIZ_PAGES];
-    unsigned       PageIndex;     /* page shown, 0 to 4 */
+    unsigned       PageIndex;     /* page shown, WIZ_WELCOME to WIZ_FINISHED */
     int            LicenseAgreed; /* the agreement box is ticked */
     int            FolderEdited;  /* folder text changed since entering */
 } InstallStateRec;

@@ -34,18 +34,34 @@ static HWND item(HWND page, int id)
     return GetDlgItem(page, id);
 }
 
-/* ids: control identifiers less 1000, one character each. */
-static void mark(HWND page, const char *ids, LONG_PTR kind)
+/* ids: control identifiers, ended by 0. */
+static void mark(HWND page, const WORD *ids, LONG_PTR kind)
 {
     for (; *ids; ids++)
-        SetWindowLongPtrA(item(page, 1000 + *ids), GWLP_USERDATA, kind);
+        SetWindowLongPtrA(item(page, *ids), GWLP_USERDATA, kind);
 }
 
-static void hide(HWND page, const char *ids)
+static void hide(HWND page, const WORD *ids)
 {
     for (; *ids; ids++)
-        ShowWindow(item(page, 1000 + *ids), SW_HIDE);
+        ShowWindow(item(page, *ids), SW_HIDE);
 }
+
+/* The control lists of the pages. */
+static const WORD texts[] = {SETUP_ID_TEXT, SETUP_ID_TEXT2, 0};
+static const WORD title[] = {SETUP_ID_GROUP, 0};
+static const WORD licence_texts[] = {SETUP_ID_TEXT, SETUP_ID_AGREE, 0};
+static const WORD folder_text[] = {SETUP_ID_TEXT, 0};
+static const WORD folder_titles[] = {SETUP_ID_GROUP, SETUP_ID_LINE, 0};
+static const WORD install_hidden[] = {SETUP_ID_TEXT2, SETUP_ID_PROGRESS, 0};
+static const WORD finished_texts[] = {SETUP_ID_TEXT, SETUP_ID_TEXT2,
+                                      SETUP_ID_REBOOT, SETUP_ID_NOREBOOT, 0};
+/* Without a restart: the choice goes, and after a failure the second
+ * text too. */
+static const WORD no_restart[] = {SETUP_ID_REBOOT, SETUP_ID_NOREBOOT,
+                                  SETUP_ID_LINE, 0};
+static const WORD no_restart_failed[] = {SETUP_ID_REBOOT, SETUP_ID_NOREBOOT,
+                                         SETUP_ID_LINE, SETUP_ID_TEXT2, 0};
 
 /* A page text with the "Name" setting in place of each %s. */
 static void set_named(HWND page, int id, const char *format)
@@ -112,12 +128,12 @@ static INT_PTR answer_0(HWND, WPARAM, LPARAM, LPARAM)
     {WM_INITDIALOG, 0, init, 0},                             \
     {WIZ_ENTER, 0, enter, 0}
 
-/* ---- page 0: welcome ---- */
+/* ---- welcome ---- */
 
 static INT_PTR welcome_init(HWND page, WPARAM, LPARAM, LPARAM)
 {
-    mark(page, "\3\4", WIZ_TRANSPARENT);
-    mark(page, "\15", WIZ_BANDED);
+    mark(page, texts, WIZ_TRANSPARENT);
+    mark(page, title, WIZ_BANDED);
     set_named(page, SETUP_ID_TEXT,
               ST.Update ? "Welcome to the %s setup program.\n"
                           "This program will update %s on your system."
@@ -143,12 +159,12 @@ static const WizRow welcome_rows[] = {
     PAGE_ROWS(welcome_init, welcome_enter),
     {0, 0, NULL, 0}};
 
-/* ---- page 1: licence ---- */
+/* ---- licence ---- */
 
 static INT_PTR licence_init(HWND page, WPARAM, LPARAM, LPARAM)
 {
-    mark(page, "\3\11", WIZ_TRANSPARENT);
-    mark(page, "\15", WIZ_BANDED);
+    mark(page, licence_texts, WIZ_TRANSPARENT);
+    mark(page, title, WIZ_BANDED);
     SetDlgItemTextA(page, SETUP_ID_EDIT, ST.LicenseText);
     SetDlgItemTextA(page, SETUP_ID_GROUP, " License Agreement ");
     SetDlgItemTextA(page, SETUP_ID_TEXT,
@@ -181,12 +197,12 @@ static const WizRow licence_rows[] = {
     {WM_COMMAND, SETUP_ID_AGREE, licence_agree, 0},
     {0, 0, NULL, 0}};
 
-/* ---- page 2: destination ---- */
+/* ---- destination ---- */
 
 static INT_PTR folder_init(HWND page, WPARAM, LPARAM, LPARAM)
 {
-    mark(page, "\3", WIZ_TRANSPARENT);
-    mark(page, "\15\16", WIZ_BANDED);
+    mark(page, folder_text, WIZ_TRANSPARENT);
+    mark(page, folder_titles, WIZ_BANDED);
     SetDlgItemTextA(page, SETUP_ID_LINE, " Select directory ");
     SetDlgItemTextA(page, SETUP_ID_GROUP, " Destination folder ");
     set_named(page, SETUP_ID_TEXT,
@@ -349,14 +365,14 @@ static const WizRow folder_rows[] = {
     {WM_COMMAND, SETUP_ID_BROWSE, folder_browse, 0},
     {0, 0, NULL, 0}};
 
-/* ---- page 3: install ---- */
+/* ---- install ---- */
 
 static INT_PTR install_init(HWND page, WPARAM, LPARAM, LPARAM)
 {
-    mark(page, "\3\4", WIZ_TRANSPARENT);
-    mark(page, "\15", WIZ_BANDED);
+    mark(page, texts, WIZ_TRANSPARENT);
+    mark(page, title, WIZ_BANDED);
     ST.ProgressBar = item(page, SETUP_ID_PROGRESS);
-    hide(page, "\4\12");
+    hide(page, install_hidden);
     SetDlgItemTextA(page, SETUP_ID_GROUP, " Install ");
     SetDlgItemTextA(page, SETUP_ID_TEXT, "Setup is ready to install.\n\n"
                                          "Click \"Next\" to begin copying "
@@ -385,12 +401,12 @@ static const WizRow install_rows[] = {
     {WIZ_LEAVE, 0, install_leave, 0},
     {0, 0, NULL, 0}};
 
-/* ---- page 4: finished ---- */
+/* ---- finished ---- */
 
 static INT_PTR finished_init(HWND page, WPARAM, LPARAM, LPARAM)
 {
-    mark(page, "\3\4\13\14", WIZ_TRANSPARENT);
-    mark(page, "\15", WIZ_BANDED);
+    mark(page, finished_texts, WIZ_TRANSPARENT);
+    mark(page, title, WIZ_BANDED);
     SetDlgItemTextA(page, SETUP_ID_GROUP, " Finished ");
     SetDlgItemTextA(page, SETUP_ID_REBOOT, "Yes, reboot Windows now");
     SetDlgItemTextA(page, SETUP_ID_NOREBOOT, "No, I will restart it later");
@@ -418,7 +434,7 @@ static INT_PTR finished_enter(HWND page, WPARAM, LPARAM, LPARAM)
     } else {
         SetDlgItemTextA(page, SETUP_ID_TEXT2,
                         "There is no need to reboot Windows.");
-        hide(page, ST.InstallFailed ? "\13\14\16\4" : "\13\14\16");
+        hide(page, ST.InstallFailed ? no_restart_failed : no_restart);
     }
     return 0;
 }
@@ -447,10 +463,11 @@ static const WizRow *const page_rows[WIZ_PAGES] = {
 static void update_buttons(void)
 {
     unsigned i = ST.PageIndex;
-    ShowWindow(ST.BackButton, i != 0 && i != 4 ? SW_SHOW : SW_HIDE);
-    ShowWindow(ST.NextButton, i != 4 ? SW_SHOW : SW_HIDE);
+    ShowWindow(ST.BackButton,
+               i != WIZ_WELCOME && i != WIZ_FINISHED ? SW_SHOW : SW_HIDE);
+    ShowWindow(ST.NextButton, i != WIZ_FINISHED ? SW_SHOW : SW_HIDE);
     ShowWindow(ST.CancelButton, SW_SHOW);
-    SetWindowTextA(ST.CancelButton, i == 4 ? "Close" : "Cancel");
+    SetWindowTextA(ST.CancelButton, i == WIZ_FINISHED ? "Close" : "Cancel");
 }
 
 static INT_PTR frame_init(HWND frame, WPARAM, LPARAM, LPARAM)
@@ -465,9 +482,9 @@ static INT_PTR frame_init(HWND frame, WPARAM, LPARAM, LPARAM)
             wiz_DialogProc, (LPARAM)page_rows[i]);
     SendMessageA(frame, WM_SETICON, ICON_BIG,
                  (LPARAM)LoadIconA(ST.Instance, MAKEINTRESOURCEA(SETUP_ICON)));
-    ST.PageIndex = 0;
-    SendMessageA(ST.Pages[0], WIZ_ENTER, 0, 0);
-    ShowWindow(ST.Pages[0], SW_SHOW);
+    ST.PageIndex = WIZ_WELCOME;
+    SendMessageA(ST.Pages[WIZ_WELCOME], WIZ_ENTER, 0, 0);
+    ShowWindow(ST.Pages[WIZ_WELCOME], SW_SHOW);
     update_buttons();
     SetWindowTextA(ST.BackButton, "<  Back");
     SetWindowTextA(ST.NextButton, "Next  >");
@@ -485,14 +502,14 @@ static INT_PTR frame_go(HWND, WPARAM, LPARAM, LPARAM step)
 {
     unsigned i = ST.PageIndex;
     int forward = step > 0;
-    if (i == (forward ? 4u : 0u) ||
+    if (i == (forward ? (unsigned)WIZ_FINISHED : (unsigned)WIZ_WELCOME) ||
         SendMessageA(ST.Pages[i], WIZ_LEAVE, 0, forward))
         return DLG_HANDLED;
     ShowWindow(ST.Pages[i], SW_HIDE);
     do
         i += (unsigned)step;
-    while (SendMessageA(ST.Pages[i], WIZ_ENTER, 0, forward) && i > 0 &&
-           i < 4);
+    while (SendMessageA(ST.Pages[i], WIZ_ENTER, 0, forward) &&
+           i > WIZ_WELCOME && i < WIZ_FINISHED);
     ST.PageIndex = i;
     ShowWindow(ST.Pages[i], SW_SHOW);
     update_buttons();

@@ -2,6 +2,7 @@
  * dialog asks, and the Remove button takes back everything the log names
  * with the product's folders, Start-menu folders and registry keys. */
 #include "uninstall.h"
+#include "admin.h"
 #include "reg.h"
 #include "log.h"
 #include "safe.h"
@@ -22,12 +23,6 @@ MODULE_IDENT("Uninstall/uninstall.cpp");
 #define UN_MSG_BADLOG "Couldn't open log file\nor this is not valid " \
                       "uninstallation file..."
 #define UN_MSG_CORRUPT "Log file corrupted!\nDeinstalation aborted!"
-#define UN_MSG_ADMIN "You must have Administrator privileges in order to " \
-                     "deinstall drivers!\nLog on as an administrator and " \
-                     "try again..."
-#define UN_MSG_SCM "Can't open driver database!"
-#define UN_MSG_REGISTRY "Unable to access system registry!\nLog on as an " \
-                        "Administrator or SuperUser and try again..."
 #define UN_MSG_INUSE "Some program files are in use.\nQuit applications " \
                      "that may use them and try again..."
 #define UN_MSG_REBOOT "In order to conform changes Windows needs to be " \
@@ -66,12 +61,6 @@ typedef struct Progress {
     DWORD    Pumped;           /* tick count of the last pump */
 } Progress;
 
-static int error_box(HWND owner, const char *text)
-{
-    MessageBoxA(owner, text, "Error", MB_OK | MB_ICONERROR);
-    return 1;
-}
-
 static int present(const char *text)
 {
     return text && *text;
@@ -107,45 +96,22 @@ static int ask_log_file(void)
 /* Service control is only asked for when there is a driver to take back. */
 static int check_drivers(void)
 {
-    if (!UN.IsNT || !log_Next(&UN.UndoList, NULL, LOG_DRIVER))
-        return 0;
-    SC_HANDLE scm = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
-    if (!scm)
-        return error_box(NULL, GetLastError() == ERROR_ACCESS_DENIED
-                                   ? UN_MSG_ADMIN : UN_MSG_SCM);
-    CloseServiceHandle(scm);
-    return 0;
-}
-
-/* Write access to the machine's uninstall list stands for write access to
- * the machine's keys.  The probe key is deleted only when it was made
- * here: a product named Vellum keeps its entry. */
-static int check_registry(void)
-{
-    static const char probe[] = UN_ENTRY_KEY "Vellum";
-    HKEY h;
-    DWORD made;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, probe, 0, (char *)"", 0,
-                        KEY_SET_VALUE, NULL, &h, &made) != ERROR_SUCCESS)
-        return error_box(NULL, UN_MSG_REGISTRY);
-    RegCloseKey(h);
-    if (made == REG_CREATED_NEW_KEY)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, probe);
-    return 0;
+    return UN.IsNT && log_Next(&UN.UndoList, NULL, LOG_DRIVER) &&
+           admin_DriversRefused();
 }
 
 /* 0 when the log can be used; otherwise its box was shown. */
 static int load_log(void)
 {
     if (!log_Load(&UN.UndoList, UN.LogFile))
-        return error_box(NULL, UN_MSG_BADLOG);
+        return admin_Error(NULL, UN_MSG_BADLOG);
     LogEntry *product = log_Next(&UN.UndoList, NULL, LOG_PRODUCT);
     if (!product)
-        return error_box(NULL, UN_MSG_CORRUPT);
+        return admin_Error(NULL, UN_MSG_CORRUPT);
     UN.Company = product->Text1;
     UN.Product = product->Text2;
     UN.AppDir = product->Text3;
-    return check_drivers() || check_registry();
+    return check_drivers() || admin_RegistryRefused();
 }
 
 /* ---- removal ---- */
@@ -434,7 +400,7 @@ static INT_PTR on_settings(HWND, WPARAM, LPARAM, LPARAM)
 static INT_PTR on_remove(HWND dialog, WPARAM, LPARAM, LPARAM)
 {
     if (any_file_in_use()) {
-        error_box(dialog, UN_MSG_INUSE);
+        admin_Error(dialog, UN_MSG_INUSE);
         return DLG_ENDCANCEL;
     }
     unsigned entries = 0;
@@ -472,25 +438,6 @@ static const WizRow dialog_rows[] = {
 
 /* ---- the run ---- */
 
-/* The shutdown privilege is asked for on NT; the restart is requested
- * whatever came of that. */
-static void real_restart(int isNT)
-{
-    HANDLE token;
-    if (isNT && OpenProcessToken(GetCurrentProcess(),
-                                 TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
-                                 &token)) {
-        TOKEN_PRIVILEGES p;
-        p.PrivilegeCount = 1;
-        p.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (LookupPrivilegeValueA(NULL, "SeShutdownPrivilege",
-                                  &p.Privileges[0].Luid))
-            AdjustTokenPrivileges(token, FALSE, &p, 0, NULL, NULL);
-        CloseHandle(token);
-    }
-    ExitWindowsEx(EWX_REBOOT, 0);
-}
-
 static void finish(void)
 {
     if (!UN.RebootNeeded) {
@@ -499,7 +446,7 @@ static void finish(void)
     }
     if (MessageBoxA(NULL, UN_MSG_REBOOT, "Uninstall",
                     MB_YESNO | MB_ICONQUESTION) == IDYES)
-        (uninstall_Restart ? uninstall_Restart : real_restart)(UN.IsNT);
+        (uninstall_Restart ? uninstall_Restart : admin_Restart)(UN.IsNT);
 }
 
 int uninstall_Main(HINSTANCE instance, const char *commandLine)

@@ -45,7 +45,6 @@ endfunction()
 function(vellum_core name)
   add_library(${name} STATIC ${VELLUM_CORE_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/core)
-  target_link_libraries(${name} PUBLIC ${VELLUM_ZLIB})
   target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti ${ARGN})
   if(WIN32)
     target_compile_options(${name} PRIVATE -Os -ffunction-sections -fdata-sections

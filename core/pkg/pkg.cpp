@@ -7,7 +7,6 @@
 
 #include <stdlib.h>
 #include <string.h>
-#include <zlib.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -45,12 +44,31 @@ static uint64_t inflate_bound(uint32_t packed)
 
 /* ---- Adler-32 ---------------------------------------------------------- */
 
+/* Runs of at most 5552 bytes: the most that cannot overflow s2 before the
+ * modulo. */
+uint32_t pkgsys_AdlerPlain(uint32_t adler, const uint8_t *p, size_t len)
+{
+    const uint32_t BASE = 65521;
+    uint32_t s1 = adler & 0xFFFF, s2 = adler >> 16;
+    while (len) {
+        size_t n = len < 5552 ? len : 5552;
+        len -= n;
+        do {
+            s1 += *p++;
+            s2 += s1;
+        } while (--n);
+        s1 %= BASE;
+        s2 %= BASE;
+    }
+    return s2 << 16 | s1;
+}
+
 #if defined(__SSE2__)
 /* The whole data area is summed at every open, so the sum runs 16 bytes a
  * step where the processor allows.  Per block of 16 bytes b0..b15:
  *     s2 += 16 * s1 + 16*b0 + 15*b1 + ... + 1*b15,   s1 += b0 + ... + b15
- * Blocks are taken in runs of at most 5552 bytes, zlib's bound for reducing
- * modulo 65521 without overflow; the run's parts are added in 64 bits. */
+ * Blocks are taken in runs of at most 5552 bytes, as above; the run's
+ * parts are added in 64 bits. */
 static uint32_t adler_sse2(uint32_t adler, const uint8_t *p, size_t len)
 {
     const uint32_t BASE = 65521;
@@ -81,7 +99,7 @@ static uint32_t adler_sse2(uint32_t adler, const uint8_t *p, size_t len)
         s1 %= BASE;
         s2 %= BASE;
     }
-    return (uint32_t)adler32((uLong)(s2 << 16 | s1), p, (uInt)len);
+    return pkgsys_AdlerPlain((uint32_t)(s2 << 16 | s1), p, len);
 }
 #endif
 
@@ -93,12 +111,7 @@ uint32_t pkg_Adler32(uint32_t adler, const void *data, size_t len)
 #if defined(__SSE2__)
     return adler_sse2(adler, p, len);
 #else
-    while (len > 0x40000000) { /* zlib's length is 32-bit on some systems */
-        adler = (uint32_t)adler32(adler, p, 0x40000000);
-        p += 0x40000000;
-        len -= 0x40000000;
-    }
-    return (uint32_t)adler32(adler, p, (uInt)len);
+    return pkgsys_AdlerPlain(adler, p, len);
 #endif
 }
 
@@ -221,8 +234,8 @@ int pkgsys_Read(PackageHandle *pkg)
     pkg->dir = (PackageEntry *)calloc(count, PKG_ENTRY_SIZE);
     if (!pkg->dir)
         return PKG_ENOMEM;
-    uLongf len = (uLongf)bytes;
-    if (uncompress((Bytef *)pkg->dir, &len, pkg->packedDir, dirSize) != Z_OK) {
+    size_t len = (size_t)bytes, packed = dirSize;
+    if (!pkg_Inflate(pkg->dir, &len, pkg->packedDir, &packed)) {
         free(pkg->dir);
         pkg->dir = NULL;
         return PKG_EDIR;
@@ -331,17 +344,13 @@ int pkg_ExtractEntry(PackageHandle *pkg, const PackageEntry *e, void **buffer,
     if (!block)
         return PKG_XNOMEM;
     const uint8_t *src = pkg->data + e->offset;
-    uLongf len = e->size;
-    uLong srcLen = e->packedSize;
-    int zr = uncompress2(block, &len, src, &srcLen);
+    size_t len = e->size, srcLen = e->packedSize;
     int rc = PKG_OK;
-    if (zr == Z_MEM_ERROR)
-        rc = PKG_XNOMEM;
-    else if (zr != Z_OK || len != e->size)
+    if (!pkg_Inflate(block, &len, src, &srcLen) || len != e->size)
         rc = PKG_XINFLATE;
-    /* zlib has already checked the stream's own Adler-32 trailer against
-     * the inflated bytes; when the entry's checksum is that same value the
-     * bytes need no second pass. */
+    /* pkg_Inflate has already checked the stream's own Adler-32 trailer
+     * against the inflated bytes; when the entry's checksum is that same
+     * value the bytes need no second pass. */
     else if (srcLen < 4 || rd32be(src + srcLen - 4) != e->checksum) {
         if (pkg_Adler32(1, block, e->size) != e->checksum)
             rc = PKG_XCHECKSUM;

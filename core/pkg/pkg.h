@@ -64,7 +64,7 @@
 
 /* pkg_Extract results */
 #define PKG_XNOENTRY     1   /* no entry with that path */
-#define PKG_XNOMEM       2   /* block or inflate memory */
+#define PKG_XNOMEM       2   /* no memory for the block */
 #define PKG_XINFLATE     3   /* inflate failed, or length differs */
 #define PKG_XCHECKSUM    4   /* Adler-32 of the member differs */
 
@@ -134,6 +134,14 @@ uint64_t file_GetFileVersion(const char *path);
 
 /* Adler-32 as zlib's adler32 (start with 1), faster on long runs. */
 uint32_t pkg_Adler32(uint32_t adler, const void *data, size_t len);
+
+/* Inflates the zlib stream of *srcLen bytes at src into dest (capacity
+ * *destLen), as zlib's uncompress2 would: 1 when the stream is whole and
+ * its checksum right, with *destLen the bytes inflated and *srcLen the
+ * bytes the stream took (bytes after it are left alone); 0 for a damaged
+ * or truncated stream, or one that does not fit, with both left as they
+ * were.  A capacity of 0 takes a stream of up to one byte (inflate.cpp). */
+int pkg_Inflate(void *dest, size_t *destLen, const void *src, size_t *srcLen);
 
 /* Meaning of a pkg_Open / pkg_Extract result, for tools. */
 const char *pkg_OpenMessage(int code);

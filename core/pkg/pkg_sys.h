@@ -12,6 +12,10 @@ struct PackageHandle;
  * and inflates its directory: a pkg_Open result.  In pkg.cpp. */
 int pkgsys_Read(struct PackageHandle *pkg);
 
+/* Adler-32 a byte at a time: pkg_Adler32 where the processor has no SSE2,
+ * and its tail where it has.  In pkg.cpp. */
+uint32_t pkgsys_AdlerPlain(uint32_t adler, const uint8_t *p, size_t len);
+
 /* Zero-filled block for extracted members; null on failure. */
 void *pkgsys_Alloc(size_t size);
 

@@ -48,19 +48,79 @@ typedef intptr_t ScriptValue;
 #define SCRIPT_CONTINUED 2
 #define SCRIPT_BROKEN    3
 
-/* The built-in table, by row.  Handlers are bound by the host in this
- * order (script_SetHost). */
-enum {
-    SB_ISWIN95, SB_ISWIN98, SB_ISWINME, SB_ISWINNT, SB_ISWIN2000,
-    SB_ISWINXP, SB_ISWINFAMILYNT, SB_ISWINFAMILY9X,
-    SB_SETREBOOT, SB_SETUPDATE, SB_SETNOUNINSTALL, SB_LOGON, SB_LOGOFF,
-    SB_FILEINUSE, SB_ISAPPINSTALLED, SB_ISAPPRUNNING, SB_CLOSEAPP,
-    SB_VERSION, SB_MSGBOXOK, SB_MSGBOXYESNO,
-    SB_COPY, SB_COPYSHARED, SB_ISCOPYERROR, SB_MAKEDIR, SB_INSTALLDRIVER,
-    SB_SHORTCUT, SB_SHORTCUTC, SB_SHORTCUTWWW, SB_PREFSKEY,
-    SB_SETPROGSTEPS, SB_PROGSTEP, SB_REGDELKEY, SB_REGDELVALUE,
-    SB_COUNT
-};
+/* The built-in table, once: every built-in in row order as
+ *     X(NAME, keyword, handler, kinds)
+ * NAME gives its row SB_NAME; the keyword is lower case, as scripts write
+ * it; the handler is setup's (Install/functions.h); kinds has one letter
+ * per argument, and so gives the argument count: 'i' a number, 't' a
+ * text, 'p' a path, expanded in its slot before use.  The engine's keyword
+ * and count table, setup's handler table and vpack's simulation are all
+ * made from this list. */
+#define SCRIPT_BUILTINS(X)                                       \
+    X(ISWIN95,        "iswin95",        fn_IsWindows,      "")     \
+    X(ISWIN98,        "iswin98",        fn_IsWindows,      "")     \
+    X(ISWINME,        "iswinme",        fn_IsWindows,      "")     \
+    X(ISWINNT,        "iswinnt",        fn_IsWindows,      "")     \
+    X(ISWIN2000,      "iswin2000",      fn_IsWindows,      "")     \
+    X(ISWINXP,        "iswinxp",        fn_IsWindows,      "")     \
+    X(ISWINFAMILYNT,  "iswinfamilynt",  fn_IsWindows,      "")     \
+    X(ISWINFAMILY9X,  "iswinfamily9x",  fn_IsWindows,      "")     \
+    X(SETREBOOT,      "setreboot",      fn_SetReboot,      "i")    \
+    X(SETUPDATE,      "setupdate",      fn_SetUpdate,      "i")    \
+    X(SETNOUNINSTALL, "setnouninstall", fn_SetNoUninstall, "i")    \
+    X(LOGON,          "logon",          fn_LogOn,          "")     \
+    X(LOGOFF,         "logoff",         fn_LogOff,         "")     \
+    X(FILEINUSE,      "fileinuse",      fn_FileInUse,      "p")    \
+    X(ISAPPINSTALLED, "isappinstalled", fn_IsAppInstalled, "tt")   \
+    X(ISAPPRUNNING,   "isapprunning",   fn_IsAppRunning,   "tt")   \
+    X(CLOSEAPP,       "closeapp",       fn_CloseApp,       "tt")   \
+    X(VERSION,        "version",        fn_Version,        "tp")   \
+    X(MSGBOXOK,       "msgboxok",       fn_MsgBoxOk,       "t")    \
+    X(MSGBOXYESNO,    "msgboxyesno",    fn_MsgBoxYesNo,    "t")    \
+    X(COPY,           "copy",           fn_Copy,           "tp")   \
+    X(COPYSHARED,     "copyshared",     fn_CopyShared,     "tpt")  \
+    X(ISCOPYERROR,    "iscopyerror",    fn_IsCopyError,    "")     \
+    X(MAKEDIR,        "makedir",        fn_MakeDir,        "p")    \
+    X(INSTALLDRIVER,  "installdriver",  fn_InstallDriver,  "tpt")  \
+    X(SHORTCUT,       "shortcut",       fn_Shortcut,       "tptt") \
+    X(SHORTCUTC,      "shortcutc",      fn_ShortcutC,      "tptt") \
+    X(SHORTCUTWWW,    "shortcutwww",    fn_ShortcutWWW,    "tt")   \
+    X(PREFSKEY,       "prefskey",       fn_PrefsKey,       "t")    \
+    X(SETPROGSTEPS,   "setprogsteps",   fn_SetProgSteps,   "i")    \
+    X(PROGSTEP,       "progstep",       fn_ProgStep,       "")     \
+    X(REGDELKEY,      "regdelkey",      fn_RegDelKey,      "t")    \
+    X(REGDELVALUE,    "regdelvalue",    fn_RegDelValue,    "tt")
+
+#define SCRIPT_BUILTIN_ROW(name, keyword, handler, kinds) SB_##name,
+enum { SCRIPT_BUILTINS(SCRIPT_BUILTIN_ROW) SB_COUNT };
+
+/* What each iswin built-in asks of the Windows version, once, in row
+ * order from SB_ISWIN95: the platform (Windows' own numbers:
+ * SCRIPT_WIN_9X the Windows 95 family, SCRIPT_WIN_NT the NT family), the
+ * major and minor version, -1 for any. */
+#define SCRIPT_WIN_9X 1
+#define SCRIPT_WIN_NT 2
+#define SCRIPT_WINDOWS(X)                                \
+    X(ISWIN95, SCRIPT_WIN_9X, 4, 0)                      \
+    X(ISWIN98, SCRIPT_WIN_9X, 4, 10)                     \
+    X(ISWINME, SCRIPT_WIN_9X, 4, 90)                     \
+    X(ISWINNT, SCRIPT_WIN_NT, 4, 0)                      \
+    X(ISWIN2000, SCRIPT_WIN_NT, 5, 0)                    \
+    X(ISWINXP, SCRIPT_WIN_NT, 5, 1)                      \
+    X(ISWINFAMILYNT, SCRIPT_WIN_NT, -1, -1)              \
+    X(ISWINFAMILY9X, SCRIPT_WIN_9X, -1, -1)
+
+typedef struct ScriptWindows {
+    signed char Platform, Major, Minor;
+} ScriptWindows;
+
+#define SCRIPT_WINDOWS_ROWS (SB_ISWINFAMILY9X - SB_ISWIN95 + 1)
+extern const ScriptWindows script_Windows[SCRIPT_WINDOWS_ROWS];
+
+/* 1 when a system of that platform and version answers the iswin
+ * built-in of that row with yes. */
+int script_IsWindows(int row, unsigned platform, unsigned major,
+                     unsigned minor);
 
 /* A handler runs after the keyword and "(" were consumed; it reads its own
  * arguments (script_Args, or script_Eval/script_Expect), consumes the ")"
@@ -69,7 +129,7 @@ typedef ScriptValue (*ScriptHandler)(void);
 
 typedef struct ScriptBuiltin {
     const char   *Keyword;    /* lower case, as scripts write it */
-    int           ArgCount;   /* exact number of arguments; -1 any */
+    int           ArgCount;   /* exact number of arguments */
 } ScriptBuiltin;
 
 /* The table in row order, ended by a row with a null keyword. */
@@ -80,7 +140,7 @@ typedef struct ScriptHost {
      * OK only, no icon, no owner).  Null: errors are not shown. */
     void (*Report)(const char *text);
     /* SB_COUNT handlers in table order; a null table or entry reads the
-     * row's arguments and gives 0. */
+     * row's arguments and gives 0 (tests that bind a few handlers). */
     const ScriptHandler *Handlers;
 } ScriptHost;
 

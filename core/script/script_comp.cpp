@@ -8,8 +8,7 @@
 
 MODULE_IDENT("core/script/script_comp.cpp");
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script_short.h"
 
 int script_NameEqual(const char *a, const char *b)
 {
@@ -28,7 +27,7 @@ int script_NameEqual(const char *a, const char *b)
 
 static void copy_name(char *to, const char *from)
 {
-    size_t n = strnlen(from, SCRIPT_IDENT_MAX);
+    size_t n = script_Length(from, SCRIPT_IDENT_MAX);
     memcpy(to, from, n);
     to[n] = 0;
 }
@@ -334,6 +333,11 @@ static void check_loop_body(void)
     S.LoopDepth--;
 }
 
+static void check_step(void)
+{
+    script_Check();
+}
+
 static void check_statement(void)
 {
     switch (SC.Token) {
@@ -341,11 +345,7 @@ static void check_statement(void)
         script_NextToken();
         return;
     case TK_LBRACE:
-        script_NextToken();
-        while (SC.Token != TK_RBRACE && !S.ErrorFlag)
-            script_Check();
-        if (!S.ErrorFlag)
-            script_NextToken();
+        script_Block(check_step);
         return;
     case TK_RETURN:
         script_NextToken();

@@ -7,24 +7,34 @@
 
 MODULE_IDENT("core/script/script_host.cpp");
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script_short.h"
 
+#define BUILTIN_ROW(name, keyword, handler, kinds) {keyword, sizeof kinds - 1},
 const ScriptBuiltin script_Builtins[SB_COUNT + 1] = {
-    {"iswin95", 0},        {"iswin98", 0},       {"iswinme", 0},
-    {"iswinnt", 0},        {"iswin2000", 0},     {"iswinxp", 0},
-    {"iswinfamilynt", 0},  {"iswinfamily9x", 0},
-    {"setreboot", 1},      {"setupdate", 1},     {"setnouninstall", 1},
-    {"logon", 0},          {"logoff", 0},        {"fileinuse", 1},
-    {"isappinstalled", 2}, {"isapprunning", 2},  {"closeapp", 2},
-    {"version", 2},        {"msgboxok", 1},      {"msgboxyesno", 1},
-    {"copy", 2},           {"copyshared", 3},    {"iscopyerror", 0},
-    {"makedir", 1},        {"installdriver", 3}, {"shortcut", 4},
-    {"shortcutc", 4},      {"shortcutwww", 2},   {"prefskey", 1},
-    {"setprogsteps", 1},   {"progstep", 0},      {"regdelkey", 1},
-    {"regdelvalue", 2},
+    SCRIPT_BUILTINS(BUILTIN_ROW)
     {NULL, 0},
 };
+
+#define WINDOWS_ROW(name, platform, major, minor) {platform, major, minor},
+const ScriptWindows script_Windows[SCRIPT_WINDOWS_ROWS] = {
+    SCRIPT_WINDOWS(WINDOWS_ROW)
+};
+/* The versions are listed in the built-ins' row order, one for each. */
+#define WINDOWS_INDEX(name, platform, major, minor) WI_##name,
+enum { SCRIPT_WINDOWS(WINDOWS_INDEX) WI_COUNT };
+#define WINDOWS_ORDER(name, platform, major, minor) \
+    static_assert(WI_##name == SB_##name - SB_ISWIN95, #name " out of order");
+SCRIPT_WINDOWS(WINDOWS_ORDER)
+static_assert(WI_COUNT == SCRIPT_WINDOWS_ROWS, "an iswin row without a version");
+
+int script_IsWindows(int row, unsigned platform, unsigned major,
+                     unsigned minor)
+{
+    const ScriptWindows *w = &script_Windows[row - SB_ISWIN95];
+    return platform == (unsigned)w->Platform &&
+           (w->Major < 0 ||
+            (major == (unsigned)w->Major && minor == (unsigned)w->Minor));
+}
 
 const char script_MsgEof[] = "Unexpected end of file";
 const char script_MsgDeep[] = "Nesting too deep";

@@ -115,6 +115,13 @@ int  script_IsVar(const char *name);
 ScriptValue script_GetVar(const char *name);
 void script_SetVar(const char *name, ScriptValue value);
 int  script_NameEqual(const char *a, const char *b);  /* ignoring case */
+/* Passes the "{ }" block at the current "{", calling step for each
+ * statement inside, and consumes the "}"; an error stops it (script_Skip
+ * and script_Check use it). */
+void script_Block(void (*step)(void));
+/* strnlen: the Windows runtime setup links against has none, and mingw's
+ * own copy carries an unwind record (1 KB of setup.exe on win64). */
+size_t script_Length(const char *text, size_t max);
 /* Stops the script at one of the engine's own limits (nesting, steps):
  * one box, then silence until script_Rewind, since every statement and
  * call on the way out would otherwise add an "Expected" box of its own. */

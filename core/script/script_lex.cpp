@@ -13,8 +13,7 @@ MODULE_IDENT("core/script/script_lex.cpp");
 
 VELLUM_BSS ScriptStateRec ScriptState;
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script_short.h"
 
 static const char *const token_names[TK_COUNT] = {
     "identifier", "int const", "string const", "+", "-", "*", "/", "--",
@@ -375,12 +374,20 @@ int script_TextPlace(ScriptValue value, char **buffer, size_t *room,
     return 1;
 }
 
+size_t script_Length(const char *text, size_t max)
+{
+    size_t n = 0;
+    while (n < max && text[n])
+        n++;
+    return n;
+}
+
 /* Every buffer ends in a NUL that nothing overwrites, so any address
  * inside one reads a terminated text. */
 ScriptValue script_CrossText(const char *text)
 {
     int i = S.CrossedIndex = (S.CrossedIndex + 1) % SCRIPT_SLOTS;
-    size_t n = strnlen(text, SCRIPT_STRING_MAX);
+    size_t n = script_Length(text, SCRIPT_STRING_MAX);
     memmove(S.Crossed[i], text, n);   /* text may lie in this very buffer */
     S.Crossed[i][n] = 0;
     return (ScriptValue)S.Crossed[i];

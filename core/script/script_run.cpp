@@ -10,8 +10,7 @@
 
 MODULE_IDENT("core/script/script_run.cpp");
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script_short.h"
 
 /* ---- values: integers are signed 32-bit on every build ---- */
 
@@ -467,6 +466,49 @@ static int exec_if(void)
     return r;
 }
 
+/* The loop of for and while: the condition at cond, the body, and for a
+ * for loop the step at step, until the condition is 0, a break or a
+ * return.  A for loop reaches its body by the cursor body; a while loop by
+ * the ")" after its condition, and a break passes the condition over
+ * again, without evaluating it. */
+static int run_loop(ScriptCursor *cond, ScriptCursor *body,
+                    ScriptCursor *step)
+{
+    int r = SCRIPT_NORMAL;
+    while (!S.ErrorFlag) {
+        script_RestoreCursor(cond);
+        ScriptValue c = script_Eval();
+        if (body)
+            script_RestoreCursor(body);
+        else
+            script_Expect(TK_RPAREN);
+        if (!c) {
+            script_Skip();
+            break;
+        }
+        r = script_Exec();
+        if (r == SCRIPT_RETURNED)
+            break;
+        if (r == SCRIPT_BROKEN) {
+            if (body)
+                script_RestoreCursor(body);
+            else {
+                script_RestoreCursor(cond);
+                pass_paren();
+            }
+            script_Skip();
+            r = SCRIPT_NORMAL;
+            break;
+        }
+        r = SCRIPT_NORMAL;
+        if (step) {
+            script_RestoreCursor(step);
+            script_Eval();
+        }
+    }
+    return r;
+}
+
 static int exec_for(void)
 {
     script_NextToken();
@@ -485,29 +527,7 @@ static int exec_for(void)
         script_SaveCursor(b);
         pass_paren();
         script_SaveCursor(c);
-        for (;;) {
-            if (S.ErrorFlag)
-                break;
-            script_RestoreCursor(a);
-            ScriptValue cond = script_Eval();
-            script_RestoreCursor(c);
-            if (!cond) {
-                script_Skip();
-                break;
-            }
-            r = script_Exec();
-            if (r == SCRIPT_RETURNED)
-                break;
-            if (r == SCRIPT_BROKEN) {
-                script_RestoreCursor(c);
-                script_Skip();
-                r = SCRIPT_NORMAL;
-                break;
-            }
-            r = SCRIPT_NORMAL;
-            script_RestoreCursor(b);
-            script_Eval();
-        }
+        r = run_loop(a, c, b);
     }
     S.CursorTop = (int)(a - S.Cursors);   /* pops a, b and c */
     return r;
@@ -521,30 +541,7 @@ static int exec_while(void)
     if (!a)
         return SCRIPT_NORMAL;
     script_SaveCursor(a);
-    int r = SCRIPT_NORMAL;
-    for (;;) {
-        if (S.ErrorFlag)
-            break;
-        script_RestoreCursor(a);
-        ScriptValue cond = script_Eval();
-        script_Expect(TK_RPAREN);
-        if (!cond) {
-            script_Skip();
-            break;
-        }
-        r = script_Exec();
-        if (r == SCRIPT_RETURNED)
-            break;
-        if (r == SCRIPT_BROKEN) {
-            /* The condition is passed over, not evaluated again. */
-            script_RestoreCursor(a);
-            pass_paren();
-            script_Skip();
-            r = SCRIPT_NORMAL;
-            break;
-        }
-        r = SCRIPT_NORMAL;
-    }
+    int r = run_loop(a, NULL, NULL);
     script_PopCursor();
     return r;
 }
@@ -603,6 +600,15 @@ int script_Exec(void)
     return r;
 }
 
+void script_Block(void (*step)(void))
+{
+    script_NextToken();
+    while (SC.Token != TK_RBRACE && !S.ErrorFlag)
+        step();
+    if (!S.ErrorFlag)
+        script_NextToken();
+}
+
 static void skip_statement(void)
 {
     switch (SC.Token) {
@@ -610,11 +616,7 @@ static void skip_statement(void)
         script_NextToken();
         return;
     case TK_LBRACE:
-        script_NextToken();
-        while (SC.Token != TK_RBRACE && !S.ErrorFlag)
-            script_Skip();
-        if (!S.ErrorFlag)
-            script_NextToken();
+        script_Block(script_Skip);
         return;
     case TK_IF:
         script_NextToken();

@@ -1,7 +1,7 @@
-/* func_fixture.h -- what the built-in tests of func_system.cpp and
- * func_files.cpp share: a package in a scratch folder opened as setup
- * opens its own, a small script compiled over a local handler table, and
- * the install state reset around each test. */
+/* func_fixture.h -- what the built-in and install tests share: a package
+ * in a scratch folder opened as setup opens its own, a small script
+ * compiled over setup's own handler table, the install state reset around
+ * each test, and the pretended Windows version (version_fixture.h). */
 #ifndef VELLUM_FUNC_FIXTURE_H
 #define VELLUM_FUNC_FIXTURE_H
 
@@ -12,6 +12,7 @@
 #include "script/script.h"
 #include "pkg/pkgwrite.h"
 #include "pkgfix.h"
+#include "version_fixture.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -27,33 +28,6 @@ struct FuncMember {
     FuncBytes   bytes;
 };
 
-/* The handlers under test at their rows; null elsewhere (the engine then
- * reads the arguments and gives 0). */
-inline const ScriptHandler *func_Table()
-{
-    static ScriptHandler table[SB_COUNT];
-    const struct { int row; ScriptHandler h; } rows[] = {
-        {SB_ISWIN95, fn_IsWin95}, {SB_ISWIN98, fn_IsWin98},
-        {SB_ISWINME, fn_IsWinMe}, {SB_ISWINNT, fn_IsWinNT},
-        {SB_ISWIN2000, fn_IsWin2000}, {SB_ISWINXP, fn_IsWinXP},
-        {SB_ISWINFAMILYNT, fn_IsWinFamilyNT},
-        {SB_ISWINFAMILY9X, fn_IsWinFamily9x},
-        {SB_SETREBOOT, fn_SetReboot}, {SB_SETUPDATE, fn_SetUpdate},
-        {SB_SETNOUNINSTALL, fn_SetNoUninstall}, {SB_LOGON, fn_LogOn},
-        {SB_LOGOFF, fn_LogOff}, {SB_FILEINUSE, fn_FileInUse},
-        {SB_ISAPPINSTALLED, fn_IsAppInstalled},
-        {SB_ISAPPRUNNING, fn_IsAppRunning}, {SB_CLOSEAPP, fn_CloseApp},
-        {SB_VERSION, fn_Version}, {SB_MSGBOXOK, fn_MsgBoxOk},
-        {SB_MSGBOXYESNO, fn_MsgBoxYesNo}, {SB_COPY, fn_Copy},
-        {SB_COPYSHARED, fn_CopyShared}, {SB_ISCOPYERROR, fn_IsCopyError},
-        {SB_MAKEDIR, fn_MakeDir}, {SB_SETPROGSTEPS, fn_SetProgSteps},
-        {SB_PROGSTEP, fn_ProgStep},
-    };
-    for (const auto &r : rows)
-        table[r.row] = r.h;
-    return table;
-}
-
 /* A text as a script's string literal. */
 inline std::string func_Lit(const std::string &text)
 {
@@ -64,6 +38,27 @@ inline std::string func_Lit(const std::string &text)
         out += c;
     }
     return out + "\"";
+}
+
+/* Packs the members (Install.ini among them where a test wants one) into
+ * dir\setup.pkg and opens it as setup's own package, closing the one
+ * before. */
+inline void func_OpenPackage(const std::string &dir,
+                             const std::vector<FuncMember> &members)
+{
+    PkwPackage p;
+    pkw_Init(p);
+    for (const FuncMember &m : members)
+        ASSERT_LT(0, pkw_AddFile(p, 0, m.name.c_str(), m.bytes.data(),
+                                 m.bytes.size(), 9, NULL))
+            << "member " << m.name;
+    FuncBytes pkg;
+    ASSERT_EQ(PKW_OK, pkw_Serialize(p, pkg));
+    std::string path = dir + "\\setup.pkg";
+    pkg_Close(InstallState.Package);
+    InstallState.Package = NULL;
+    ASSERT_TRUE(fix_Save(path, pkg)) << path;
+    ASSERT_EQ(PKG_OK, pkg_Open(path.c_str(), &InstallState.Package)) << path;
 }
 
 inline std::vector<std::string> &func_Reports()
@@ -132,7 +127,7 @@ class FuncTest : public ::testing::Test {
         InstallState.LogChanges = 1;
         InstallState.IsNT = 1;
         func_Reports().clear();
-        static const ScriptHost host = {func_Record, func_Table()};
+        static const ScriptHost host = {func_Record, setup_Handlers};
         script_SetHost(&host);
     }
 
@@ -151,19 +146,7 @@ class FuncTest : public ::testing::Test {
     /* Packs the members and opens the package as setup's own. */
     void open_package(const std::vector<FuncMember> &members)
     {
-        PkwPackage p;
-        pkw_Init(p);
-        for (const FuncMember &m : members)
-            ASSERT_LT(0, pkw_AddFile(p, 0, m.name.c_str(), m.bytes.data(),
-                                     m.bytes.size(), 9, NULL))
-                << "member " << m.name;
-        FuncBytes pkg;
-        ASSERT_EQ(PKW_OK, pkw_Serialize(p, pkg));
-        std::string path = dir + "\\setup.pkg";
-        pkg_Close(InstallState.Package);
-        InstallState.Package = NULL;
-        ASSERT_TRUE(fix_Save(path, pkg));
-        ASSERT_EQ(PKG_OK, pkg_Open(path.c_str(), &InstallState.Package));
+        func_OpenPackage(dir, members);
     }
 
     /* Compiles the functions under the Company and Product settings. */

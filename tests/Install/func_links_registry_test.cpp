@@ -45,19 +45,6 @@ const std::string kShellFolders =
 std::vector<std::string> reports;
 void record(const char *text) { reports.push_back(text); }
 
-const ScriptHandler *table()
-{
-    static ScriptHandler t[SB_COUNT];
-    t[SB_SHORTCUT] = fn_Shortcut;
-    t[SB_SHORTCUTC] = fn_ShortcutC;
-    t[SB_SHORTCUTWWW] = fn_ShortcutWWW;
-    t[SB_PREFSKEY] = fn_PrefsKey;
-    t[SB_REGDELKEY] = fn_RegDelKey;
-    t[SB_REGDELVALUE] = fn_RegDelValue;
-    t[SB_INSTALLDRIVER] = fn_InstallDriver;
-    return t;
-}
-
 std::string reg_text(HKEY root, const std::string &key, const char *name)
 {
     char v[1024];
@@ -116,13 +103,6 @@ std::string programs(bool nt)
     return v[0] == '<' ? "" : v;
 }
 
-OSVERSIONINFOA pretend;
-BOOL pretend_version(OSVERSIONINFOA *info)
-{
-    *info = pretend;
-    return TRUE;
-}
-
 class FuncB : public ::testing::Test {
   protected:
     std::string dir, script;
@@ -136,7 +116,7 @@ class FuncB : public ::testing::Test {
         InstallState.IsNT = 1;
         setup_GetVersion = nullptr;
         reports.clear();
-        static const ScriptHost host = {record, table()};
+        static const ScriptHost host = {record, setup_Handlers};
         script_SetHost(&host);
         clean();
     }
@@ -190,20 +170,11 @@ class FuncB : public ::testing::Test {
         if (product)
             script += std::string("// Product=") + product + "\r\n";
         script += body;
-        PkwPackage p;
-        pkw_Init(p);
-        ASSERT_EQ(1, pkw_AddFile(p, 0, "Install.ini", script.data(),
-                                 script.size(), 9, NULL));
+        std::vector<FuncMember> all = {
+            {"Install.ini", Bytes(script.begin(), script.end())}};
         for (const auto &m : members)
-            ASSERT_LT(0, pkw_AddFile(p, 0, m.first.c_str(), m.second.data(),
-                                     m.second.size(), 9, NULL));
-        Bytes pkg;
-        ASSERT_EQ(PKW_OK, pkw_Serialize(p, pkg));
-        std::string path = dir + "\\setup.pkg";
-        pkg_Close(InstallState.Package);
-        InstallState.Package = NULL;
-        ASSERT_TRUE(fix_Save(path, pkg));
-        ASSERT_EQ(PKG_OK, pkg_Open(path.c_str(), &InstallState.Package));
+            all.push_back({m.first, m.second});
+        func_OpenPackage(dir, all);
         text.assign(script.begin(), script.end());
         text.push_back(0);
         ASSERT_EQ(1, script_Compile(text.data()))
@@ -730,11 +701,9 @@ TEST_F(Driver, FailedCopy)
 /* On Windows 98: only the four values, no service. */
 TEST_F(Driver, Win9xRegistryOnly)
 {
-    ZeroMemory(&pretend, sizeof pretend);
-    pretend.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
-    pretend.dwMajorVersion = 4;
-    pretend.dwMinorVersion = 10;
-    setup_GetVersion = pretend_version;
+    const ScriptWindows &w98 = script_Windows[SB_ISWIN98 - SB_ISWIN95];
+    func_PretendWindows((DWORD)w98.Platform, (DWORD)w98.Major,
+                        (DWORD)w98.Minor);
     InstallState.IsNT = 0;
     load_driver();
     EXPECT_EQ(1, call("run"));

@@ -13,66 +13,48 @@
 
 namespace {
 
-/* ---- Windows versions ---- */
-
-struct VersionRow {
-    const char *name;
-    DWORD       platform, major, minor;
-};
-
-const VersionRow version_rows[] = {
-    {"95", VER_PLATFORM_WIN32_WINDOWS, 4, 0},
-    {"98", VER_PLATFORM_WIN32_WINDOWS, 4, 10},
-    {"Me", VER_PLATFORM_WIN32_WINDOWS, 4, 90},
-    {"NT4", VER_PLATFORM_WIN32_NT, 4, 0},
-    {"2000", VER_PLATFORM_WIN32_NT, 5, 0},
-    {"XP", VER_PLATFORM_WIN32_NT, 5, 1},
-};
-
-const VersionRow *g_version;
-
-BOOL fake_GetVersion(OSVERSIONINFOA *info)
-{
-    info->dwPlatformId = g_version->platform;
-    info->dwMajorVersion = g_version->major;
-    info->dwMinorVersion = g_version->minor;
-    return TRUE;
-}
-
-/* The eight built-ins, one function each, in the order of version_rows
- * and then the two families. */
-const char *const iswin_calls[] = {
-    "iswin95", "iswin98", "iswinme", "iswinnt", "iswin2000", "iswinxp",
-    "iswinfamilynt", "iswinfamily9x",
-};
-
 }  // namespace
 
 class FuncSystem : public FuncTest {};
 
+/* Setup told each version that one of the six exact built-ins asks for
+ * (the built-in table's script_Windows): that one and its family answer
+ * 1, every other 0.  Windows' own platform numbers: 1 the 95 family, 2
+ * NT. */
 TEST_F(FuncSystem, WindowsVersions)
 {
     std::string functions;
-    for (int i = 0; i < 8; i++)
+    for (int i = 0; i < SCRIPT_WINDOWS_ROWS; i++)
         functions += "w" + std::to_string(i) + "() { return " +
-                     iswin_calls[i] + "(); }\r\n";
+                     script_Builtins[SB_ISWIN95 + i].Keyword + "(); }\r\n";
     compile(functions);
-    const size_t n = sizeof version_rows / sizeof *version_rows;
-    for (size_t v = 0; v < n; v++) {
-        g_version = &version_rows[v];
-        setup_GetVersion = fake_GetVersion;
-        bool nt = version_rows[v].platform == VER_PLATFORM_WIN32_NT;
-        for (int i = 0; i < 8; i++) {
-            int want = i < 6 ? i == (int)v : i == 6 ? nt : !nt;
+    const int family_nt = SB_ISWINFAMILYNT - SB_ISWIN95;
+    const int family_9x = SB_ISWINFAMILY9X - SB_ISWIN95;
+    for (int v = 0; v < family_nt; v++) {
+        const ScriptWindows &w = script_Windows[v];
+        ASSERT_TRUE(w.Platform == 1 || w.Platform == 2) << "row " << v;
+        func_PretendWindows((DWORD)w.Platform, (DWORD)w.Major, (DWORD)w.Minor);
+        bool nt = w.Platform == VER_PLATFORM_WIN32_NT;
+        for (int i = 0; i < SCRIPT_WINDOWS_ROWS; i++) {
+            int want = i == family_nt ? nt : i == family_9x ? !nt : i == v;
             EXPECT_EQ(want, script_Call(("w" + std::to_string(i)).c_str()))
-                << "row Windows " << version_rows[v].name << ", "
-                << iswin_calls[i];
+                << "row Windows " << (int)w.Major << "." << (int)w.Minor
+                << " of " << script_Builtins[SB_ISWIN95 + v].Keyword << ", "
+                << script_Builtins[SB_ISWIN95 + i].Keyword;
         }
     }
+    /* A version no exact built-in names: only its family answers. */
+    func_PretendWindows(VER_PLATFORM_WIN32_NT, 6, 1);
+    for (int i = 0; i < SCRIPT_WINDOWS_ROWS; i++)
+        EXPECT_EQ(i == family_nt,
+                  script_Call(("w" + std::to_string(i)).c_str()))
+            << "row Windows 7, " << script_Builtins[SB_ISWIN95 + i].Keyword;
     /* Wine itself: a Windows of the NT line. */
     setup_GetVersion = NULL;
-    EXPECT_EQ(1, script_Call("w6")) << "row Wine, iswinfamilynt";
-    EXPECT_EQ(0, script_Call("w7")) << "row Wine, iswinfamily9x";
+    EXPECT_EQ(1, script_Call(("w" + std::to_string(family_nt)).c_str()))
+        << "row Wine, iswinfamilynt";
+    EXPECT_EQ(0, script_Call(("w" + std::to_string(family_9x)).c_str()))
+        << "row Wine, iswinfamily9x";
 }
 
 TEST_F(FuncSystem, Flags)

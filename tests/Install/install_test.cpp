@@ -13,6 +13,7 @@
 #include "script/script.h"
 #include "pkg/pkgwrite.h"
 #include "pkgfix.h"
+#include "func_fixture.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -182,20 +183,11 @@ class Install : public ::testing::Test {
         std::string s = std::string("// Name=Vellum Test Tool\r\n// Company=") +
                         kCompany + "\r\n// Product=" + kProduct + "\r\n" +
                         script;
-        PkwPackage p;
-        pkw_Init(p);
-        ASSERT_EQ(1, pkw_AddFile(p, 0, "Install.ini", s.data(), s.size(), 9,
-                                 NULL));
-        if (withUninstaller) {
-            ASSERT_LT(0, pkw_AddFile(p, 0, "Uninstall.exe", uninstaller.data(),
-                                     uninstaller.size(), 9, NULL));
-        }
-        Bytes pkg;
-        ASSERT_EQ(PKW_OK, pkw_Serialize(p, pkg));
-        std::string path = dir + "\\setup.pkg";
-        pkg_Close(InstallState.Package);
-        ASSERT_TRUE(fix_Save(path, pkg));
-        ASSERT_EQ(PKG_OK, pkg_Open(path.c_str(), &InstallState.Package));
+        std::vector<FuncMember> members = {
+            {"Install.ini", Bytes(s.begin(), s.end())}};
+        if (withUninstaller)
+            members.push_back({"Uninstall.exe", uninstaller});
+        func_OpenPackage(dir, members);
         free(text);
         text = _strdup(s.c_str());
         ASSERT_EQ(1, script_Compile(text)) << (boxes.empty() ? "" : boxes[0]);

@@ -11,6 +11,7 @@
 #include "setup.h"
 #include "state.h"
 #include "uiwin.h"
+#include "version_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -90,16 +91,6 @@ struct VersionRow {
     int         isNT;     /* accepted rows */
 };
 
-const VersionRow *g_row;
-
-BOOL fake_GetVersion(OSVERSIONINFOA *info)
-{
-    info->dwPlatformId = g_row->platform;
-    info->dwMajorVersion = g_row->major;
-    info->dwMinorVersion = g_row->minor;
-    return TRUE;
-}
-
 const VersionRow version_rows[] = {
     {"Win32s 1.3", VER_PLATFORM_WIN32s, 3, 10, SETUP_MSG_WIN95, 0},
     {"unknown platform 3", 3, 5, 0, SETUP_MSG_WIN95, 0},
@@ -148,8 +139,7 @@ TEST(SetupStart, VersionChecks)
     SetupVersionFn real = setup_GetVersion;
     for (const VersionRow &row : version_rows) {
         SCOPED_TRACE(std::string("row ") + row.name);
-        g_row = &row;
-        setup_GetVersion = fake_GetVersion;
+        func_PretendWindows(row.platform, row.major, row.minor);
         reset_state();
         std::vector<SeenBox> boxes;
         EXPECT_EQ(0, run_main(boxes));

@@ -105,8 +105,7 @@ static std::string rep(const std::string &s, int n)
     return r;
 }
 
-#define S  ScriptState
-#define SC ScriptState.Scan.Mark
+#include "script/script_short.h"
 
 /* ---- scanner ------------------------------------------------------------- */
 

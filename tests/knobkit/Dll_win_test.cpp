@@ -39,25 +39,54 @@ static int font_Height(int points)
     return -((2 * screen_Dpi() * points + 72) / 144);
 }
 
-static int CALLBACK face_Found(const LOGFONTA *, const TEXTMETRICA *, DWORD,
-                               LPARAM found)
+/* The face a font really draws with. */
+static std::string drawn_Face(HFONT f)
 {
-    *(int *)found = 1;
-    return 0;
+    char face[LF_FACESIZE] = "";
+    HDC dc = GetDC(NULL);
+    HGDIOBJ old = SelectObject(dc, f);
+    GetTextFaceA(dc, sizeof face, face);
+    SelectObject(dc, old);
+    ReleaseDC(NULL, dc);
+    return face;
 }
 
-static std::string expected_Face(void)
+/* The library's face as the system draws it: Tahoma when Tahoma draws as
+ * itself, Arial only when a font asked for as Tahoma draws with another
+ * face (this prefix may have neither). */
+static void expect_face(const LOGFONTA &lf, HFONT f)
 {
-    LOGFONTA lf;
-    memset(&lf, 0, sizeof lf);
-    lf.lfCharSet = DEFAULT_CHARSET;
-    strcpy(lf.lfFaceName, "Tahoma");
-    int found = 0;
-    HDC dc = GetDC(NULL);
-    EnumFontFamiliesExA(dc, &lf, face_Found, (LPARAM)&found, 0);
-    ReleaseDC(NULL, dc);
-    return found ? "Tahoma" : "Arial";
+    std::string named = lf.lfFaceName;
+    if (named == "Tahoma") {
+        EXPECT_EQ("Tahoma", drawn_Face(f)) << "Tahoma named, not drawn";
+        return;
+    }
+    EXPECT_EQ("Arial", named) << "neither Tahoma nor Arial";
+    LOGFONTA want = lf;
+    strcpy(want.lfFaceName, "Tahoma");
+    HFONT tahoma = CreateFontIndirectA(&want);
+    ASSERT_TRUE(tahoma != NULL);
+    EXPECT_NE("Tahoma", drawn_Face(tahoma)) << "Arial although Tahoma draws";
+    DeleteObject(tahoma);
 }
+
+/* Every default object: a font or brush of that GDI type, or a cursor made
+ * from the library's cursor resource of that identifier (hot spot). */
+static const struct DefRow {
+    int index;
+    DWORD type;
+    int cursorId, hotX, hotY;
+} def_rows[] = {
+    {DEF_FONT, OBJ_FONT, 0, 0, 0},         {DEF_FONTBOLD, OBJ_FONT, 0, 0, 0},
+    {DEF_GUIFONTBOLD, OBJ_FONT, 0, 0, 0},  {DEF_BRUSHDITHER, OBJ_BRUSH, 0, 0, 0},
+    {DEF_BRUSHHLINES, OBJ_BRUSH, 0, 0, 0}, {DEF_BRUSHVLINES, OBJ_BRUSH, 0, 0, 0},
+    {DEF_BRUSHFACE, OBJ_BRUSH, 0, 0, 0},   {DEF_CURSORPOINT, 0, 106, 5, 0},
+    {DEF_CURSORPOINTDOWN, 0, 103, 5, 0},   {DEF_CURSORHAND, 0, 104, 7, 0},
+    {DEF_CURSORGRAB, 0, 105, 7, 0},        {DEF_CURSORTURN, 0, 102, 2, 3},
+    {DEF_FONT13, OBJ_FONT, 0, 0, 0},       {DEF_FONT13BOLD, OBJ_FONT, 0, 0, 0},
+};
+static_assert(sizeof def_rows / sizeof *def_rows == DEF_COUNT,
+              "a row for every default object");
 
 class KnobkitDll : public ::testing::Test {
 protected:
@@ -90,38 +119,28 @@ TEST_F(KnobkitDll, EveryExportByPlainName)
     EXPECT_TRUE(GetProcAddress(dll, "dlg_GetDefObject@4") == NULL);
 }
 
-/* Kind of every default object; the cursors exist exactly when the
- * library carries their resources, and are those resources. */
+/* Kind of every default object; the library carries its cursor
+ * resources, and the cursors are those resources. */
 TEST_F(KnobkitDll, DefaultObjectKinds)
 {
-    static const struct { int index; DWORD type; int cursorId, hotX, hotY; } rows[] = {
-        {DEF_FONT, OBJ_FONT, 0, 0, 0},         {DEF_FONTBOLD, OBJ_FONT, 0, 0, 0},
-        {DEF_GUIFONTBOLD, OBJ_FONT, 0, 0, 0},  {DEF_BRUSHDITHER, OBJ_BRUSH, 0, 0, 0},
-        {DEF_BRUSHHLINES, OBJ_BRUSH, 0, 0, 0}, {DEF_BRUSHVLINES, OBJ_BRUSH, 0, 0, 0},
-        {DEF_BRUSHFACE, OBJ_BRUSH, 0, 0, 0},   {DEF_CURSORPOINT, 0, 106, 5, 0},
-        {DEF_CURSORPOINTDOWN, 0, 103, 5, 0},   {DEF_CURSORHAND, 0, 104, 7, 0},
-        {DEF_CURSORGRAB, 0, 105, 7, 0},        {DEF_CURSORTURN, 0, 102, 2, 3},
-        {DEF_FONT13, OBJ_FONT, 0, 0, 0},       {DEF_FONT13BOLD, OBJ_FONT, 0, 0, 0},
-    };
-    for (const auto &r : rows) {
+    for (const auto &r : def_rows) {
         SCOPED_TRACE("index " + std::to_string(r.index));
         HGDIOBJ h = getDef(r.index);
         if (r.cursorId) {
-            bool present = FindResourceA(dll, MAKEINTRESOURCEA(r.cursorId),
-                                         RT_GROUP_CURSOR) != NULL;
-            EXPECT_EQ(present, h != NULL);
-            if (present) {
-                EXPECT_EQ((HANDLE)LoadCursorA(dll, MAKEINTRESOURCEA(r.cursorId)),
-                          (HANDLE)h);
-                ICONINFO ii;
-                ASSERT_TRUE(GetIconInfo((HICON)h, &ii));
-                EXPECT_FALSE(ii.fIcon);
-                EXPECT_EQ((DWORD)r.hotX, ii.xHotspot);
-                EXPECT_EQ((DWORD)r.hotY, ii.yHotspot);
-                DeleteObject(ii.hbmMask);
-                if (ii.hbmColor)
-                    DeleteObject(ii.hbmColor);
-            }
+            ASSERT_TRUE(FindResourceA(dll, MAKEINTRESOURCEA(r.cursorId),
+                                      RT_GROUP_CURSOR) != NULL)
+                << "cursor resource " << r.cursorId;
+            ASSERT_TRUE(h != NULL);
+            EXPECT_EQ((HANDLE)LoadCursorA(dll, MAKEINTRESOURCEA(r.cursorId)),
+                      (HANDLE)h);
+            ICONINFO ii;
+            ASSERT_TRUE(GetIconInfo((HICON)h, &ii));
+            EXPECT_FALSE(ii.fIcon);
+            EXPECT_EQ((DWORD)r.hotX, ii.xHotspot);
+            EXPECT_EQ((DWORD)r.hotY, ii.yHotspot);
+            DeleteObject(ii.hbmMask);
+            if (ii.hbmColor)
+                DeleteObject(ii.hbmColor);
         } else {
             ASSERT_TRUE(h != NULL);
             EXPECT_EQ(r.type, GetObjectType(h));
@@ -137,7 +156,6 @@ TEST_F(KnobkitDll, DefaultFonts)
         {DEF_FONT, font_Height(8), 400},  {DEF_FONTBOLD, font_Height(8), 700},
         {DEF_FONT13, 13, 400},            {DEF_FONT13BOLD, 13, 700},
     };
-    std::string face = expected_Face();
     for (const auto &r : rows) {
         SCOPED_TRACE("index " + std::to_string(r.index));
         LOGFONTA lf;
@@ -149,7 +167,7 @@ TEST_F(KnobkitDll, DefaultFonts)
         EXPECT_EQ(DEFAULT_CHARSET, lf.lfCharSet);
         EXPECT_EQ(ANTIALIASED_QUALITY, lf.lfQuality);
         EXPECT_EQ(FF_SWISS | DEFAULT_PITCH, lf.lfPitchAndFamily);
-        EXPECT_STREQ(face.c_str(), lf.lfFaceName);
+        expect_face(lf, (HFONT)getDef(r.index));
     }
 }
 
@@ -240,10 +258,12 @@ TEST_F(KnobkitDll, SameHandlesThenReleased)
 
     FreeLibrary(dll);
     dll = NULL;
-    for (int i = 0; i < DEF_CURSORPOINT; i++)
-        EXPECT_EQ(0u, GetObjectType(first[i])) << "index " << i << " not deleted";
-    for (int i = DEF_FONT13; i < DEF_COUNT; i++)
-        EXPECT_EQ(0u, GetObjectType(first[i])) << "index " << i << " not deleted";
+    for (const auto &r : def_rows) {
+        if (r.type) {
+            EXPECT_EQ(0u, GetObjectType(first[r.index]))
+                << "index " << r.index << " not deleted";
+        }
+    }
 }
 
 TEST_F(KnobkitDll, CalcFontHeight)
@@ -265,7 +285,6 @@ TEST_F(KnobkitDll, CreateFontByCharsetIndex)
     CreateFontFn create = fn<CreateFontFn>("dlg_CreateFont");
     ASSERT_TRUE(create != NULL);
     static const BYTE charsets[] = {0, 238, 186, 161, 204, 162, 178, 177};
-    std::string face = expected_Face();
     for (int i = 0; i < 8; i++) {
         SCOPED_TRACE("index " + std::to_string(i));
         HFONT f = create(i);
@@ -277,7 +296,7 @@ TEST_F(KnobkitDll, CreateFontByCharsetIndex)
         EXPECT_EQ(400, lf.lfWeight);
         EXPECT_EQ(ANTIALIASED_QUALITY, lf.lfQuality);
         EXPECT_EQ(FF_SWISS | VARIABLE_PITCH, lf.lfPitchAndFamily);
-        EXPECT_STREQ(face.c_str(), lf.lfFaceName);
+        expect_face(lf, f);
         /* The caller's own: a new font every time. */
         HFONT g = create(i);
         EXPECT_NE(f, g);

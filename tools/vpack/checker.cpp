@@ -26,20 +26,20 @@ MODULE_IDENT("tools/vpack/checker.cpp");
 
 /* ---- the simulated machine ---------------------------------------------- */
 
+/* Each system is the one its iswin built-in asks for (script_Windows). */
 struct System {
     const char *name;
-    int         nt;            /* NT family, else the Windows 95 family */
-    int         major, minor;
+    int         row;           /* SB_ISWIN95 ... SB_ISWINXP */
     const char *windir, *sysdir;
 };
 
 static const System systems[] = {
-    {"winxp", 1, 5, 1, "C:\\WINDOWS", "C:\\WINDOWS\\system32"},
-    {"win2000", 1, 5, 0, "C:\\WINNT", "C:\\WINNT\\system32"},
-    {"nt4", 1, 4, 0, "C:\\WINNT", "C:\\WINNT\\system32"},
-    {"win95", 0, 4, 0, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"},
-    {"win98", 0, 4, 10, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"},
-    {"winme", 0, 4, 90, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"},
+    {"winxp", SB_ISWINXP, "C:\\WINDOWS", "C:\\WINDOWS\\system32"},
+    {"win2000", SB_ISWIN2000, "C:\\WINNT", "C:\\WINNT\\system32"},
+    {"nt4", SB_ISWINNT, "C:\\WINNT", "C:\\WINNT\\system32"},
+    {"win95", SB_ISWIN95, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"},
+    {"win98", SB_ISWIN98, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"},
+    {"winme", SB_ISWINME, "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM"},
 };
 #define SYSTEMS ((int)(sizeof systems / sizeof systems[0]))
 
@@ -48,33 +48,11 @@ const char *const checker_Systems[] = {"winxp", "win2000", "nt4", "win95",
 
 #define PROGRAM_FILES "C:\\Program Files"
 
-/* What each iswin built-in asks, in row order from SB_ISWIN95: platform,
- * then major and minor version (-1 any). */
-static const struct {
-    int nt, major, minor;
-} iswin_rows[] = {
-    {0, 4, 0}, {0, 4, 10}, {0, 4, 90}, {1, 4, 0},
-    {1, 5, 0}, {1, 5, 1},  {1, -1, -1}, {0, -1, -1},
-};
-
-/* The argument kinds each built-in reads, in order: 'i' a number, 't' a
- * text, 'p' a path (expanded in its slot before use, as setup does). */
-static const struct {
-    int         row;
-    const char *kinds;
-} arg_rows[] = {
-    {SB_SETREBOOT, "i"},       {SB_SETUPDATE, "i"},
-    {SB_SETNOUNINSTALL, "i"},  {SB_FILEINUSE, "p"},
-    {SB_ISAPPINSTALLED, "tt"}, {SB_ISAPPRUNNING, "tt"},
-    {SB_CLOSEAPP, "tt"},       {SB_VERSION, "tp"},
-    {SB_MSGBOXOK, "t"},        {SB_MSGBOXYESNO, "t"},
-    {SB_COPY, "tp"},           {SB_COPYSHARED, "tpt"},
-    {SB_MAKEDIR, "p"},         {SB_INSTALLDRIVER, "tpt"},
-    {SB_SHORTCUT, "tptt"},     {SB_SHORTCUTC, "tptt"},
-    {SB_SHORTCUTWWW, "tt"},    {SB_PREFSKEY, "t"},
-    {SB_SETPROGSTEPS, "i"},    {SB_REGDELKEY, "t"},
-    {SB_REGDELVALUE, "tt"},
-};
+/* The argument kinds each built-in reads, from the built-in table: 'i' a
+ * number, 't' a text, 'p' a path (expanded in its slot before use, as
+ * setup does). */
+#define KINDS_ROW(name, keyword, handler, kinds) kinds,
+static const char *const arg_kinds[SB_COUNT] = {SCRIPT_BUILTINS(KINDS_ROW)};
 #define MAX_ARGS 4
 
 /* The machine and the install state of one run. */
@@ -89,20 +67,11 @@ static struct {
     long long     progSteps;   /* progstep calls */
 } sim;
 
-static const char *kinds_of(int row)
-{
-    for (const auto &r : arg_rows)
-        if (r.row == row)
-            return r.kinds;
-    return "";
-}
-
 static int is_windows_version(int row)
 {
-    const auto &want = iswin_rows[row - SB_ISWIN95];
-    const System *s = sim.system;
-    return want.nt == s->nt && (want.major < 0 || want.major == s->major) &&
-           (want.minor < 0 || want.minor == s->minor);
+    const ScriptWindows *w = &script_Windows[sim.system->row - SB_ISWIN95];
+    return script_IsWindows(row, (unsigned)w->Platform, (unsigned)w->Major,
+                            (unsigned)w->Minor);
 }
 
 /* A number where the built-in wants one; a text there is a non-zero word
@@ -302,7 +271,7 @@ static ScriptValue on_builtin(void)
 {
     int row = script_CurrentBuiltin();
     int at = ScriptState.TokenStart;   /* the first argument */
-    const char *kinds = kinds_of(row);
+    const char *kinds = arg_kinds[row];
     int n = (int)strlen(kinds);
     ScriptValue v[MAX_ARGS] = {0};
     script_Args(n, v);
