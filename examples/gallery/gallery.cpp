@@ -868,64 +868,90 @@ static INT_PTR KKAPI on_Size(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     return DLG_HANDLED;
 }
 
-/* Every gadget says what it does when the mouse rests on it. */
-static const TipItem dialogTips[] = {
-    {IDC_MINIMIZE, "Minimise the gallery"},
-    {IDC_CLOSEBOX, "Close the gallery"},
-    {IDC_TABS, "The pages of gadgets"},
-    {0, NULL},
+/* Every gadget says what it does when the mouse rests on it: a control,
+ * the number of its tip's text in gallery.lng, and the text without the
+ * file. */
+typedef struct GalleryTip {
+    int         id;
+    int         string;
+    const char *text;
+} GalleryTip;
+
+static const GalleryTip dialogTips[] = {
+    {IDC_MINIMIZE, 150, "Minimise the gallery"},
+    {IDC_CLOSEBOX, 151, "Close the gallery"},
+    {IDC_TABS, 152, "The pages of gadgets"},
+    {0, 0, NULL},
 };
 
-static const TipItem turnTips[] = {
-    {IDC_SLIDER, "The slider: drag the knob, click the track, turn the wheel"},
-    {IDC_WHEEL, "The wheel: drag it round"},
-    {IDC_DOWN, "One step down, repeating while held"},
-    {IDC_UP, "One step up, repeating while held"},
-    {IDC_LOCK, "Lock the slider and the wheel"},
-    {IDC_LED, "The LED display: the slider's value"},
-    {IDC_BAR, "The progress bar: where the wheel is"},
-    {0, NULL},
+static const GalleryTip turnTips[] = {
+    {IDC_SLIDER, 153, "The slider: drag the knob, click the track, turn the wheel"},
+    {IDC_WHEEL, 154, "The wheel: drag it round"},
+    {IDC_DOWN, 155, "One step down, repeating while held"},
+    {IDC_UP, 156, "One step up, repeating while held"},
+    {IDC_LOCK, 157, "Lock the slider and the wheel"},
+    {IDC_LED, 158, "The LED display: the slider's value"},
+    {IDC_BAR, 159, "The progress bar: where the wheel is"},
+    {0, 0, NULL},
 };
 
-static const TipItem sizeTips[] = {
-    {IDC_SIZER, "The sizer: move the rectangle, or size it by a handle"},
-    {0, NULL},
+static const GalleryTip sizeTips[] = {
+    {IDC_SIZER, 160, "The sizer: move the rectangle, or size it by a handle"},
+    {0, 0, NULL},
 };
 
-static const TipItem buttonsTips[] = {
-    {IDC_LAMP1, "A lamp: press it to light it"},
-    {IDC_LAMP2, "A lamp: press it to light it"},
-    {IDC_LAMP3, "A lamp: press it to light it"},
-    {IDC_LAMP4, "A lamp: press it to light it"},
-    {IDC_PREV, "Light the lamp to the left"},
-    {IDC_NEXT, "Light the lamp to the right"},
-    {IDC_MUTE, "The mute toggle"},
-    {IDC_LOGO, "The maker's logo: the about box"},
-    {0, NULL},
+static const GalleryTip buttonsTips[] = {
+    {IDC_LAMP1, 161, "A lamp: press it to light it"},
+    {IDC_LAMP2, 161, "A lamp: press it to light it"},
+    {IDC_LAMP3, 161, "A lamp: press it to light it"},
+    {IDC_LAMP4, 161, "A lamp: press it to light it"},
+    {IDC_PREV, 162, "Light the lamp to the left"},
+    {IDC_NEXT, 163, "Light the lamp to the right"},
+    {IDC_MUTE, 164, "The mute toggle"},
+    {IDC_LOGO, 165, "The maker's logo: the about box"},
+    {0, 0, NULL},
 };
 
-static const TipItem keysTips[] = {
-    {IDC_HOTKEY, "The hotkey field: click it, then press a combination"},
-    {0, NULL},
+static const GalleryTip keysTips[] = {
+    {IDC_HOTKEY, 166, "The hotkey field: click it, then press a combination"},
+    {0, 0, NULL},
 };
 
-static const TipItem listTips[] = {
-    {IDC_GLIST, "The list: click a name twice to rename it, Ctrl+A selects all"},
-    {IDC_LISTUP, "Move the selected gadgets up"},
-    {IDC_LISTDOWN, "Move the selected gadgets down"},
-    {IDC_LISTDEL, "Delete the selected gadgets from the list"},
-    {0, NULL},
+static const GalleryTip listTips[] = {
+    {IDC_GLIST, 167, "The list: click a name twice to rename it, Ctrl+A selects all"},
+    {IDC_LISTUP, 168, "Move the selected gadgets up"},
+    {IDC_LISTDOWN, 169, "Move the selected gadgets down"},
+    {IDC_LISTDEL, 170, "Delete the selected gadgets from the list"},
+    {0, 0, NULL},
 };
 
 /* In the order of PAGE_... */
-static const TipItem *const pageTips[PAGES] = {turnTips, sizeTips,
-                                               buttonsTips, keysTips,
-                                               listTips};
+static const GalleryTip *const pageTips[PAGES] = {turnTips, sizeTips,
+                                                  buttonsTips, keysTips,
+                                                  listTips};
+
+static Locale *language;
+
+/* The tips of window w in the chosen language; a control listed again
+ * takes the new text. */
+static void tips_Put(HWND w, const GalleryTip *list)
+{
+    TipItem items[16];
+    size_t n = 0;
+    for (; list[n].id && n + 1 < COUNT(items); n++) {
+        const char *text = locale_GetString(language, list[n].string);
+        items[n].id = list[n].id;
+        items[n].text = text ? text : list[n].text;
+    }
+    items[n].id = 0;
+    items[n].text = NULL;
+    tooltips_Create(w, items, TRUE);
+}
 
 static void page_Tips(HWND hPage, int page)
 {
     if (page >= 0 && page < PAGES)
-        tooltips_Create(hPage, pageTips[page], TRUE);
+        tips_Put(hPage, pageTips[page]);
 }
 
 /* ---- Languages ----
@@ -935,8 +961,6 @@ static void page_Tips(HWND hPage, int page)
  * words of its templates. */
 
 enum { STR_TABS = 110, STR_CLOSETITLE = 130, STR_CLOSETEXT = 131 };
-
-static Locale *language;
 
 static const LocalePair mainTexts[] = {
     {IDC_TITLE, 100}, {IDC_GROUP, 101}, {IDC_ITALIC, 102}, {IDC_BLACK, 103},
@@ -972,8 +996,11 @@ static void language_Apply(HWND hDlg)
 {
     req_SetLocale(language);
     locale_Set(language, hDlg, mainTexts, TRUE);
-    for (int i = 0; i < PAGES; i++)
+    tips_Put(hDlg, dialogTips);
+    for (int i = 0; i < PAGES; i++) {
         locale_Set(language, pages[i].pageWnd, pageTexts, FALSE);
+        page_Tips(pages[i].pageWnd, i);
+    }
     tabs_Name(hDlg);
     RedrawWindow(hDlg, NULL, NULL,
                  RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -1251,7 +1278,7 @@ static INT_PTR KKAPI on_Init(HWND hDlg, WPARAM, LPARAM, int, LPARAM)
     language_Start(hDlg);
     label_Set(hDlg, IDC_PAGEINFO, "Page Turn is shown.");
     layout_Make(hDlg);
-    tooltips_Create(hDlg, dialogTips, TRUE);
+    tips_Put(hDlg, dialogTips);
 
     CheckRadioButton(hDlg, IDC_BLACK, IDC_RED, IDC_BLACK + gallery.colour);
     CheckDlgButton(hDlg, IDC_ITALIC, gallery.italic ? BST_CHECKED : BST_UNCHECKED);

@@ -24,6 +24,11 @@ namespace {
 enum { ID_LABEL = 401, ID_GADGET = 402, ID_BUTTON = 403, ID_EDIT = 404,
        ID_SPARE = 405, ID_NONE = 999 };
 
+/* The caller's own tool number.  Below 32: under Wine a small number is
+ * taken as a window table index, and 77 named one of the dialog's own
+ * controls; no window has a number this low. */
+enum { TOOL_OWN = 9 };
+
 const RECT REGION = {150, 10, 190, 30};
 
 /* A dialog at a known place with a static text, a progress bar gadget,
@@ -44,10 +49,10 @@ struct TipRig {
         pb_Create(d.dlg, ID_GADGET, 0, RGB(255, 255, 255), RGB(0, 0, 128),
                   RGB(0, 0, 0), RGB(220, 220, 220), -1);
     }
-    /* The caller's region (tool 77), then the list's tips, on. */
+    /* The caller's region (tool TOOL_OWN), then the list's tips, on. */
     bool tips(const TipItem *list) const
     {
-        return tooltips_CreateRect(d.dlg, &REGION, 77, "a region") &&
+        return tooltips_CreateRect(d.dlg, &REGION, TOOL_OWN, "a region") &&
                tooltips_Create(d.dlg, list, TRUE);
     }
     HWND tip() const
@@ -267,7 +272,7 @@ TEST(KnobkitTooltips, DeleteKeepsRectanglesAndWindow)
     TipRig r;
     ASSERT_TRUE(r.d.dlg != NULL);
     RECT own = {150, 10, 190, 30}, over = {150, 40, 190, 60};
-    ASSERT_TRUE(tooltips_CreateRect(r.d.dlg, &own, 77, "a region"));
+    ASSERT_TRUE(tooltips_CreateRect(r.d.dlg, &own, TOOL_OWN, "a region"));
     const TipItem list[] = {{ID_LABEL, "l"}, {ID_BUTTON, "b"},
                             {ID_GADGET, "g"}, {0, NULL}};
     ASSERT_TRUE(tooltips_Create(r.d.dlg, list, TRUE));
@@ -275,7 +280,7 @@ TEST(KnobkitTooltips, DeleteKeepsRectanglesAndWindow)
                                     (UINT_PTR)r.d.ctl(ID_EDIT), "by handle"));
     HWND tip = r.tip();
     const std::vector<std::string> before = {
-        "tool 77 rect 150,10,190,30 subclassed \"a region\"",
+        "tool 9 rect 150,10,190,30 subclassed \"a region\"",
         want_Rect(r, ID_LABEL, "l"), want_Window(ID_BUTTON, "b"),
         want_Rect(r, ID_GADGET, "g"),
         "control 404 rect 150,40,190,60 subclassed \"by handle\""};
@@ -283,7 +288,7 @@ TEST(KnobkitTooltips, DeleteKeepsRectanglesAndWindow)
 
     EXPECT_TRUE(tooltips_Delete(r.d.dlg));
     const std::vector<std::string> after = {
-        "tool 77 rect 150,10,190,30 subclassed \"a region\""};
+        "tool 9 rect 150,10,190,30 subclassed \"a region\""};
     EXPECT_LINES(tools_Of(r.d.dlg, tip), after, "after the delete");
     EXPECT_EQ(tip, r.tip());
     EXPECT_TRUE(IsWindow(tip));
@@ -294,7 +299,7 @@ TEST(KnobkitTooltips, DeleteKeepsRectanglesAndWindow)
     EXPECT_TRUE(tooltips_Create(r.d.dlg, again, TRUE));
     EXPECT_EQ(tip, r.tip());
     const std::vector<std::string> reused = {
-        "tool 77 rect 150,10,190,30 subclassed \"a region\"",
+        "tool 9 rect 150,10,190,30 subclassed \"a region\"",
         want_Window(ID_EDIT, "e")};
     EXPECT_LINES(tools_Of(r.d.dlg, tip), reused, "the window reused");
 }
@@ -345,7 +350,7 @@ TEST(KnobkitTooltips, RectanglesFollowResize)
                  w.bottom - w.top + 30, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_NE(rect_Text(before), rect_Text(r.place(ID_LABEL)));
     const std::vector<std::string> want = {
-        "tool 77 rect 150,10,190,30 subclassed \"a region\"",
+        "tool 9 rect 150,10,190,30 subclassed \"a region\"",
         "control 401 rect 40,150,110,166 subclassed \"l\"",
         "control 402 rect 60,190,150,210 subclassed \"g\"",
         want_Window(ID_BUTTON, "b")};
