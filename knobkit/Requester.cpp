@@ -59,28 +59,14 @@ typedef struct TextLine {
     COLORREF    colour;
 } TextLine;
 
-static int hex_Digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 /* Six hex digits at p as a number; -1 when they are not all there. */
 static long hex_Six(const char *p)
 {
-    long v = 0;
-    for (int i = 0; i < 6; i++) {
-        int d = hex_Digit(p[i]);
-        if (d < 0)
-            return -1;
-        v = v * 16 + d;
-    }
-    return v;
+    uint8_t hi, mid, lo;
+    if (!hex_Valid(p, 6) || !hex_Get2(p, &hi) || !hex_Get2(p + 2, &mid) ||
+        !hex_Get2(p + 4, &lo))
+        return -1;
+    return (long)hi << 16 | (long)mid << 8 | lo;
 }
 
 /* The line starting at p into line; the start of the next one, or null

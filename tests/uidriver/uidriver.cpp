@@ -477,16 +477,23 @@ static int keys_Parse(const char *s, std::vector<WORD> *keys)
     }
 }
 
-static int step_key(Run &run, const Planned &p, std::string &why)
+/* The control a key step types into: it must have the keyboard focus. */
+static HWND focused_control(Run &run, const Planned &p, std::string &why)
 {
     HWND c = mouse_control(run, p, why);
-    if (!c)
-        return 0;
-    if (!uiw_HasFocus(c)) {
+    if (c && !uiw_HasFocus(c)) {
         why = std::string("control ") + p.args[1] +
               " does not have the keyboard focus";
-        return 0;
+        return NULL;
     }
+    return c;
+}
+
+static int step_key(Run &run, const Planned &p, std::string &why)
+{
+    HWND c = focused_control(run, p, why);
+    if (!c)
+        return 0;
     std::vector<WORD> keys;
     keys_Parse(p.args[2], &keys);
     if (uiw_Keys(c, keys.data(), (int)keys.size()))
@@ -505,14 +512,9 @@ static int step_sleep(Run &run, const Planned &p, std::string &why)
 
 static int step_type(Run &run, const Planned &p, std::string &why)
 {
-    HWND c = mouse_control(run, p, why);
+    HWND c = focused_control(run, p, why);
     if (!c)
         return 0;
-    if (!uiw_HasFocus(c)) {
-        why = std::string("control ") + p.args[1] +
-              " does not have the keyboard focus";
-        return 0;
-    }
     for (const char *t = p.args[2]; *t; t++) {
         WORD vk = *t == ' ' ? (WORD)VK_SPACE : key_Code(std::string(1, *t));
         if (!uiw_Keys(c, &vk, 1)) {
