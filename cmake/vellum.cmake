@@ -51,3 +51,33 @@ function(vellum_core name)
       -fno-asynchronous-unwind-tables -fno-unwind-tables ${VELLUM_SIZE_FLAGS})
   endif()
 endfunction()
+
+# Every compiler run sees SOURCE_DATE_EPOCH, which GCC and clang use for
+# __DATE__ and __TIME__ (the modules' ident strings, ident.h): the last
+# commit's time, so a build tells which commit it is and two builds of one
+# commit agree.  A SOURCE_DATE_EPOCH given at configure time wins; without
+# git, a fixed time (2026-01-01).  It is read at configure time only: a
+# reconfigure after each commit would rebuild everything.
+function(vellum_source_date out)
+  if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(${out} "$ENV{SOURCE_DATE_EPOCH}" PARENT_SCOPE)
+    return()
+  endif()
+  set(epoch 1767225600)
+  find_package(Git QUIET)
+  if(GIT_FOUND)
+    execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+      WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+      OUTPUT_VARIABLE git_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+      RESULT_VARIABLE git_rc ERROR_QUIET)
+    if(git_rc EQUAL 0 AND git_epoch MATCHES "^[0-9]+$")
+      set(epoch ${git_epoch})
+    endif()
+  endif()
+  set(${out} ${epoch} PARENT_SCOPE)
+endfunction()
+vellum_source_date(VELLUM_SOURCE_DATE_EPOCH)
+foreach(lang C CXX)
+  set(CMAKE_${lang}_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
+    SOURCE_DATE_EPOCH=${VELLUM_SOURCE_DATE_EPOCH} ${CMAKE_${lang}_COMPILER_LAUNCHER})
+endforeach()

@@ -1,10 +1,12 @@
 /* Module identification strings.
  *
  * Every source module carries one, so that a look into a binary (strings,
- * a hex viewer) tells which modules went into it and when they were built:
+ * a hex viewer) tells which modules went into it and the date of the commit they come from:
  *     [#=- core/pkg/pkg.cpp, Compiled: Dec 10 2026 12:00:00 -=#]
  * The path is given by the module itself: __FILE__ would carry the absolute
- * path of whoever built it.
+ * path of whoever built it.  The date is the last commit's (SOURCE_DATE_EPOCH,
+ * set for every compiler run in cmake/vellum.cmake), so two builds of one
+ * commit give the same bytes.
  */
 #ifndef VELLUM_IDENT_H
 #define VELLUM_IDENT_H
