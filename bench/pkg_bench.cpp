@@ -1,7 +1,13 @@
 /* pkg_bench -- figures for the package reader and the packer.
  *
  *   pkg_bench gen DIR        writes the benchmark product: a deterministic
- *                            mix of text, structured binary and random files
+ *                            mix of text, structured binary and random
+ *                            files, every ninth also as an exact copy under
+ *                            DIR/shared (27 of 270 files)
+ *   pkg_bench stats DIR      "N files, K KiB, D duplicate files (S KiB)":
+ *                            duplicates counted by content, not by name
+ *   pkg_bench version        the generator's version: a product written by
+ *                            another version is out of date
  *   pkg_bench read FILE.exe  open plus extraction of every member, against
  *                            raw zlib inflation of the same streams; and
  *                            the reader's inflater alone against zlib's, by
@@ -18,6 +24,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -38,11 +45,25 @@ static double cpu_now()
 
 /* ---- gen --------------------------------------------------------------- */
 
-static uint32_t rng = 12345;
+/* Bumped whenever gen writes other bytes, so that tools/scripts/bench
+ * writes the product again. */
+static const int gen_version = 2;
+
+/* splitmix64 from a fixed seed: every output bit is well mixed and the
+ * period is 2^64, so random files neither compress nor repeat, and no two
+ * generated files come out equal by chance. */
+static uint64_t rng;
+static uint64_t next64()
+{
+    uint64_t z = (rng += 0x9e3779b97f4a7c15ull);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+    return z ^ (z >> 31);
+}
+
 static uint32_t next_rand()
 {
-    rng = rng * 1103515245u + 12345u;
-    return rng >> 8;
+    return (uint32_t)(next64() >> 32);
 }
 
 static void fill_text(std::vector<uint8_t> &v)
@@ -75,8 +96,14 @@ static void fill_binary(std::vector<uint8_t> &v)
 
 static void fill_random(std::vector<uint8_t> &v)
 {
-    for (auto &b : v)
-        b = (uint8_t)next_rand();
+    size_t i = 0;
+    for (; i + 8 <= v.size(); i += 8) {
+        uint64_t r = next64();
+        for (int k = 0; k < 8; k++)
+            v[i + k] = (uint8_t)(r >> (8 * k));
+    }
+    for (uint64_t r = next64(); i < v.size(); i++, r >>= 8)
+        v[i] = (uint8_t)r;
 }
 
 static int write_file(const std::string &path, const std::vector<uint8_t> &v)
@@ -89,15 +116,19 @@ static int write_file(const std::string &path, const std::vector<uint8_t> &v)
     return 1;
 }
 
+/* Every dup_stride-th generated file (file000, file009, ...) is written a
+ * second time, same name, under /shared: 27 exact copies among 270 files,
+ * a tenth, of every kind, for a packer that stores equal members once. */
+static const int dup_stride = 9;
+
 static int gen(const char *dir)
 {
     std::string d = dir;
     mkdir(d.c_str(), 0755);
-    for (const char *sub : {"/bin", "/data", "/docs", "/docs/small"})
+    for (const char *sub : {"/bin", "/data", "/docs", "/docs/small", "/shared"})
         mkdir((d + sub).c_str(), 0755);
-    std::vector<uint8_t> v;
-    v.assign(std::string("// Company=Vellum Bench\n// Product=Bench\n").begin(),
-             std::string("// Company=Vellum Bench\n// Product=Bench\n").end());
+    static const char ini[] = "// Company=Vellum Bench\n// Product=Bench\n";
+    std::vector<uint8_t> v(ini, ini + sizeof ini - 1);
     if (!write_file(d + "/Install.ini", v))
         return 1;
     struct Kind {
@@ -107,18 +138,21 @@ static int gen(const char *dir)
         size_t size;
     } kinds[] = {
         {"/docs", fill_text, 2, 6 << 20},       {"/docs", fill_text, 8, 512 << 10},
-        {"/docs/small", fill_text, 200, 3000},  {"/bin", fill_binary, 2, 5 << 20},
+        {"/docs/small", fill_text, 198, 3000},  {"/bin", fill_binary, 2, 5 << 20},
         {"/bin", fill_binary, 10, 300 << 10},   {"/data", fill_random, 2, 2 << 20},
         {"/data", fill_random, 20, 20 << 10},
     };
+    rng = 0x56656c6c756d; /* fixed: the same bytes every run */
     int n = 0;
     for (const Kind &k : kinds)
-        for (int i = 0; i < k.count; i++) {
+        for (int i = 0; i < k.count; i++, n++) {
             v.resize(k.size);
             k.fill(v);
             char name[64];
-            snprintf(name, sizeof name, "/file%03d.dat", n++);
+            snprintf(name, sizeof name, "/file%03d.dat", n);
             if (!write_file(d + k.folder + name, v))
+                return 1;
+            if (n % dup_stride == 0 && !write_file(d + "/shared" + name, v))
                 return 1;
         }
     return 0;
@@ -236,6 +270,19 @@ static void walk(const std::string &dir, std::vector<std::string> &files)
     closedir(d);
 }
 
+static bool slurp(const std::string &path, std::vector<uint8_t> &data)
+{
+    FILE *fp = fopen(path.c_str(), "rb");
+    if (!fp)
+        return false;
+    fseek(fp, 0, SEEK_END);
+    data.resize((size_t)ftell(fp));
+    fseek(fp, 0, SEEK_SET);
+    size_t got = fread(data.data(), 1, data.size(), fp);
+    fclose(fp);
+    return got == data.size();
+}
+
 static int zlib9(const char *dir)
 {
     std::vector<std::string> files;
@@ -244,15 +291,7 @@ static int zlib9(const char *dir)
     uint64_t in = 0, out = 0;
     std::vector<uint8_t> data, packed;
     for (const std::string &f : files) {
-        FILE *fp = fopen(f.c_str(), "rb");
-        if (!fp)
-            return 1;
-        fseek(fp, 0, SEEK_END);
-        data.resize((size_t)ftell(fp));
-        fseek(fp, 0, SEEK_SET);
-        size_t got = fread(data.data(), 1, data.size(), fp);
-        fclose(fp);
-        if (got != data.size())
+        if (!slurp(f, data))
             return 1;
         uLongf len = compressBound((uLong)data.size());
         packed.resize(len);
@@ -265,6 +304,34 @@ static int zlib9(const char *dir)
     return 0;
 }
 
+/* ---- stats ------------------------------------------------------------ */
+
+/* A file is a duplicate when an earlier one (in any order) holds the same
+ * bytes; sizes are summed in KiB, rounded down. */
+static int stats(const char *dir)
+{
+    std::vector<std::string> files;
+    walk(dir, files);
+    std::set<std::string> seen;
+    std::vector<uint8_t> data;
+    uint64_t bytes = 0, dupBytes = 0;
+    size_t dups = 0;
+    for (const std::string &f : files) {
+        if (!slurp(f, data)) {
+            perror(f.c_str());
+            return 1;
+        }
+        bytes += data.size();
+        if (!seen.insert(std::string(data.begin(), data.end())).second) {
+            dups++;
+            dupBytes += data.size();
+        }
+    }
+    printf("%zu files, %llu KiB, %zu duplicate files (%llu KiB)\n", files.size(),
+           (unsigned long long)(bytes / 1024), dups, (unsigned long long)(dupBytes / 1024));
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && !strcmp(argv[1], "gen"))
@@ -273,6 +340,10 @@ int main(int argc, char **argv)
         return read_bench(argv[2]);
     if (argc == 3 && !strcmp(argv[1], "zlib9"))
         return zlib9(argv[2]);
-    fprintf(stderr, "usage: pkg_bench gen DIR | read FILE.exe | zlib9 DIR\n");
+    if (argc == 3 && !strcmp(argv[1], "stats"))
+        return stats(argv[2]);
+    if (argc == 2 && !strcmp(argv[1], "version"))
+        return printf("%d\n", gen_version) < 0;
+    fprintf(stderr, "usage: pkg_bench gen DIR | stats DIR | version | read FILE.exe | zlib9 DIR\n");
     return 2;
 }
