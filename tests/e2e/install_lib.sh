@@ -140,20 +140,6 @@ cancelled() {
 
 # ---- effects ----
 
-# reg ARGS...: reg.exe's output.  Under a busy wineserver the program now
-# and then does not start at all, and the wrapper prints why instead of
-# its output; it is then tried again, up to three times.
-reg() {
-    for try in 1 2 3; do
-        out=$("$WINE_RUN" reg "$@" </dev/null 2>/dev/null | tr -d '\r')
-        case $out in
-        *"ShellExecuteEx failed"*|*"could not be started"*) sleep 1 ;;
-        *) break ;;
-        esac
-    done
-    [ -z "$out" ] || printf '%s\n' "$out"
-}
-
 # reg_is KEY VALUE DATA: the REG_SZ value holds DATA ("<none>": no value).
 reg_is() {
     got=$(reg query "$1" /v "$2" | sed -n "s/^    $2    REG_SZ    //p")

@@ -11,6 +11,25 @@
 
 failed=0
 
+# reg ARGS...: reg.exe's output.  Under a busy wineserver the program now
+# and then does not start at all, and the wrapper prints why instead of
+# its output; it is then tried again, up to three times.
+reg() {
+    for try in 1 2 3; do
+        out=$("$WINE_RUN" reg "$@" </dev/null 2>/dev/null | tr -d '\r')
+        case $out in
+        *"ShellExecuteEx failed"*|*"could not be started"*) sleep 1 ;;
+        *) break ;;
+        esac
+    done
+    [ -z "$out" ] || printf '%s\n' "$out"
+}
+
+# quiet COMMAND...: a Windows command whose output does not matter.
+quiet() {
+    "$WINE_RUN" "$@" </dev/null >/dev/null 2>&1
+}
+
 # winpath PATH: the Wine name of a Linux path (drive Z: is the root).
 winpath() {
     printf 'Z:%s' "$1" | tr / '\\'
