@@ -360,7 +360,7 @@ static int load_script(const std::string &file, std::string *path,
                " bytes: too large for a script";
         return 0;
     }
-    FILE *f = fopen(path->c_str(), "rb");
+    FILE *f = fsys_Open(*path, "rb");
     if (!f) {
         *why = "cannot open " + quoted(*path) + ": " + fsys_ErrnoText(errno);
         return 0;
