@@ -31,10 +31,10 @@ int path_ExpandWith(char *text, size_t capacity,
     for (int i = 0; i < PATH_MACROS; i++) {
         if (!starts_with(text, path_MacroNames[i]))
             continue;
-        const char *folder = folders[i] ? folders[i] : "";
+        const char *folder = folders[i];
         size_t skip = strlen(path_MacroNames[i]);
-        size_t rest = strlen(text + skip), n = strlen(folder);
-        if (n + rest >= capacity) {
+        size_t rest = strlen(text + skip), n = folder ? strlen(folder) : 0;
+        if (!folder || n + rest >= capacity) {
             text[0] = 0;
             return 0;
         }

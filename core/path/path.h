@@ -19,8 +19,9 @@ extern const char *const path_MacroNames[PATH_MACROS];
  * replaced by folders[macro] and the rest follows unchanged; nothing is put
  * between them.  Otherwise text stays as it is.  capacity is the size of
  * text's buffer, terminator included.  Gives 1, or 0 when the expansion
- * would not fit: text is then made empty, so that whatever uses it fails
- * the way it fails on a missing path instead of on a cut one. */
+ * would not fit or its folder is NULL (not known yet): text is then made
+ * empty, so that whatever uses it fails the way it fails on a missing path
+ * instead of acting on a cut one or on one below the drive's root. */
 int path_ExpandWith(char *text, size_t capacity,
                     const char *const folders[PATH_MACROS]);
 

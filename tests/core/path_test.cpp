@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 TEST(PathCheck, Paths)
 {
     static const struct {
@@ -149,4 +151,42 @@ TEST(PathSettingsKey, Levels)
     for (const auto &r : rows)
         EXPECT_EQ(path_SettingsKey(r.key), r.ok)
             << "row \"" << (r.key ? r.key : "(null)") << "\"";
+}
+
+/* A folder that is not known yet (NULL: setup's destination folders before
+ * the wizard has them) fails the expansion as one that does not fit: the
+ * text is made empty, so that nothing is done below the drive's root.  A
+ * known folder, even an empty one, and text with no macro or another
+ * macro still expand. */
+TEST(PathExpand, FolderNotKnownYet)
+{
+    const char *const folders[PATH_MACROS] = {
+        "C:\\WINDOWS", "C:\\WINDOWS\\system32", "", nullptr,
+        nullptr, "C:\\Program Files\\Acme\\Tool", nullptr};
+    static const struct {
+        const char *text;
+        size_t capacity;
+        int ok;
+        const char *result;
+    } rows[] = {
+        {"%APPDIR%\\x", 64, 0, ""},
+        {"%APPDIR%", 64, 0, ""},
+        {"%appdir%\\x", 64, 0, ""},
+        {"%PROGFILESDIR%\\Acme", 64, 0, ""},
+        {"%COMPANYDIR%", 64, 0, ""},
+        {"%PRODUCTDIR%\\x", 64, 1, "C:\\Program Files\\Acme\\Tool\\x"},
+        {"%WINDIR%\\x", 64, 1, "C:\\WINDOWS\\x"},
+        {"%DRIVERDIR%\\x", 64, 1, "\\x"},          /* known, and empty */
+        {"C:\\%APPDIR%", 64, 1, "C:\\%APPDIR%"},   /* not leading */
+        {"%APPDIR", 64, 1, "%APPDIR"},
+        {"", 64, 1, ""},
+    };
+    for (const auto &r : rows) {
+        char buf[64];
+        strcpy(buf, r.text);
+        EXPECT_EQ(r.ok, path_ExpandWith(buf, r.capacity, folders))
+            << "row \"" << r.text << "\" capacity " << r.capacity;
+        EXPECT_STREQ(r.result, buf)
+            << "row \"" << r.text << "\" capacity " << r.capacity;
+    }
 }
