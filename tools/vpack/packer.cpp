@@ -3,10 +3,12 @@
  * package to FILE.tmp, renamed to FILE only once all of it is written. */
 #include "packer.h"
 #include "checker.h"
+#include "exclude.h"
 #include "fsys.h"
 #include "ident.h"
 #include "pkg/pkg.h"
 #include "pkg/pkgwrite.h"
+#include "reader.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -156,6 +158,9 @@ struct Scan {
     std::vector<std::string> paths;      /* the disk path of every entry */
     std::vector<Identity>    ancestors;  /* folders being scanned */
     std::vector<Identity>    skip;       /* the output, if it is in there */
+    std::vector<std::string> patterns;   /* what is left out (exclude.h) */
+    std::vector<std::string> excluded;   /* what was, from DIR, '/' between */
+    std::vector<bool>        excludedFolders;
     std::string              ini;        /* the disk path of Install.ini */
     uint64_t                 input;      /* bytes of all members */
     std::string              error;
@@ -169,6 +174,49 @@ static int scan_fail(Scan &s, const std::string &text)
 
 static int scan_folder(Scan &s, const std::string &path, int index,
                        Identity self);
+
+/* The path from DIR of name in the folder at index, '/' between. */
+static std::string rel_path(const Scan &s, int index, const std::string &name)
+{
+    std::string rel = name;
+    for (int i = index; i > 0; i = s.pkg.entries[i].parent)
+        rel = s.pkg.entries[i].name + "/" + rel;
+    return rel;
+}
+
+/* 1 when a pattern leaves out name in the folder at index (on disk at
+ * path), which is then noted for the summary.  Only a pattern for folders
+ * alone needs to know what path is. */
+static int left_out(Scan &s, int index, const std::string &path,
+                    const std::string &name)
+{
+    std::string rel = rel_path(s, index, name);
+    bool any = exclude_Match(s.patterns, rel, false) != NULL;
+    if (!any && !exclude_Match(s.patterns, rel, true))
+        return 0;
+    FsysInfo fi;
+    bool folder = fsys_Stat(path, &fi, NULL) && fi.kind == FSYS_FOLDER;
+    if (!any && !folder)
+        return 0;
+    s.excluded.push_back(rel);
+    s.excludedFolders.push_back(folder);
+    return 1;
+}
+
+/* An earlier setup inside DIR would be installed as a plain file, its
+ * package never opened: refused, with the way to leave it out. */
+static int carries_package(Scan &s, int index, const std::string &path,
+                           const std::string &name)
+{
+    if (reader_Kind(path) != READER_SETUP)
+        return 0;
+    std::string rel = rel_path(s, index, name);
+    scan_fail(s, quoted(path) + " already carries a package (an earlier "
+                 "setup?), and a setup is not packed into another: delete "
+                 "it, move it out of the product folder, or leave it out "
+                 "with --exclude " + quoted(rel));
+    return 1;
+}
 
 /* path as entry name in the folder at index: checked, added, and scanned if
  * it is a folder.  1, or 0 with s.error set. */
@@ -188,6 +236,8 @@ static int scan_child(Scan &s, int index, const std::string &path,
     if (fi.kind == FSYS_FILE &&
         std::find(s.skip.begin(), s.skip.end(), me) != s.skip.end())
         return 1;
+    if (fi.kind == FSYS_FILE && carries_package(s, index, path, name))
+        return 0;
     int err = PKW_OK, at;
     if (fi.kind == FSYS_FOLDER) {
         if (std::find(s.ancestors.begin(), s.ancestors.end(), me) !=
@@ -231,7 +281,9 @@ static int scan_folder(Scan &s, const std::string &path, int index,
         if (index == 0)
             for (const char *r : root_names)
                 special = special || same_name(name, r);
-        if (!special && !scan_child(s, index, fsys_Join(path, name), name))
+        std::string child = fsys_Join(path, name);
+        if (!special && !left_out(s, index, child, name) &&
+            !scan_child(s, index, child, name))
             return 0;
     }
     s.ancestors.pop_back();
@@ -272,6 +324,10 @@ static int scan_root(Scan &s, const PackerOptions &opt,
         for (const std::string &n : names)
             if (same_name(n, root_names[r]))
                 found = n;
+        /* Install.ini is the script: it can never be left out. */
+        if (r != ROOT_INI && !found.empty() &&
+            left_out(s, 0, fsys_Join(opt.dir, found), found))
+            found.clear();
         if (r == ROOT_INI && found.empty())
             return scan_fail(s, quoted(opt.dir) + " has no Install.ini: it is "
                                 "not a product folder");
@@ -495,6 +551,21 @@ static void note_skip(Scan &s, const std::string &path)
         s.skip.push_back({fi.volume, fi.id});
 }
 
+/* The patterns of opt, then the defaults unless they are off: 1, or 0
+ * with s.error naming a pattern that cannot be used. */
+static int use_patterns(Scan &s, const PackerOptions &opt)
+{
+    for (const std::string &p : opt.excludes) {
+        std::string why = exclude_Check(p);
+        if (!why.empty())
+            return scan_fail(s, why);
+    }
+    s.patterns = opt.excludes;
+    for (const char *const *d = exclude_Defaults; opt.defaultExcludes && *d; d++)
+        s.patterns.push_back(*d);
+    return 1;
+}
+
 int packer_Build(const PackerOptions &opt)
 {
     std::string stub = opt.stub, uninstaller = opt.uninstaller;
@@ -526,6 +597,8 @@ int packer_Build(const PackerOptions &opt)
     std::string tmp = opt.output + ".tmp";
     note_skip(s, opt.output);
     note_skip(s, tmp);
+    if (!use_patterns(s, opt))
+        return refuse(s.error);
     if (!scan_root(s, opt, uninstaller))
         return refuse(s.error);
     /* A script setup could not compile would only fail on the user's
@@ -563,6 +636,9 @@ int packer_Build(const PackerOptions &opt)
         return refuse(why);
     }
 
+    std::string excluded = exclude_Summary(s.excluded, s.excludedFolders);
+    if (!excluded.empty())
+        printf("vpack build: %s\n", excluded.c_str());
     size_t files = 0;
     for (const PkwEntry &e : s.pkg.entries)
         files += (e.attributes & PKG_ATTR_FILE) != 0;

@@ -16,6 +16,8 @@ struct PackerOptions {
     std::string stub;           /* "" for the default (packer_StubPlaces) */
     std::string uninstaller;    /* "" for the default (packer_UninstallPlaces) */
     bool        noUninstaller;  /* pack no Uninstall.exe at all */
+    std::vector<std::string> excludes;  /* patterns (exclude.h) left out */
+    bool        defaultExcludes = true; /* exclude_Defaults as well */
 };
 
 /* 0 when the setup was written; 1 when refused, the cause on stderr and no
