@@ -28,6 +28,12 @@ printf '%s\r\n' '// Company=Acme' '// Product=Tool' \
     '  copyshared("s.dll", "%WINSYSDIR%\\s.dll", "s"); makedir("%COMPANYDIR%");' \
     '  shortcut("Tool", "%PRODUCTDIR%\\App.exe", null, 5); return "ok"; }' >run.ini
 
+# A product folder holding an editor backup; an earlier setup joins it
+# below.
+mkdir -p q
+printf '// Title=Q\r\ninstall() { return 1; }\r\n' >q/Install.ini
+printf 'old\n' >q/notes.bak
+
 # vpack ARGS...: runs vpack.exe, output in out.txt and err.txt (CRs gone)
 vpack() {
     "$wine_run" bin/vpack.exe "$@" >out.raw 2>err.raw </dev/null
@@ -44,18 +50,21 @@ fail() {
     fails=$((fails + 1))
 }
 
-# Rows: name | expected exit | text in stdout+stderr | file that must exist
-# ("-": none) | file that must not | vpack arguments (eval'ed)
-while IFS='|' read -r row code says must mustnot args; do
-    [ -z "$row" ] && continue
-    eval "set -- $args"
-    vpack "$@"
-    rc=$?
-    [ "$rc" = "$code" ] || fail "exit $rc, want $code"
-    [ -z "$says" ] || grep -qF -- "$says" out.txt err.txt || fail "no '$says'"
-    [ "$must" = - ] || [ -f "$must" ] || fail "$must is missing"
-    [ "$mustnot" = - ] || [ ! -e "$mustnot" ] || fail "$mustnot is there"
-done <<'EOF'
+# Rows on stdin: name | expected exit | text in stdout+stderr | file that
+# must exist ("-": none) | file that must not | vpack arguments (eval'ed)
+rows() {
+    while IFS='|' read -r row code says must mustnot args; do
+        [ -z "$row" ] && continue
+        eval "set -- $args"
+        vpack "$@"
+        rc=$?
+        [ "$rc" = "$code" ] || fail "exit $rc, want $code"
+        [ -z "$says" ] || grep -qF -- "$says" out.txt err.txt || fail "no '$says'"
+        [ "$must" = - ] || [ -f "$must" ] || fail "$must is missing"
+        [ "$mustnot" = - ] || [ ! -e "$mustnot" ] || fail "$mustnot is there"
+    done
+}
+rows <<'EOF'
 build, slashes|0|wrote|a.exe|a.exe.tmp|build p -o a.exe --stub stub.exe --no-uninstaller
 build, backslashes|0|wrote|b.exe|b.exe.tmp|build 'p\' -o 'out\..\b.exe' --stub '.\stub.exe' --no-uninstaller
 build, mixed forms|0|wrote|c.exe|-|build p/ -o c.exe --no-uninstaller --stub 'bin/..\stub.exe'
@@ -71,7 +80,16 @@ check|0|Install.ini: OK; setup calls install|-|-|check p
 check, broken|1|script error: Error: Incompatible number of parameters at 21 (copy)|-|-|check broken
 refused, broken script|1|script error: Error: Incompatible|-|broken.exe|build broken -o broken.exe --stub stub.exe
 run|0|call init = 3|-|-|run run.ini --os win98
-run, unknown function|1|has no function 'nope'|-|-|run run.ini --call nope
+run, unknown function|0|skip nope: the script has no such function; nothing was run|-|-|run run.ini --call nope
+version|0|vpack (Vellum) |-|-|--version
+help on help|0|usage: vpack help [COMMAND]|-|-|help --help
+check, built setup|0|a.exe(Install.ini): OK; setup calls install|-|-|check a.exe
+EOF
+# An earlier setup inside a product folder, and what leaves it out.
+cp a.exe q/old.exe
+rows <<'EOF'
+refused, setup inside|1|'q\old.exe' already carries a package|-|inner.exe|build q -o inner.exe --stub stub.exe --no-uninstaller
+excluded|0|excluded 2: notes.bak, old.exe|e.exe|-|build q -o e.exe --stub stub.exe --no-uninstaller --exclude 'OLD.EXE'
 EOF
 # Both slashes, and the host program, give the same bytes.
 for other in b.exe c.exe; do
@@ -89,6 +107,13 @@ if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
     "$host_vpack" list a.exe >host-list.txt
     vpack list a.exe
     cmp -s out.txt host-list.txt || fail "the lists differ"
+    row="same version and check of a setup as the host vpack"
+    "$host_vpack" --version >host-version.txt
+    vpack --version
+    cmp -s out.txt host-version.txt || fail "the versions differ"
+    "$host_vpack" check a.exe >host-check.txt
+    vpack check a.exe
+    cmp -s out.txt host-check.txt || fail "the checks of a.exe differ"
     for os in winxp nt4 winme; do
         row="same run as the host vpack, $os"
         "$host_vpack" run run.ini --os $os >host-run.txt
