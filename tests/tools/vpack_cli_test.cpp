@@ -5,6 +5,7 @@
 #include "vpack_t.h"
 
 #include "exclude.h"
+#include "packer.h"
 #include "reader.h"
 
 #include <sstream>
@@ -231,6 +232,67 @@ TEST(VpackCli, ExcludeLeavesOut)
             EXPECT_EQ(row.excludedLine, first) << trace(r);
         if (!row.paths.empty())
             EXPECT_EQ(joined(row.paths), joined(listed(dir + "/s.exe")));
+    }
+}
+
+/* The members the checker is given for a folder are the files the build
+ * packs, exclusions and all. */
+TEST(VpackCli, FolderMembersAreWhatBuildPacks)
+{
+    const struct {
+        const char *name;
+        std::vector<std::string> excludes;
+        bool defaults;
+    } rows[] = {
+        {"defaults", {}, true},
+        {"none", {}, false},
+        {"patterns", {"Docs/*.txt", "build/"}, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        std::string dir = fresh("members");
+        make_tree(dir + "/p", cluttered);
+        PackerOptions o;
+        o.dir = dir + "/p";
+        o.noUninstaller = true;
+        o.excludes = row.excludes;
+        o.defaultExcludes = row.defaults;
+        std::vector<std::string> members, extra = {"--no-uninstaller"};
+        std::string why;
+        ASSERT_TRUE(packer_Members(o, &members, &why)) << why;
+        for (const std::string &p : row.excludes)
+            extra.insert(extra.end(), {"--exclude", p});
+        if (!row.defaults)
+            extra.push_back("--no-default-excludes");
+        ASSERT_EQ(0, build(o.dir, dir + "/s.exe", extra).code);
+        std::string name;
+        std::vector<char> script;
+        std::vector<std::string> packed;
+        ASSERT_TRUE(reader_Script(dir + "/s.exe", &name, &script, &packed, &why))
+            << why;
+        EXPECT_EQ(joined(packed), joined(members));
+        EXPECT_GT(members.size(), 5u);
+    }
+    /* What build refuses, so does the list. */
+    std::string dir = fresh("members-refused");
+    make_tree(dir + "/p", {F("Install.ini", "// x")});
+    ASSERT_EQ(0, build(dir + "/p", dir + "/first.exe").code);
+    fs::rename(dir + "/first.exe", dir + "/p/old.exe");
+    const struct {
+        const char *name, *dir, *says;
+    } refused[] = {
+        {"an earlier setup inside", "/p", "already carries a package"},
+        {"no folder", "/none", "does not exist"},
+    };
+    for (const auto &row : refused) {
+        SCOPED_TRACE(std::string("row: ") + row.name);
+        PackerOptions o;
+        o.dir = dir + row.dir;
+        o.noUninstaller = true;
+        std::vector<std::string> members;
+        std::string why;
+        EXPECT_FALSE(packer_Members(o, &members, &why));
+        EXPECT_NE(std::string::npos, why.find(row.says)) << why;
     }
 }
 

@@ -566,6 +566,29 @@ static int use_patterns(Scan &s, const PackerOptions &opt)
     return 1;
 }
 
+int packer_Members(const PackerOptions &opt, std::vector<std::string> *members,
+                   std::string *why)
+{
+    Scan s;
+    pkw_Init(s.pkg);
+    s.paths.push_back(opt.dir);
+    s.input = 0;
+    members->clear();
+    if (!use_patterns(s, opt) ||
+        !scan_root(s, opt, opt.noUninstaller ? "" : opt.uninstaller)) {
+        *why = s.error;
+        return 0;
+    }
+    std::vector<std::string> paths(s.pkg.entries.size());
+    for (size_t i = 1; i < paths.size(); i++) {
+        const PkwEntry &e = s.pkg.entries[i];
+        paths[i] = e.parent == 0 ? e.name : paths[e.parent] + "\\" + e.name;
+        if (e.attributes & PKG_ATTR_FILE)
+            members->push_back(paths[i]);
+    }
+    return 1;
+}
+
 int packer_Build(const PackerOptions &opt)
 {
     std::string stub = opt.stub, uninstaller = opt.uninstaller;

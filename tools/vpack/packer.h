@@ -24,6 +24,14 @@ struct PackerOptions {
  * output file left behind (an older one is kept as it was). */
 int packer_Build(const PackerOptions &opt);
 
+/* The package paths of the files a build of opt.dir would hold, from the
+ * same scan (--exclude and the defaults apply; Uninstall.exe as given in
+ * opt.uninstaller, else only DIR's own), for the checker to compare a
+ * script's members with.  1, or 0 with *why set to what build would
+ * refuse. */
+int packer_Members(const PackerOptions &opt, std::vector<std::string> *members,
+                   std::string *why);
+
 /* Where the stub and the uninstaller are looked for when none is given,
  * first place first. */
 std::vector<std::string> packer_StubPlaces(void);
