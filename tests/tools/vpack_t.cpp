@@ -301,6 +301,32 @@ std::string state(int reboot, int update, int noUninstall,
 
 const std::string clean_state = state(0, 0, 1, 1, 0, 0);
 
+/* The first block of four-space indented lines after marker in text,
+ * without the indent; blank lines inside it kept. */
+std::vector<std::string> indented_block(const std::string &text,
+                                        const std::string &marker)
+{
+    std::vector<std::string> lines;
+    size_t at = text.find(marker);
+    if (at == std::string::npos)
+        return lines;
+    std::istringstream in(text.substr(at + marker.size()));
+    std::string line;
+    bool started = false;
+    while (std::getline(in, line)) {
+        bool indented = line.compare(0, 4, "    ") == 0;
+        if (indented || (started && line.empty())) {
+            started = true;
+            lines.push_back(indented ? line.substr(4) : "");
+        } else if (started) {
+            break;
+        }
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
 int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);

@@ -98,4 +98,9 @@ std::string state(int reboot, int update, int noUninstall, int logChanges,
                   int steps, int range);
 extern const std::string clean_state;
 
+/* The first block of four-space indented lines after marker in text,
+ * without the indent; blank lines inside it kept. */
+std::vector<std::string> indented_block(const std::string &text,
+                                        const std::string &marker);
+
 #endif

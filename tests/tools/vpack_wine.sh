@@ -39,6 +39,12 @@ printf '%s\r\n' '// Company=Acme' '// Product=Tool' \
     '  copyshared("s.dll", "%WINSYSDIR%\\s.dll", "s"); makedir("%COMPANYDIR%");' \
     '  shortcut("Tool", "%PRODUCTDIR%\\App.exe", null, 5); return "ok"; }' >run.ini
 
+# A product folder holding an editor backup; an earlier setup joins it
+# below.
+mkdir -p q
+printf '// Title=Q\r\ninstall() { return 1; }\r\n' >q/Install.ini
+printf 'old\n' >q/notes.bak
+
 # vpack ARGS...: runs vpack.exe, output in out.txt and err.txt (CRs gone)
 vpack() {
     "$wine_run" bin/vpack.exe "$@" >out.raw 2>err.raw </dev/null
@@ -55,18 +61,21 @@ fail() {
     fails=$((fails + 1))
 }
 
-# Rows: name | expected exit | text in stdout+stderr | file that must exist
-# ("-": none) | file that must not | vpack arguments (eval'ed)
-while IFS='|' read -r row code says must mustnot args; do
-    [ -z "$row" ] && continue
-    eval "set -- $args"
-    vpack "$@"
-    rc=$?
-    [ "$rc" = "$code" ] || fail "exit $rc, want $code"
-    [ -z "$says" ] || grep -qF -- "$says" out.txt err.txt || fail "no '$says'"
-    [ "$must" = - ] || [ -f "$must" ] || fail "$must is missing"
-    [ "$mustnot" = - ] || [ ! -e "$mustnot" ] || fail "$mustnot is there"
-done <<'EOF'
+# Rows on stdin: name | expected exit | text in stdout+stderr | file that
+# must exist ("-": none) | file that must not | vpack arguments (eval'ed)
+rows() {
+    while IFS='|' read -r row code says must mustnot args; do
+        [ -z "$row" ] && continue
+        eval "set -- $args"
+        vpack "$@"
+        rc=$?
+        [ "$rc" = "$code" ] || fail "exit $rc, want $code"
+        [ -z "$says" ] || grep -qF -- "$says" out.txt err.txt || fail "no '$says'"
+        [ "$must" = - ] || [ -f "$must" ] || fail "$must is missing"
+        [ "$mustnot" = - ] || [ ! -e "$mustnot" ] || fail "$mustnot is there"
+    done
+}
+rows <<'EOF'
 build, slashes|0|wrote|a.exe|a.exe.tmp|build p -o a.exe --stub stub.exe --no-uninstaller
 build, backslashes|0|wrote|b.exe|b.exe.tmp|build 'p\' -o 'out\..\b.exe' --stub '.\stub.exe' --no-uninstaller
 build, mixed forms|0|wrote|c.exe|-|build p/ -o c.exe --no-uninstaller --stub 'bin/..\stub.exe'
@@ -82,7 +91,7 @@ check|0|Install.ini: OK; setup calls install|-|-|check p
 check, broken|1|script error: Error: Incompatible number of parameters at 21 (copy)|-|-|check broken
 refused, broken script|1|script error: Error: Incompatible|-|broken.exe|build broken -o broken.exe --stub stub.exe
 run|0|call init = 3|-|-|run run.ini --os win98
-run, unknown function|1|has no function 'nope'|-|-|run run.ini --call nope
+run, unknown function|0|skip nope: the script has no such function; nothing was run|-|-|run run.ini --call nope
 names|0|wrote|n.exe|n.exe.tmp|build n -o n.exe --stub stub.exe --no-uninstaller
 names, list|0|Dossier Ærø\naïve résumé.doc|-|-|list n.exe
 names, extract|0||xn/café.txt|-|extract n.exe xn
@@ -90,6 +99,15 @@ names, code page 1250|0|wrote|n1250.exe|-|build n1250 -o n1250.exe --stub stub.e
 names, not in 1252|1|Łódź.txt': the name has 'Ł' (U+0141), which Windows-1252 cannot hold|-|none.exe|build n1250 -o none.exe --stub stub.exe --no-uninstaller
 names, device|1|NUL.txt': Windows cannot create this name: it names a device|-|none.exe|build dev -o none.exe --stub stub.exe --no-uninstaller
 names, unknown code page|2|unknown --codepage 437 (one of 1250, 1251, 1252, 1257)|-|-|build n -o none.exe --codepage 437
+version|0|vpack (Vellum) |-|-|--version
+help on help|0|usage: vpack help [COMMAND]|-|-|help --help
+check, built setup|0|a.exe(Install.ini): OK; setup calls install|-|-|check a.exe
+EOF
+# An earlier setup inside a product folder, and what leaves it out.
+cp a.exe q/old.exe
+rows <<'EOF'
+refused, setup inside|1|'q\old.exe' already carries a package|-|inner.exe|build q -o inner.exe --stub stub.exe --no-uninstaller
+excluded|0|excluded 2: notes.bak, old.exe|e.exe|-|build q -o e.exe --stub stub.exe --no-uninstaller --exclude 'OLD.EXE'
 EOF
 # Both slashes, and the host program, give the same bytes.
 for other in b.exe c.exe; do
@@ -122,6 +140,13 @@ if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
         vpack list $exe --codepage $cp
         cmp -s out.txt host-list.txt || { diff host-list.txt out.txt; fail "the lists differ"; }
     done
+    row="same version and check of a setup as the host vpack"
+    "$host_vpack" --version >host-version.txt
+    vpack --version
+    cmp -s out.txt host-version.txt || fail "the versions differ"
+    "$host_vpack" check a.exe >host-check.txt
+    vpack check a.exe
+    cmp -s out.txt host-check.txt || fail "the checks of a.exe differ"
     for os in winxp nt4 winme; do
         row="same run as the host vpack, $os"
         "$host_vpack" run run.ini --os $os >host-run.txt

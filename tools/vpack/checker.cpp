@@ -8,6 +8,7 @@
 #include "checker.h"
 #include "fsys.h"
 #include "ident.h"
+#include "reader.h"
 #include "path/path.h"
 #include "script/script.h"
 #include "script/script_int.h"
@@ -58,6 +59,7 @@ static const char *const arg_kinds[SB_COUNT] = {SCRIPT_BUILTINS(KINDS_ROW)};
 /* The machine and the install state of one run. */
 static struct {
     std::string   file;        /* the script, for the warnings */
+    std::vector<std::string> members;  /* a built setup's, as pkg paths */
     const System *system;
     std::string   appDir, productDir, companyDir, driverDir;
     const char   *folders[PATH_MACROS];
@@ -313,8 +315,21 @@ static bool is_install_ini(const std::string &name)
     return true;
 }
 
-/* The script at file, or the Install.ini (in any case, as vpack build
- * takes it) of the product folder file: its path, and its bytes with a NUL
+/* The Install.ini member of the setup file, read with setup's reader; a
+ * program without a package has no script.  1, or 0 with *why set. */
+static int load_setup(const std::string &file, std::string *name,
+                      std::vector<char> *text, std::string *why)
+{
+    if (reader_Kind(file) == READER_SETUP)
+        return reader_Script(file, name, text, &sim.members, why);
+    *why = quoted(file) + " is a program that carries no package: give a "
+           "script, a product folder or a built setup";
+    return 0;
+}
+
+/* The script at file, the Install.ini of the built setup file, or the
+ * Install.ini (in any case, as vpack build takes it) of the product folder
+ * file: its path, and its bytes with a NUL
  * after them.  1, or 0 with *why set. */
 static int load_script(const std::string &file, std::string *path,
                        std::vector<char> *text, std::string *why)
@@ -322,10 +337,13 @@ static int load_script(const std::string &file, std::string *path,
     FsysInfo fi;
     std::string err;
     *path = file;
+    sim.members.clear();
     if (!fsys_Stat(file, &fi, &err)) {
         *why = "cannot read " + quoted(file) + ": " + err;
         return 0;
     }
+    if (fi.kind == FSYS_FILE && reader_Kind(file) != READER_NOT_PE)
+        return load_setup(file, path, text, why);
     if (fi.kind == FSYS_FOLDER) {
         std::vector<std::string> names;
         if (!fsys_List(file, names, &err)) {
@@ -531,6 +549,21 @@ int checker_System(const char *name)
     return -1;
 }
 
+/* A --call name that setup could call: a function of the script without
+ * parameters.  Any other runs nothing, and a "skip:" line says why. */
+static bool callable(const std::string &name)
+{
+    const char *n = name.c_str();
+    const char *why = !script_IsFunction(n) ? "the script has no such function"
+                      : !script_CheckArgCount(n, 0)
+                          ? "it takes parameters (only a function without "
+                            "any can be called)"
+                          : NULL;
+    if (why)
+        printf("skip %s: %s; nothing was run\n", n, why);
+    return why == NULL;
+}
+
 int checker_Run(const CheckerRun &run)
 {
     std::string path, why;
@@ -552,19 +585,11 @@ int checker_Run(const CheckerRun &run)
             if (script_IsFunction(name))
                 calls.push_back(name);
     }
-    for (const std::string &name : calls) {
-        if (!script_IsFunction(name.c_str()))
-            return fail("run", quoted(path) + " has no function " +
-                                   quoted(name) + "; nothing was run");
-        if (!script_CheckArgCount(name.c_str(), 0))
-            return fail("run", "the function " + quoted(name) + " takes "
-                               "parameters; only functions without any can "
-                               "be called; nothing was run");
-    }
-
     set_up_machine(&systems[run.system]);
     script_SetStepLimit(run.maxSteps);
     for (const std::string &name : calls) {
+        if (!callable(name))
+            continue;
         know_folders(name != "init");
         ScriptValue v = script_Call(name.c_str());
         const char *t = script_Text(v);

@@ -4,11 +4,13 @@
 #include "packer.h"
 #include "checker.h"
 #include "codepage.h"
+#include "exclude.h"
 #include "fsys.h"
 #include "ident.h"
 #include "pkg/pkg.h"
 #include "path/path.h"
 #include "pkg/pkgwrite.h"
+#include "reader.h"
 
 #include <errno.h>
 #include <stdio.h>
@@ -158,6 +160,9 @@ struct Scan {
     std::vector<std::string> paths;      /* the disk path of every entry */
     std::vector<Identity>    ancestors;  /* folders being scanned */
     std::vector<Identity>    skip;       /* the output, if it is in there */
+    std::vector<std::string> patterns;   /* what is left out (exclude.h) */
+    std::vector<std::string> excluded;   /* what was, from DIR, '/' between */
+    std::vector<bool>        excludedFolders;
     std::string              ini;        /* the disk path of Install.ini */
     int                      codepage;   /* of the names in the package */
     uint64_t                 input;      /* bytes of all members */
@@ -172,6 +177,50 @@ static int scan_fail(Scan &s, const std::string &text)
 
 static int scan_folder(Scan &s, const std::string &path, int index,
                        Identity self);
+
+/* The path from DIR of the entry on disk at path, '/' between, in the
+ * names the disk gives (as the patterns are written). */
+static std::string rel_path(const Scan &s, const std::string &path)
+{
+    size_t n = s.paths[0].size();
+    while (n < path.size() && (path[n] == '/' || path[n] == fsys_Separator))
+        n++;
+    std::string rel = path.substr(n);
+    std::replace(rel.begin(), rel.end(), fsys_Separator, '/');
+    return rel;
+}
+
+/* 1 when a pattern leaves out the entry on disk at path, which is then
+ * noted for the summary.  Only a pattern for folders alone needs to know
+ * what path is. */
+static int left_out(Scan &s, const std::string &path)
+{
+    std::string rel = rel_path(s, path);
+    bool any = exclude_Match(s.patterns, rel, false) != NULL;
+    if (!any && !exclude_Match(s.patterns, rel, true))
+        return 0;
+    FsysInfo fi;
+    bool folder = fsys_Stat(path, &fi, NULL) && fi.kind == FSYS_FOLDER;
+    if (!any && !folder)
+        return 0;
+    s.excluded.push_back(rel);
+    s.excludedFolders.push_back(folder);
+    return 1;
+}
+
+/* An earlier setup inside DIR would be installed as a plain file, its
+ * package never opened: refused, with the way to leave it out. */
+static int carries_package(Scan &s, const std::string &path)
+{
+    if (reader_Kind(path) != READER_SETUP)
+        return 0;
+    std::string rel = rel_path(s, path);
+    scan_fail(s, quoted(path) + " already carries a package (an earlier "
+                 "setup?), and a setup is not packed into another: delete "
+                 "it, move it out of the product folder, or leave it out "
+                 "with --exclude " + quoted(rel));
+    return 1;
+}
 
 /* path as entry name in the folder at index: checked, added, and scanned if
  * it is a folder.  1, or 0 with s.error set. */
@@ -191,6 +240,8 @@ static int scan_child(Scan &s, int index, const std::string &path,
     if (fi.kind == FSYS_FILE &&
         std::find(s.skip.begin(), s.skip.end(), me) != s.skip.end())
         return 1;
+    if (fi.kind == FSYS_FILE && carries_package(s, path))
+        return 0;
     int err = PKW_OK, at;
     if (fi.kind == FSYS_FOLDER) {
         if (std::find(s.ancestors.begin(), s.ancestors.end(), me) !=
@@ -260,11 +311,21 @@ static int folder_names(Scan &s, const std::string &path,
     std::string why;
     if (!fsys_List(path, names, &why))
         return scan_fail(s, "cannot read the folder " + quoted(path) + ": " + why);
-    out.assign(names.size(), Named());
-    for (size_t i = 0; i < names.size(); i++) {
-        out[i].disk = names[i];
-        if (!package_name(s, fsys_Join(path, names[i]), names[i], &out[i].pkg))
+    /* What is left out is never judged: a name Windows could not hold
+     * may be excluded.  The top's own members are scan_root's. */
+    bool top = path == s.paths[0];
+    out.clear();
+    for (const std::string &name : names) {
+        bool special = false;
+        for (const char *r : root_names)
+            special = special || (top && same_name(name, r));
+        if (!special && left_out(s, fsys_Join(path, name)))
+            continue;
+        Named n;
+        n.disk = name;
+        if (!package_name(s, fsys_Join(path, name), name, &n.pkg))
             return 0;
+        out.push_back(n);
     }
     std::sort(out.begin(), out.end(),
               [](const Named &a, const Named &b) { return a.pkg < b.pkg; });
@@ -337,6 +398,10 @@ static int scan_root(Scan &s, const PackerOptions &opt,
         for (const std::string &n : names)
             if (same_name(n, root_names[r]))
                 found = n;
+        /* Install.ini is the script: it can never be left out. */
+        if (r != ROOT_INI && !found.empty() &&
+            left_out(s, fsys_Join(opt.dir, found)))
+            found.clear();
         if (r == ROOT_INI && found.empty())
             return scan_fail(s, quoted(opt.dir) + " has no Install.ini: it is "
                                 "not a product folder");
@@ -599,6 +664,44 @@ static void note_skip(Scan &s, const std::string &path)
         s.skip.push_back({fi.volume, fi.id});
 }
 
+/* The patterns of opt, then the defaults unless they are off: 1, or 0
+ * with s.error naming a pattern that cannot be used. */
+static int use_patterns(Scan &s, const PackerOptions &opt)
+{
+    for (const std::string &p : opt.excludes) {
+        std::string why = exclude_Check(p);
+        if (!why.empty())
+            return scan_fail(s, why);
+    }
+    s.patterns = opt.excludes;
+    for (const char *const *d = exclude_Defaults; opt.defaultExcludes && *d; d++)
+        s.patterns.push_back(*d);
+    return 1;
+}
+
+int packer_Members(const PackerOptions &opt, std::vector<std::string> *members,
+                   std::string *why)
+{
+    Scan s;
+    pkw_Init(s.pkg);
+    s.paths.push_back(opt.dir);
+    s.input = 0;
+    members->clear();
+    if (!use_patterns(s, opt) ||
+        !scan_root(s, opt, opt.noUninstaller ? "" : opt.uninstaller)) {
+        *why = s.error;
+        return 0;
+    }
+    std::vector<std::string> paths(s.pkg.entries.size());
+    for (size_t i = 1; i < paths.size(); i++) {
+        const PkwEntry &e = s.pkg.entries[i];
+        paths[i] = e.parent == 0 ? e.name : paths[e.parent] + "\\" + e.name;
+        if (e.attributes & PKG_ATTR_FILE)
+            members->push_back(paths[i]);
+    }
+    return 1;
+}
+
 int packer_Build(const PackerOptions &opt)
 {
     std::string stub = opt.stub, uninstaller = opt.uninstaller;
@@ -631,6 +734,8 @@ int packer_Build(const PackerOptions &opt)
     std::string tmp = opt.output + ".tmp";
     note_skip(s, opt.output);
     note_skip(s, tmp);
+    if (!use_patterns(s, opt))
+        return refuse(s.error);
     if (!scan_root(s, opt, uninstaller))
         return refuse(s.error);
     /* A script setup could not compile would only fail on the user's
@@ -669,6 +774,9 @@ int packer_Build(const PackerOptions &opt)
         return refuse(why);
     }
 
+    std::string excluded = exclude_Summary(s.excluded, s.excludedFolders);
+    if (!excluded.empty())
+        printf("vpack build: %s\n", excluded.c_str());
     size_t files = 0;
     for (const PkwEntry &e : s.pkg.entries)
         files += (e.attributes & PKG_ATTR_FILE) != 0;

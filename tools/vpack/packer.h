@@ -17,11 +17,21 @@ struct PackerOptions {
     std::string uninstaller;    /* "" for the default (packer_UninstallPlaces) */
     bool        noUninstaller;  /* pack no Uninstall.exe at all */
     int         codepage;       /* of the names setup reads (cp_Known) */
+    std::vector<std::string> excludes;  /* patterns (exclude.h) left out */
+    bool        defaultExcludes = true; /* exclude_Defaults as well */
 };
 
 /* 0 when the setup was written; 1 when refused, the cause on stderr and no
  * output file left behind (an older one is kept as it was). */
 int packer_Build(const PackerOptions &opt);
+
+/* The package paths of the files a build of opt.dir would hold, from the
+ * same scan (--exclude and the defaults apply; Uninstall.exe as given in
+ * opt.uninstaller, else only DIR's own), for the checker to compare a
+ * script's members with.  1, or 0 with *why set to what build would
+ * refuse. */
+int packer_Members(const PackerOptions &opt, std::vector<std::string> *members,
+                   std::string *why);
 
 /* Where the stub and the uninstaller are looked for when none is given,
  * first place first. */

@@ -60,12 +60,13 @@ static const char *bad_entry(const PackageHandle *pkg, uint32_t i)
     return NULL;
 }
 
-static int open_package(const char *cmd, const std::string &file, Opened &o)
+/* Opens file and names its entries: "" or the cause. */
+static std::string open_checked(const std::string &file, Opened &o)
 {
     o.pkg = NULL;
     int rc = pkg_Open(fsys_SystemPath(file).c_str(), &o.pkg);
     if (rc != PKG_OK)
-        return report(cmd, file, open_error(rc));
+        return open_error(rc);
     o.paths.assign(o.pkg->count, "");
     o.names.assign(o.pkg->count, "");
     for (uint32_t i = 0; i < o.pkg->count; i++) {
@@ -73,8 +74,8 @@ static int open_package(const char *cmd, const std::string &file, Opened &o)
         if (why) {
             pkg_Close(o.pkg);
             o.pkg = NULL;
-            return report(cmd, file, "directory entry " + std::to_string(i) +
-                                         " is damaged: " + why);
+            return "directory entry " + std::to_string(i) + " is damaged: " +
+                   why;
         }
         if (i == 0)
             continue;
@@ -83,7 +84,13 @@ static int open_package(const char *cmd, const std::string &file, Opened &o)
         o.paths[i] = e->parent == 0 ? o.names[i]
                                     : o.paths[e->parent] + "\\" + o.names[i];
     }
-    return 0;
+    return "";
+}
+
+static int open_package(const char *cmd, const std::string &file, Opened &o)
+{
+    std::string why = open_checked(file, o);
+    return why.empty() ? 0 : report(cmd, file, why);
 }
 
 static bool is_folder(const PackageEntry *e)
@@ -203,4 +210,64 @@ int reader_Verify(const std::string &file)
     printf("vpack verify: %s: OK, %lu files, %lu folders, %llu bytes\n",
            file.c_str(), files, folders, bytes);
     return 0;
+}
+
+/* ---- the script of a built setup --------------------------------------- */
+
+#define HEAD_READ  (64u * 1024)   /* enough for any PE's headers */
+#define SCRIPT_MEMBER "Install.ini"
+
+int reader_Kind(const std::string &file)
+{
+    FILE *f = fopen(file.c_str(), "rb");
+    if (!f)
+        return READER_NOT_PE;
+    /* Most files are no program: two bytes tell. */
+    std::vector<uint8_t> head(2);
+    size_t got = fread(head.data(), 1, 2, f);
+    uint64_t end = 0;
+    if (got == 2 && head[0] == 'M' && head[1] == 'Z') {
+        head.resize(HEAD_READ);
+        got += fread(head.data() + 2, 1, head.size() - 2, f);
+        end = pkg_ImageEnd(head.data(), got);
+    }
+    int kind = end ? READER_BARE_PE : READER_NOT_PE;
+    uint8_t magic[4];
+    /* The package header follows the image: setup looks there first. */
+    if (end && end < 0x7FFFFFFF && fseek(f, (long)end, SEEK_SET) == 0 &&
+        fread(magic, 1, 4, f) == 4 &&
+        (magic[0] | magic[1] << 8 | magic[2] << 16 | (uint32_t)magic[3] << 24) ==
+            PKG_MAGIC)
+        kind = READER_SETUP;
+    fclose(f);
+    return kind;
+}
+
+int reader_Script(const std::string &file, std::string *name,
+                  std::vector<char> *text, std::vector<std::string> *members,
+                  std::string *why)
+{
+    Opened o;
+    *name = file + "(" SCRIPT_MEMBER ")";
+    *why = open_checked(file, o);
+    if (!why->empty()) {
+        *why = "'" + file + "': " + *why;
+        return 0;
+    }
+    members->clear();
+    for (uint32_t i = 1; i < o.pkg->count; i++)
+        if (!is_folder(&o.pkg->dir[i]))
+            members->push_back(o.paths[i]);
+    void *block;
+    uint32_t size;
+    int rc = pkg_Extract(o.pkg, SCRIPT_MEMBER, &block, &size);
+    if (rc == PKG_OK) {
+        text->assign((const char *)block, (const char *)block + size);
+        text->push_back(0);
+        pkg_Free(block);
+    } else {
+        *why = "'" + file + "': " + extract_error(rc, SCRIPT_MEMBER);
+    }
+    pkg_Close(o.pkg);
+    return rc == PKG_OK;
 }

@@ -2,6 +2,7 @@
  * check | run.  Exit codes: 0 success, 1 refused or failed, 2 usage error. */
 #include "checker.h"
 #include "codepage.h"
+#include "exclude.h"
 #include "fsys.h"
 #include "ident.h"
 #include "packer.h"
@@ -21,6 +22,7 @@
 MODULE_IDENT("tools/vpack/vpack.cpp");
 
 #define EXIT_USAGE 2
+#define PROGRAM    "vpack (Vellum) " VELLUM_VERSION
 
 struct Command {
     const char *name;
@@ -31,26 +33,49 @@ struct Command {
 static const Command commands[] = {
     {"build",
      "vpack build DIR -o FILE.exe [--stub PATH] [--uninstaller PATH | "
-     "--no-uninstaller] [--codepage N]",
+     "--no-uninstaller] [--codepage N] [--exclude PATTERN]... "
+     "[--no-default-excludes]",
      "Packs the product folder DIR into the setup FILE.exe.\n"
      "\n"
      "DIR holds Install.ini (required), an optional License.txt and the\n"
      "product's files in their folders; all of it goes into the package\n"
      "under its own names, with Install.ini, License.txt and Uninstall.exe\n"
-     "first.  Members are compressed at zlib's best level on every core;\n"
+     "first.  setup shows License.txt only when the script says\n"
+     "NoLicense=0, and installs Uninstall.exe (with an Add/Remove Programs\n"
+     "entry) only with NoUninstall=0: both count as 1 when absent.\n"
+     "Members are compressed at zlib's best level on every core;\n"
      "the same input always gives the same bytes.  FILE.exe is written as\n"
      "FILE.exe.tmp and renamed at the end: on any refusal no new file is\n"
      "left (an earlier FILE.exe stays as it was, and is never packed).\n"
+     "Any other file in DIR that carries a package (an earlier setup) is\n"
+     "refused: delete it, or leave it out with --exclude.\n"
      "\n"
      "  -o, --output FILE.exe  the setup to write\n"
      "  --stub PATH            the setup program to carry the package; it\n"
      "                         must be a bare PE image (sign the result, not\n"
      "                         the stub)\n"
      "  --uninstaller PATH     packed as Uninstall.exe\n"
-     "  --no-uninstaller       no Uninstall.exe at all\n"
+     "  --no-uninstaller       none of the defaults below: only DIR's own\n"
+     "                         Uninstall.exe, if it has one (which is\n"
+     "                         refused beside any other)\n"
      "  --codepage N           the Windows code page of the systems the\n"
      "                         product is for: 1252 by default, or one of\n"
      "                         CODEPAGES\n"
+     "  --exclude PATTERN      leave out what PATTERN matches; repeatable.\n"
+     "                         '*' is any run of characters and '?' one,\n"
+     "                         neither taking a '/'; letters match in either\n"
+     "                         case.  Without a '/' it is matched against the\n"
+     "                         name of each file and folder at any depth\n"
+     "                         (*.log), with one against the path from DIR\n"
+     "                         (Docs/*.txt); a trailing '/' matches folders\n"
+     "                         only.  A folder left out takes its contents\n"
+     "                         along.  Install.ini is never left out\n"
+     "  --no-default-excludes  pack what the defaults would leave out:\n"
+     "                         DEFAULTS\n"
+     "\n"
+     "What was left out is named on one line before the summary:\n"
+     "\n"
+     "  vpack build: excluded N: PATH (folder), PATH, ..., and N more\n"
      "\n"
      "Names: setup opens files through the ANSI API, so the package holds\n"
      "each name in the code page of the installing system.  Names on disk\n"
@@ -85,7 +110,9 @@ static const Command commands[] = {
      "Every damaged member is named; the exit code is 1 if any is."},
     {"check", "vpack check FILE",
      "Compiles the install script FILE with setup's own script engine; FILE\n"
-     "may also be a product folder, whose Install.ini is taken.  Each\n"
+     "may also be a product folder, whose Install.ini is taken, or a built\n"
+     "setup, whose Install.ini member is read with setup's own package\n"
+     "reader and named FILE(Install.ini) in what follows.  Each\n"
      "\"Script error\" box setup would show becomes one line on stdout,\n"
      "\n"
      "  script error: TEXT\n"
@@ -108,7 +135,8 @@ static const Command commands[] = {
      "The exit code is 0 when the script compiles, else 1."},
     {"run",
      "vpack run FILE [--call NAME]... [--os SYSTEM] [--max-steps N]",
-     "Compiles FILE (a script, or a product folder's Install.ini) and runs\n"
+     "Compiles FILE (a script, a product folder's Install.ini or a built\n"
+     "setup's, as in vpack check) and runs\n"
      "it on a simulated clean machine: init, then install, each if the\n"
      "script has it (as in setup, install is not called when init gives 0:\n"
      "the line 'stop: ...' says so), or else the functions named by --call,\n"
@@ -152,12 +180,18 @@ static const Command commands[] = {
      "answered Yes; every other built-in gives 0.\n"
      "\n"
      "  --call NAME     call this function; repeatable.  A name the script\n"
-     "                  does not define, or one taking parameters, runs nothing\n"
+     "                  does not define, or one taking parameters, runs\n"
+     "                  nothing: the line 'skip NAME: WHY; nothing was run'\n"
+     "                  stands in its place, and the exit code stays 0\n"
      "  --os SYSTEM     winxp (the default), win2000, nt4, win95, win98, winme\n"
      "  --max-steps N   statements the run may execute, 10000000 by default\n"
      "                  (0: no limit); then it stops with \"Too many steps\"\n"
      "\n"
      "The exit code is 0 when the script compiled and no box appeared, else 1."},
+    {"help", "vpack help [COMMAND]",
+     "Shows the commands, or what COMMAND does and takes; vpack COMMAND\n"
+     "--help does the same.  vpack --version prints the program's name and\n"
+     "version."},
 };
 
 static const Command *find_command(const char *name)
@@ -175,7 +209,7 @@ static void tool_help(FILE *to)
                 "\n\nusage:\n");
     for (const Command &c : commands)
         fprintf(to, "  %s\n", c.usage);
-    fprintf(to, "  vpack help [COMMAND]    (or COMMAND --help)\n\n"
+    fprintf(to, "  vpack --version\n\n"
                 "Exit codes: 0 success, 1 refused or failed, 2 usage "
                 "error.\n");
 }
@@ -189,9 +223,19 @@ static void places(const char *what, const std::vector<std::string> &v,
         printf("  %s\n", p.c_str());
 }
 
+/* The default patterns in place of DEFAULTS in the text. */
+static std::string with_defaults(const char *text)
+{
+    std::string s = text, list;
+    for (const char *const *d = exclude_Defaults; *d; d++)
+        list += std::string(list.empty() ? "" : " ") + *d;
+    size_t at = s.find("DEFAULTS");
+    return at == std::string::npos ? s : s.replace(at, 8, list);
+}
+
 static int command_help(const Command *c)
 {
-    std::string text = c->text;
+    std::string text = with_defaults(c->text);
     size_t at = text.find("CODEPAGES");
     if (at != std::string::npos)
         text.replace(at, 9, cp_KnownList());
@@ -320,8 +364,8 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
     Parsed p;
     int rc = parse_args(c, args,
                         {"-o", "--output", "--stub", "--uninstaller",
-                         "--codepage"},
-                        {"--no-uninstaller"}, &p);
+                         "--codepage", "--exclude"},
+                        {"--no-uninstaller", "--no-default-excludes"}, &p);
     if (rc != 0)
         return rc;
     for (const auto &opt : p.options) {
@@ -330,6 +374,14 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
         if (opt.first == "--codepage" &&
             (rc = parse_codepage(c, opt.second, &o.codepage)) != 0)
             return rc;
+        if (opt.first == "--no-default-excludes")
+            o.defaultExcludes = false;
+        if (opt.first == "--exclude") {
+            std::string why = exclude_Check(opt.second);
+            if (!why.empty())
+                return usage_error(c, why);
+            o.excludes.push_back(opt.second);
+        }
         for (const auto &v : build_values)
             if (opt.first == v.name)
                 o.*v.field = opt.second;
@@ -395,6 +447,23 @@ static int run_run(const Command *c, const std::vector<const char *> &args)
     return checker_Run(r);
 }
 
+/* vpack help [COMMAND]: the tool's help, or one command's; "help
+ * --help" is help's own. */
+static int run_help(const std::vector<const char *> &args)
+{
+    if (args.empty()) {
+        tool_help(stdout);
+        return 0;
+    }
+    const Command *help = find_command("help");
+    const Command *c = is_help(args[0]) ? help : find_command(args[0]);
+    if (args.size() > 1)
+        return usage_error(help, "one COMMAND at most");
+    if (!c)
+        return usage_error(NULL, std::string("no help for ") + args[0]);
+    return command_help(c);
+}
+
 int main(int argc, char **argv)
 {
 #ifdef __GLIBC__
@@ -411,16 +480,14 @@ int main(int argc, char **argv)
     std::vector<const char *> args;
     for (size_t i = 2; i < line.size(); i++)
         args.push_back(line[i].c_str());
-    if (is_help(name) || strcmp(name, "help") == 0) {
-        if (args.empty()) {
-            tool_help(stdout);
-            return 0;
-        }
-        const Command *c = find_command(args[0]);
-        if (!c || args.size() > 1)
-            return usage_error(NULL, std::string("no help for ") + args[0]);
-        return command_help(c);
+    if (strcmp(name, "--version") == 0) {
+        if (!args.empty())
+            return usage_error(NULL, "--version takes nothing after it");
+        printf("%s\n", PROGRAM);
+        return 0;
     }
+    if (is_help(name) || strcmp(name, "help") == 0)
+        return run_help(args);
     const Command *c = find_command(name);
     if (!c)
         return usage_error(NULL, std::string("unknown command ") + name);
