@@ -28,8 +28,8 @@ struct Command {
 
 static const Command commands[] = {
     {"build",
-     "vpack build DIR -o FILE.exe [--stub PATH] [--uninstaller PATH | "
-     "--no-uninstaller]",
+     "vpack build DIR -o FILE.exe [--arch x86|x64] [--stub PATH] "
+     "[--uninstaller PATH | --no-uninstaller]",
      "Packs the product folder DIR into the setup FILE.exe.\n"
      "\n"
      "DIR holds Install.ini (required), an optional License.txt and the\n"
@@ -41,11 +41,23 @@ static const Command commands[] = {
      "left (an earlier FILE.exe stays as it was, and is never packed).\n"
      "\n"
      "  -o, --output FILE.exe  the setup to write\n"
+     "  --arch x86|x64         the Windows the setup is for: x86, the default,\n"
+     "                         a 32-bit setup, which runs on every Windows\n"
+     "                         from 95 on, 64-bit ones too; x64 a 64-bit one.\n"
+     "                         The stub must be a PE image for its machine\n"
+     "                         (i386 or x86-64), else the build is refused\n"
      "  --stub PATH            the setup program to carry the package; it\n"
      "                         must be a bare PE image (sign the result, not\n"
-     "                         the stub)\n"
+     "                         the stub) for x86 or x64; without --arch, the\n"
+     "                         setup is for the stub's machine\n"
      "  --uninstaller PATH     packed as Uninstall.exe\n"
      "  --no-uninstaller       no Uninstall.exe at all\n"
+     "\n"
+     "The last line says which machine the setup is for.  Without --stub and\n"
+     "--uninstaller, the programs of that machine are taken from the places\n"
+     "below: a setup.exe or Uninstall.exe beside vpack counts for the machine\n"
+     "its PE header names, so vpack.exe and the programs of its own build\n"
+     "travel together.\n"
      "\n"
      "Refused: no Install.ini, a name of 260 bytes or more or with a\n"
      "backslash, two names differing only in case, a member of 4 GiB or\n"
@@ -154,10 +166,11 @@ static void tool_help(FILE *to)
                 "error.\n");
 }
 
-static void places(const char *what, const std::vector<std::string> &v,
-                   const char *otherwise)
+static void places(const char *what, int arch,
+                   const std::vector<std::string> &v, const char *otherwise)
 {
-    printf("\nWithout %s, the first of these that exists (%s):\n", what,
+    printf("\nWithout %s, an %s setup takes the first %s image of these,\n"
+           "%s:\n", what, packer_ArchText(arch), packer_ArchName(arch),
            otherwise);
     for (const std::string &p : v)
         printf("  %s\n", p.c_str());
@@ -166,9 +179,9 @@ static void places(const char *what, const std::vector<std::string> &v,
 static int command_help(const Command *c)
 {
     printf("usage: %s\n\n%s\n", c->usage, c->text);
-    if (strcmp(c->name, "build") == 0) {
-        places("--stub", packer_StubPlaces(), "else refused");
-        places("--uninstaller", packer_UninstallPlaces(),
+    for (int a = 0; strcmp(c->name, "build") == 0 && a < PACKER_ARCHS; a++) {
+        places("--stub", a, packer_StubPlaces(a), "else refused");
+        places("--uninstaller", a, packer_UninstallPlaces(a),
                "else no Uninstall.exe");
     }
     return 0;
@@ -268,18 +281,32 @@ static const struct {
                     {"--stub", &PackerOptions::stub},
                     {"--uninstaller", &PackerOptions::uninstaller}};
 
+/* The arch --arch names into *arch: 0, or a usage error's exit code. */
+static int parse_arch(const Command *c, const std::string &value, int *arch)
+{
+    *arch = packer_Arch(value.c_str());
+    if (*arch >= 0)
+        return 0;
+    return usage_error(c, "unknown --arch " + value + " (" +
+                              packer_ArchNames() + ")");
+}
+
 static int run_build(const Command *c, const std::vector<const char *> &args)
 {
     PackerOptions o;
     o.noUninstaller = false;
+    o.arch = -1;
     Parsed p;
-    int rc = parse_args(c, args, {"-o", "--output", "--stub", "--uninstaller"},
+    int rc = parse_args(c, args,
+                        {"-o", "--output", "--arch", "--stub", "--uninstaller"},
                         {"--no-uninstaller"}, &p);
     if (rc != 0)
         return rc;
     for (const auto &opt : p.options) {
         if (opt.first == "--no-uninstaller")
             o.noUninstaller = true;
+        if (opt.first == "--arch" && (rc = parse_arch(c, opt.second, &o.arch)))
+            return rc;
         for (const auto &v : build_values)
             if (opt.first == v.name)
                 o.*v.field = opt.second;
