@@ -61,7 +61,8 @@ static const Command commands[] = {
      "\n"
      "Refused: no Install.ini, a name of 260 bytes or more or with a\n"
      "backslash, two names differing only in case, a member of 4 GiB or\n"
-     "more, a setup of 4 GiB or more, unreadable files, symlink loops."},
+     "more, a setup of 4 GiB or more, unreadable files, symlink loops, a\n"
+     "stub for another machine than --arch names."},
     {"list", "vpack list FILE.exe",
      "Lists the package in FILE.exe, one line per entry: 'd' for a folder\n"
      "or '-' for a file, size, packed size, and the path inside the\n"
@@ -169,8 +170,8 @@ static void tool_help(FILE *to)
 static void places(const char *what, int arch,
                    const std::vector<std::string> &v, const char *otherwise)
 {
-    printf("\nWithout %s, an %s setup takes the first %s image of these,\n"
-           "%s:\n", what, packer_ArchText(arch), packer_ArchName(arch),
+    printf("\nWithout %s, an %s setup takes the first %s image\n"
+           "of these, %s:\n", what, packer_ArchText(arch), packer_ArchName(arch),
            otherwise);
     for (const std::string &p : v)
         printf("  %s\n", p.c_str());
