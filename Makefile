@@ -36,6 +36,8 @@ win32: $(BUILD)/win32/build.ninja
 	$(CMAKE) --build $(BUILD)/win32 -j $(JOBS)
 
 # One ctest run over both test trees, so the last line is one summary.
+# After all three builds: the host tests pack and read the setup.exe and
+# Uninstall.exe of both Windows builds.
 test: all
 	@printf 'subdirs("host" "win64")\n' > $(BUILD)/CTestTestfile.cmake
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -119,7 +119,10 @@ uint32_t pkg_Adler32(uint32_t adler, const void *data, size_t len)
 
 /* Section table of a PE image: first header and count; 0 when view holds no
  * such image (DOS header with relocation offset >= 0x40, "PE\0\0"), or when
- * the table does not lie within the view. */
+ * the table does not lie within the view.  The file header follows the
+ * signature at the offset in 0x3C: machine (16 bits), section count (16),
+ * time stamp, symbol table and count (32 each), optional header size (16),
+ * characteristics (16); the optional header, then the section table. */
 static int pe_Sections(const uint8_t *view, size_t size, const uint8_t **table,
                        unsigned *count)
 {
@@ -145,6 +148,15 @@ uint64_t pkg_ImageEnd(const uint8_t *view, size_t size)
         return 0;
     const uint8_t *last = sec + (size_t)(n - 1) * 40;
     return (uint64_t)rd32(last + 20) + rd32(last + 16);
+}
+
+uint16_t pkg_ImageMachine(const uint8_t *view, size_t size)
+{
+    const uint8_t *sec;
+    unsigned n;
+    if (!view || !pe_Sections(view, size, &sec, &n))
+        return 0;
+    return rd16(view + rd32(view + 0x3C) + 4);
 }
 
 uint64_t file_GetVersion(const void *image, size_t size)

@@ -103,6 +103,9 @@ void pkg_Close(PackageHandle *pkg);
 
 /* Offset of the end of the PE image in view (0 when it is no PE image). */
 uint64_t pkg_ImageEnd(const uint8_t *view, size_t size);
+/* The machine field of the PE image in view: 0x14C i386, 0x8664 x86-64,
+ * ... (0 when it is no PE image). */
+uint16_t pkg_ImageMachine(const uint8_t *view, size_t size);
 
 /* Lookup by backslash path ("" is the root); index may be null. */
 PackageEntry *pkg_Find(PackageHandle *pkg, const char *path, int *index);

@@ -51,7 +51,7 @@ product() {
         fi
         printf '\r\ninstall()\r\n{\r\n    return %s;\r\n}\r\n' "$install"
     } >"$dir/Install.ini"
-    "$VPACK" build "$dir" -o "$WORK/$name.exe" --stub "$SETUP" \
+    "$VPACK" build "$dir" -o "$WORK/$name.exe" --arch x64 --stub "$SETUP" \
         --uninstaller "${UNINST:-$MID}" >"$WORK/vpack.out" 2>&1 ||
         fail "vpack failed for $name: $(cat "$WORK/vpack.out")"
     case " $PRODUCTS " in

@@ -17,6 +17,7 @@
 #include <sstream>
 
 std::string g_vpack, g_vpackPlain, g_configuredStub, g_configuredUninst;
+std::string g_configuredStub64, g_configuredUninst64;
 std::string g_root;   /* every file of the run lives below it */
 std::string g_stub;   /* a small PE image made here */
 
@@ -67,7 +68,7 @@ std::string pattern(size_t n, unsigned seed)
 
 /* A minimal PE32+ image whose one section ends at rawEnd; only the first
  * 0x400 bytes are written, the rest (if any) is left sparse. */
-void make_pe(const std::string &path, uint32_t rawEnd)
+void make_pe(const std::string &path, uint32_t rawEnd, uint16_t machine)
 {
     std::vector<uint8_t> b(0x400, 0);
     auto p16 = [&](size_t at, uint16_t v) { memcpy(&b[at], &v, 2); };
@@ -78,7 +79,7 @@ void make_pe(const std::string &path, uint32_t rawEnd)
     p16(0x18, 0x40);
     p32(0x3C, 0x80);
     memcpy(&b[0x80], "PE\0\0", 4);
-    p16(0x84, 0x8664);   /* machine */
+    p16(0x84, machine);
     p16(0x86, 1);        /* sections */
     p16(0x94, 0xF0);     /* optional header size */
     p16(0x96, 0x22);
@@ -331,13 +332,16 @@ int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
-        fprintf(stderr, "usage: vpack_test VPACK [VPACK_PLAIN [STUB]]\n");
+        fprintf(stderr, "usage: vpack_test VPACK [VPACK_PLAIN [STUB UNINST "
+                        "[STUB64 UNINST64]]]\n");
         return 2;
     }
     g_vpack = argv[1];
     g_vpackPlain = argc > 2 ? argv[2] : "";
     g_configuredStub = argc > 3 ? argv[3] : "";
     g_configuredUninst = argc > 4 ? argv[4] : "";
+    g_configuredStub64 = argc > 5 ? argv[5] : "";
+    g_configuredUninst64 = argc > 6 ? argv[6] : "";
     char root[] = "/tmp/vpack_test.XXXXXX";
     if (!mkdtemp(root))
         return 2;

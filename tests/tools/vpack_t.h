@@ -3,11 +3,11 @@
  * and output, and the forms vpack prints.  Defined in vpack_t.cpp, which
  * also holds main.
  *
- * usage: vpack_test VPACK [VPACK_PLAIN [CONFIGURED_STUB [CONFIGURED_UNINST]]]
+ * usage: vpack_test VPACK [VPACK_PLAIN [STUB UNINST [STUB64 UNINST64]]]
  * VPACK is the program under test (the sanitized build); VPACK_PLAIN, the
- * ordinary build, must write the same bytes; CONFIGURED_STUB is the stub
- * vpack falls back to when none lies beside it, CONFIGURED_UNINST the
- * uninstaller. */
+ * ordinary build, must write the same bytes; STUB is the x86 stub vpack
+ * falls back to when none lies beside it, UNINST the uninstaller; STUB64
+ * and UNINST64 are those of x64. */
 #ifndef VPACK_T_H
 #define VPACK_T_H
 
@@ -22,6 +22,7 @@
 namespace fs = std::filesystem;
 
 extern std::string g_vpack, g_vpackPlain, g_configuredStub, g_configuredUninst;
+extern std::string g_configuredStub64, g_configuredUninst64;
 extern std::string g_root;   /* every file of the run lives below it */
 extern std::string g_stub;   /* a small PE image made at start */
 
@@ -36,8 +37,10 @@ bool exists(const std::string &path);
 std::string fresh(const std::string &name);
 /* Bytes that compress somewhat, like a program would. */
 std::string pattern(size_t n, unsigned seed);
-/* A minimal PE32+ image whose one section ends at rawEnd. */
-void make_pe(const std::string &path, uint32_t rawEnd);
+/* A minimal PE32+ image whose one section ends at rawEnd, its file header
+ * naming machine (x86-64 unless told). */
+void make_pe(const std::string &path, uint32_t rawEnd,
+             uint16_t machine = 0x8664);
 
 /* ---- running vpack ----------------------------------------------------- */
 

@@ -315,21 +315,34 @@ TEST(Vpack, DefaultsBesideTheProgram)
 {
     std::string dir = fresh("beside");
     make_tree(dir + "/p", base_tree);
-    /* A copy of vpack with a stub and an uninstaller of its own. */
-    fs::create_directories(dir + "/bin");
-    fs::copy_file(g_vpack, dir + "/bin/vpack");
-    make_pe(dir + "/bin/setup.exe", 0x400);
-    std::string own = slurp(dir + "/bin/setup.exe");
-    own[0x300] = 0x5A; /* not the same bytes as the --stub one */
-    spit(dir + "/bin/setup.exe", own);
-    spit(dir + "/bin/Uninstall.exe", "beside");
+    /* Copies of vpack with a stub and an uninstaller of their own: i386
+     * ones in bin, x86-64 ones in bin64. */
+    std::string own[2], ownUninst[2];
+    const char *bins[2] = {"/bin", "/bin64"};
+    const uint16_t machines[2] = {0x14C, 0x8664};
+    for (int a = 0; a < 2; a++) {
+        std::string bin = dir + bins[a];
+        fs::create_directories(bin);
+        fs::copy_file(g_vpack, bin + "/vpack");
+        make_pe(bin + "/setup.exe", 0x400, machines[a]);
+        own[a] = slurp(bin + "/setup.exe");
+        own[a][0x300] = (char)(0x5A + a); /* not the --stub one's bytes */
+        spit(bin + "/setup.exe", own[a]);
+        make_pe(bin + "/Uninstall.exe", 0x400, machines[a]);
+        ownUninst[a] = slurp(bin + "/Uninstall.exe");
+        ownUninst[a][0x300] = (char)(0x7A + a);
+        spit(bin + "/Uninstall.exe", ownUninst[a]);
+    }
     spit(dir + "/other.exe", "other");
-    /* And a bare copy, which falls back to the configured stub. */
+    /* And a bare copy, which falls back to the configured programs. */
     fs::create_directories(dir + "/bare");
     fs::copy_file(g_vpack, dir + "/bare/vpack");
-    bool configured = !g_configuredStub.empty() && exists(g_configuredStub);
-    std::string uninst = !g_configuredUninst.empty() && exists(g_configuredUninst)
-                             ? slurp(g_configuredUninst) : "";
+    auto file = [](const std::string &path) {
+        return !path.empty() && exists(path) ? slurp(path) : "";
+    };
+    std::string stub32 = file(g_configuredStub), stub64 = file(g_configuredStub64);
+    std::string un32 = file(g_configuredUninst), un64 = file(g_configuredUninst64);
+    std::string bin = dir + "/bin/vpack", bin64 = dir + "/bin64/vpack";
 
     const struct {
         const char *name;
@@ -338,15 +351,22 @@ TEST(Vpack, DefaultsBesideTheProgram)
         std::string stub;         /* "" : refused */
         std::string uninstaller;  /* "" : none packed */
     } rows[] = {
-        {"stub and uninstaller beside", dir + "/bin/vpack", {}, own, "beside"},
-        {"--no-uninstaller", dir + "/bin/vpack", {"--no-uninstaller"}, own, ""},
-        {"--uninstaller", dir + "/bin/vpack",
-         {"--uninstaller", dir + "/other.exe"}, own, "other"},
-        {"--stub", dir + "/bin/vpack", {"--stub", g_stub}, slurp(g_stub),
-         "beside"},
-        {"configured stub", dir + "/bare/vpack", {},
-         configured ? slurp(g_configuredStub) : "",
-         uninst},
+        {"x86 programs beside", bin, {}, own[0], ownUninst[0]},
+        {"x86 programs beside, --arch x86", bin, {"--arch", "x86"}, own[0],
+         ownUninst[0]},
+        {"--no-uninstaller", bin, {"--no-uninstaller"}, own[0], ""},
+        {"--uninstaller", bin, {"--uninstaller", dir + "/other.exe"}, own[0],
+         "other"},
+        /* The uninstaller is of the stub's machine: x64 is configured. */
+        {"--stub x64", bin, {"--stub", g_stub}, slurp(g_stub), un64},
+        {"x86 programs beside, --arch x64", bin, {"--arch", "x64"}, stub64,
+         un64},
+        {"x64 programs beside, --arch x64", bin64, {"--arch", "x64"}, own[1],
+         ownUninst[1]},
+        {"x64 programs beside, no --arch", bin64, {}, stub32, un32},
+        {"configured stub", dir + "/bare/vpack", {}, stub32, un32},
+        {"configured stub, --arch x64", dir + "/bare/vpack", {"--arch", "x64"},
+         stub64, un64},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
@@ -370,7 +390,8 @@ TEST(Vpack, DefaultsBesideTheProgram)
         r = run(vpack({"extract", out, dir + "/x"}));
         ASSERT_EQ(0, r.code) << trace(r);
         if (!row.uninstaller.empty())
-            EXPECT_EQ(row.uninstaller, slurp(dir + "/x/Uninstall.exe"));
+            EXPECT_TRUE(row.uninstaller == slurp(dir + "/x/Uninstall.exe"))
+                << "Uninstall.exe is not the expected one";
         else
             EXPECT_FALSE(exists(dir + "/x/Uninstall.exe"));
         fs::remove_all(dir + "/x");

@@ -1,11 +1,14 @@
 #!/bin/bash
-# vpack_wine.sh WINE_RUN VPACK_EXE SETUP_EXE WORK [HOST_VPACK]
+# vpack_wine.sh WINE_RUN VPACK_EXE SETUP_EXE WORK [HOST_VPACK [SETUP32_EXE]]
 # vpack.exe under Wine: build with either slash, list, verify, extract and
 # compare byte for byte, refusals, damage, usage, check and run, names
 # beyond ASCII; and, when the host vpack of the same BUILD is there, the
-# same bytes and the same runs as it makes.
+# same bytes and the same runs as it makes.  SETUP_EXE is the x64 stub
+# beside VPACK_EXE, SETUP32_EXE the x86 one vpack.exe is configured to take
+# by default.
 set -u
 wine_run=$1 vpack_exe=$2 setup_exe=$3 work=$4 host_vpack=${5:-}
+setup32_exe=${6:-}
 fails=0
 
 rm -rf "$work"
@@ -86,6 +89,8 @@ extract|0||x/Install.ini|-|extract a.exe x
 refused, no Install.ini|1|has no Install.ini|-|none.exe|build p/bin -o none.exe --stub stub.exe
 refused, stub not a PE|1|is not a PE image|-|none.exe|build p -o none.exe --stub p/License.txt
 usage error|2|usage|-|-|build p
+unknown --arch|2|unknown --arch arm64 (x86 or x64)|-|arm.exe|build p -o arm.exe --arch arm64
+refused, --arch against the stub|1|is an x64 (64-bit) image, not one for --arch x86|-|x86.exe|build p -o x86.exe --arch x86 --stub stub.exe
 help|0|--no-uninstaller|-|-|help build
 check|0|Install.ini: OK; setup calls install|-|-|check p
 check, broken|1|script error: Error: Incompatible number of parameters at 21 (copy)|-|-|check broken
@@ -157,11 +162,22 @@ else
     echo "note: no host vpack at '$host_vpack'; cross-build comparison left out"
 fi
 
-# A stub beside vpack.exe is taken without --stub.
-row="default stub beside vpack.exe"
+# A stub beside vpack.exe is taken without --stub, for its own machine:
+# the x64 one for --arch x64; without --arch, the configured x86 one.
+row="default stub beside vpack.exe, --arch x64"
 cp stub.exe bin/setup.exe
-vpack build p -o d.exe --no-uninstaller || fail "exit $?"
+vpack build p -o d.exe --arch x64 --no-uninstaller || fail "exit $?"
 cmp -s a.exe d.exe || fail "d.exe differs from a.exe"
+grep -qF 'x64 (64-bit)' out.txt || fail "no 'x64 (64-bit)' in the summary"
+row="x64 stub beside vpack.exe, x86 by default"
+if [ -f "$setup32_exe" ]; then
+    vpack build p -o e.exe --no-uninstaller || fail "exit $?"
+    size=$(stat -c %s "$setup32_exe")
+    cmp -s -n "$size" e.exe "$setup32_exe" || fail "e.exe does not start with $setup32_exe"
+    grep -qF 'x86 (32-bit)' out.txt || fail "no 'x86 (32-bit)' in the summary"
+else
+    fail "no x86 stub at '$setup32_exe': make builds build/win32 first"
+fi
 
 # Damage is named with the reader's code.
 row="damaged data area"

@@ -64,7 +64,54 @@ static bool same_name(const std::string &a, const char *b)
     return folded(a) == folded(b);
 }
 
-/* ---- default places ---------------------------------------------------- */
+/* ---- architectures and default places --------------------------------- */
+
+/* The configured stubs and uninstallers of each arch: the programs of the
+ * build trees of that arch (tools/vpack/CMakeLists.txt defines all four). */
+#ifndef VPACK_DEFAULT_STUB_X86
+#define VPACK_DEFAULT_STUB_X86 ""
+#define VPACK_DEFAULT_UNINSTALLER_X86 ""
+#define VPACK_DEFAULT_STUB_X64 ""
+#define VPACK_DEFAULT_UNINSTALLER_X64 ""
+#endif
+
+static const struct {
+    const char *name;        /* as --arch takes it */
+    uint16_t    machine;     /* the PE file header's */
+    const char *text;
+    const char *stub, *uninstaller;
+} archs[PACKER_ARCHS] = {
+    {"x86", 0x14C, "x86 (32-bit)", VPACK_DEFAULT_STUB_X86,
+     VPACK_DEFAULT_UNINSTALLER_X86},
+    {"x64", 0x8664, "x64 (64-bit)", VPACK_DEFAULT_STUB_X64,
+     VPACK_DEFAULT_UNINSTALLER_X64},
+};
+
+int packer_Arch(const char *name)
+{
+    for (int a = 0; name && a < PACKER_ARCHS; a++)
+        if (strcmp(name, archs[a].name) == 0)
+            return a;
+    return -1;
+}
+
+const char *packer_ArchName(int arch)
+{
+    return arch >= 0 && arch < PACKER_ARCHS ? archs[arch].name : "";
+}
+
+const char *packer_ArchText(int arch)
+{
+    return arch >= 0 && arch < PACKER_ARCHS ? archs[arch].text : "";
+}
+
+std::string packer_ArchNames(void)
+{
+    std::string names;
+    for (int a = 0; a < PACKER_ARCHS; a++)
+        names += std::string(a ? " or " : "") + archs[a].name;
+    return names;
+}
 
 static std::vector<std::string> places(const char *name, const char *configured)
 {
@@ -77,39 +124,110 @@ static std::vector<std::string> places(const char *name, const char *configured)
     return v;
 }
 
-std::vector<std::string> packer_StubPlaces(void)
+std::vector<std::string> packer_StubPlaces(int arch)
 {
-#ifdef VPACK_DEFAULT_STUB
-    return places("setup.exe", VPACK_DEFAULT_STUB);
-#else
-    return places("setup.exe", NULL);
-#endif
+    if (arch < 0 || arch >= PACKER_ARCHS)
+        return {};
+    return places("setup.exe", archs[arch].stub);
 }
 
-std::vector<std::string> packer_UninstallPlaces(void)
+std::vector<std::string> packer_UninstallPlaces(int arch)
 {
-#ifdef VPACK_DEFAULT_UNINSTALLER
-    return places("Uninstall.exe", VPACK_DEFAULT_UNINSTALLER);
-#else
-    return places("Uninstall.exe", NULL);
-#endif
+    if (arch < 0 || arch >= PACKER_ARCHS)
+        return {};
+    return places("Uninstall.exe", archs[arch].uninstaller);
 }
 
-static std::string first_file(const std::vector<std::string> &v)
+/* The PE machine field of the file at path: 0 when it holds no PE image
+ * or cannot be read. */
+static uint16_t file_machine(const std::string &path)
+{
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return 0;
+    std::vector<uint8_t> head(STUB_HEAD);
+    size_t got = fread(head.data(), 1, head.size(), f);
+    fclose(f);
+    return pkg_ImageMachine(head.data(), got);
+}
+
+/* The arch whose machine this is, else -1. */
+static int machine_arch(uint16_t machine)
+{
+    for (int a = 0; a < PACKER_ARCHS; a++)
+        if (archs[a].machine == machine)
+            return a;
+    return -1;
+}
+
+/* What a PE machine field names, for a message: "an x64 (64-bit) image". */
+static std::string machine_kind(uint16_t machine)
+{
+    int a = machine_arch(machine);
+    if (a >= 0)
+        return std::string("an ") + archs[a].text + " image";
+    char text[64];
+    snprintf(text, sizeof text, machine ? "a PE image for machine 0x%04X"
+                                        : "not a PE image", machine);
+    return text;
+}
+
+/* What the file at path is, for a message. */
+static std::string image_kind(const std::string &path)
+{
+    FsysInfo fi;
+    if (!fsys_Stat(path, &fi, NULL) || fi.kind == FSYS_MISSING)
+        return "missing";
+    if (fi.kind != FSYS_FILE)
+        return "not a file";
+    return machine_kind(file_machine(path));
+}
+
+/* The first of v that is a file holding a PE image for arch, else "" with
+ * every place and what it holds in *seen (which may be null). */
+static std::string first_image(const std::vector<std::string> &v, int arch,
+                               std::string *seen)
 {
     for (const std::string &p : v) {
         FsysInfo fi;
-        if (fsys_Stat(p, &fi, NULL) && fi.kind == FSYS_FILE)
+        if (fsys_Stat(p, &fi, NULL) && fi.kind == FSYS_FILE &&
+            file_machine(p) == archs[arch].machine)
             return p;
+        if (seen)
+            *seen += std::string(seen->empty() ? "" : "; ") + quoted(p) +
+                     ", " + image_kind(p);
     }
     return "";
 }
 
 /* ---- the stub ---------------------------------------------------------- */
 
+/* The arch of the stub at path, a PE image, from its machine field; -1,
+ * the cause on stderr, when it is for no arch or not for want (-1: any). */
+static int stub_arch(const std::string &path, uint16_t machine, int want)
+{
+    int a = machine_arch(machine);
+    if (a < 0) {
+        char text[32];
+        snprintf(text, sizeof text, "machine 0x%04X", machine);
+        refuse("the stub " + quoted(path) + " is a PE image for " + text +
+               ", not " + packer_ArchNames());
+        return -1;
+    }
+    if (want >= 0 && a != want) {
+        refuse("the stub " + quoted(path) + " is " + machine_kind(machine) +
+               ", not one for --arch " + archs[want].name + ": give --arch " +
+               archs[a].name + ", or a stub for " + archs[want].text);
+        return -1;
+    }
+    return a;
+}
+
 /* Checks that the stub is a PE image with nothing after it, so the package
- * can follow the image directly: 0 with *size set, or 1 refused. */
-static int check_stub(const std::string &path, uint64_t *size)
+ * can follow the image directly: 0 with *size and *machine set, or 1
+ * refused. */
+static int check_stub(const std::string &path, uint64_t *size,
+                      uint16_t *machine)
 {
     FsysInfo fi;
     std::string why;
@@ -142,6 +260,7 @@ static int check_stub(const std::string &path, uint64_t *size)
                       "directly, so give the bare, unsigned setup.exe and "
                       "sign the result instead");
     *size = fi.size;
+    *machine = pkg_ImageMachine(head.data(), head.size());
     return 0;
 }
 
@@ -706,24 +825,28 @@ int packer_Build(const PackerOptions &opt)
 {
     std::string stub = opt.stub, uninstaller = opt.uninstaller;
     if (stub.empty()) {
-        std::vector<std::string> v = packer_StubPlaces();
-        stub = first_file(v);
-        if (stub.empty()) {
-            std::string where;
-            for (const std::string &p : v)
-                where += " " + quoted(p);
-            return refuse("no stub given and no setup.exe found (looked "
-                          "for" + where + "); give --stub PATH");
-        }
+        int want = opt.arch < 0 ? PACKER_X86 : opt.arch;
+        std::string seen;
+        stub = first_image(packer_StubPlaces(want), want, &seen);
+        if (stub.empty())
+            return refuse(std::string("no stub given and no setup.exe found "
+                                      "for ") + archs[want].text +
+                          " (looked for " + seen + "); give --stub PATH" +
+                          (want == PACKER_X86 ? ", or --arch x64" : ""));
     }
+
+    uint64_t stubSize;
+    uint16_t machine;
+    if (check_stub(stub, &stubSize, &machine) != 0)
+        return 1;
+    int arch = stub_arch(stub, machine, opt.arch);
+    if (arch < 0)
+        return 1;
+    /* The default uninstaller is of the stub's machine, as setup is. */
     if (opt.noUninstaller)
         uninstaller.clear();
     else if (uninstaller.empty())
-        uninstaller = first_file(packer_UninstallPlaces());
-
-    uint64_t stubSize;
-    if (check_stub(stub, &stubSize) != 0)
-        return 1;
+        uninstaller = first_image(packer_UninstallPlaces(arch), arch, NULL);
 
     Scan s;
     pkw_Init(s.pkg);
@@ -781,10 +904,10 @@ int packer_Build(const PackerOptions &opt)
     for (const PkwEntry &e : s.pkg.entries)
         files += (e.attributes & PKG_ATTR_FILE) != 0;
     printf("vpack build: wrote %s: %zu files, %zu folders, %llu bytes packed "
-           "into %llu, setup %llu bytes\n",
+           "into %llu, setup %llu bytes, %s\n",
            opt.output.c_str(), files, s.pkg.entries.size() - 1 - files,
            (unsigned long long)s.input,
            (unsigned long long)(header.size() + dataSize + packedDir.size()),
-           (unsigned long long)total);
+           (unsigned long long)total, archs[arch].text);
     return 0;
 }

@@ -10,6 +10,11 @@
 #include <string>
 #include <vector>
 
+/* The machines a setup can be made for, as --arch names them. */
+#define PACKER_X86   0          /* i386: runs on every Windows */
+#define PACKER_X64   1          /* x86-64 */
+#define PACKER_ARCHS 2
+
 struct PackerOptions {
     std::string dir;            /* product folder, Install.ini at its top */
     std::string output;         /* the setup to write */
@@ -19,6 +24,9 @@ struct PackerOptions {
     int         codepage;       /* of the names setup reads (cp_Known) */
     std::vector<std::string> excludes;  /* patterns (exclude.h) left out */
     bool        defaultExcludes = true; /* exclude_Defaults as well */
+    int         arch;           /* PACKER_X86 or PACKER_X64, which the stub
+                                   must be; -1: the stub's own, PACKER_X86
+                                   for the default stub */
 };
 
 /* 0 when the setup was written; 1 when refused, the cause on stderr and no
@@ -33,9 +41,20 @@ int packer_Build(const PackerOptions &opt);
 int packer_Members(const PackerOptions &opt, std::vector<std::string> *members,
                    std::string *why);
 
-/* Where the stub and the uninstaller are looked for when none is given,
- * first place first. */
-std::vector<std::string> packer_StubPlaces(void);
-std::vector<std::string> packer_UninstallPlaces(void);
+/* The arch --arch calls name, else -1; an arch's name ("x86") and its text
+ * in messages ("x86 (32-bit)"). */
+int         packer_Arch(const char *name);
+const char *packer_ArchName(int arch);
+const char *packer_ArchText(int arch);
+/* Every arch's name, "x86 or x64", for messages. */
+std::string packer_ArchNames(void);
+
+/* Where the stub and the uninstaller of a setup for arch are looked for when
+ * none is given, first place first: setup.exe and Uninstall.exe beside
+ * vpack, then the ones the build of that arch makes.  A place counts only
+ * when it holds a PE image for that arch's machine, so the programs beside
+ * vpack serve the arch they are built for. */
+std::vector<std::string> packer_StubPlaces(int arch);
+std::vector<std::string> packer_UninstallPlaces(int arch);
 
 #endif

@@ -32,9 +32,9 @@ struct Command {
 
 static const Command commands[] = {
     {"build",
-     "vpack build DIR -o FILE.exe [--stub PATH] [--uninstaller PATH | "
-     "--no-uninstaller] [--codepage N] [--exclude PATTERN]... "
-     "[--no-default-excludes]",
+     "vpack build DIR -o FILE.exe [--arch x86|x64] [--stub PATH] "
+     "[--uninstaller PATH | --no-uninstaller] [--codepage N] "
+     "[--exclude PATTERN]... [--no-default-excludes]",
      "Packs the product folder DIR into the setup FILE.exe.\n"
      "\n"
      "DIR holds Install.ini (required), an optional License.txt and the\n"
@@ -51,9 +51,15 @@ static const Command commands[] = {
      "refused: delete it, or leave it out with --exclude.\n"
      "\n"
      "  -o, --output FILE.exe  the setup to write\n"
+     "  --arch x86|x64         the Windows the setup is for: x86, the default,\n"
+     "                         a 32-bit setup, which runs on every Windows\n"
+     "                         from 95 on, 64-bit ones too; x64 a 64-bit one.\n"
+     "                         The stub must be a PE image for its machine\n"
+     "                         (i386 or x86-64), else the build is refused\n"
      "  --stub PATH            the setup program to carry the package; it\n"
      "                         must be a bare PE image (sign the result, not\n"
-     "                         the stub)\n"
+     "                         the stub) for x86 or x64; without --arch, the\n"
+     "                         setup is for the stub's machine\n"
      "  --uninstaller PATH     packed as Uninstall.exe\n"
      "  --no-uninstaller       none of the defaults below: only DIR's own\n"
      "                         Uninstall.exe, if it has one (which is\n"
@@ -85,6 +91,12 @@ static const Command commands[] = {
      "texts as bytes of that code page, so save it in that code page (a\n"
      "UTF-8 one beyond ASCII gets a warning).\n"
      "\n"
+     "The last line says which machine the setup is for.  Without --stub and\n"
+     "--uninstaller, the programs of that machine are taken from the places\n"
+     "below: a setup.exe or Uninstall.exe beside vpack counts for the machine\n"
+     "its PE header names, so vpack.exe and the programs of its own build\n"
+     "travel together.\n"
+     "\n"
      "Refused: no Install.ini; a name that is not UTF-8, holds a character\n"
      "the code page cannot, is 260 bytes or more, or is one Windows cannot\n"
      "create: with \\ / : * ? \" < > | or a control character, ending in a\n"
@@ -92,7 +104,8 @@ static const Command commands[] = {
      "CONIN$, CONOUT$, CLOCK$, with any extension, in any case); two names\n"
      "in a folder that differ only in case (as Windows compares them: e and\n"
      "E, and e-acute and E-acute too); a member of 4 GiB or more, a setup of\n"
-     "4 GiB or more, unreadable files, symlink loops."},
+     "4 GiB or more, unreadable files, symlink loops, a stub for another\n"
+     "machine than --arch names."},
     {"list", "vpack list FILE.exe [--codepage N]",
      "Lists the package in FILE.exe, one line per entry: 'd' for a folder\n"
      "or '-' for a file, size, packed size, and the path inside the\n"
@@ -214,10 +227,11 @@ static void tool_help(FILE *to)
                 "error.\n");
 }
 
-static void places(const char *what, const std::vector<std::string> &v,
-                   const char *otherwise)
+static void places(const char *what, int arch,
+                   const std::vector<std::string> &v, const char *otherwise)
 {
-    printf("\nWithout %s, the first of these that exists (%s):\n", what,
+    printf("\nWithout %s, an %s setup takes the first %s image\n"
+           "of these, %s:\n", what, packer_ArchText(arch), packer_ArchName(arch),
            otherwise);
     for (const std::string &p : v)
         printf("  %s\n", p.c_str());
@@ -240,9 +254,9 @@ static int command_help(const Command *c)
     if (at != std::string::npos)
         text.replace(at, 9, cp_KnownList());
     printf("usage: %s\n\n%s\n", c->usage, text.c_str());
-    if (strcmp(c->name, "build") == 0) {
-        places("--stub", packer_StubPlaces(), "else refused");
-        places("--uninstaller", packer_UninstallPlaces(),
+    for (int a = 0; strcmp(c->name, "build") == 0 && a < PACKER_ARCHS; a++) {
+        places("--stub", a, packer_StubPlaces(a), "else refused");
+        places("--uninstaller", a, packer_UninstallPlaces(a),
                "else no Uninstall.exe");
     }
     return 0;
@@ -356,14 +370,25 @@ static int parse_codepage(const Command *c, const std::string &value, int *cp)
                               cp_KnownList() + ")");
 }
 
+/* The arch --arch names into *arch: 0, or a usage error's exit code. */
+static int parse_arch(const Command *c, const std::string &value, int *arch)
+{
+    *arch = packer_Arch(value.c_str());
+    if (*arch >= 0)
+        return 0;
+    return usage_error(c, "unknown --arch " + value + " (" +
+                              packer_ArchNames() + ")");
+}
+
 static int run_build(const Command *c, const std::vector<const char *> &args)
 {
     PackerOptions o;
     o.noUninstaller = false;
     o.codepage = CP_DEFAULT;
+    o.arch = -1;
     Parsed p;
     int rc = parse_args(c, args,
-                        {"-o", "--output", "--stub", "--uninstaller",
+                        {"-o", "--output", "--arch", "--stub", "--uninstaller",
                          "--codepage", "--exclude"},
                         {"--no-uninstaller", "--no-default-excludes"}, &p);
     if (rc != 0)
@@ -371,6 +396,8 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
     for (const auto &opt : p.options) {
         if (opt.first == "--no-uninstaller")
             o.noUninstaller = true;
+        if (opt.first == "--arch" && (rc = parse_arch(c, opt.second, &o.arch)))
+            return rc;
         if (opt.first == "--codepage" &&
             (rc = parse_codepage(c, opt.second, &o.codepage)) != 0)
             return rc;
