@@ -3,6 +3,7 @@
  * package to FILE.tmp, renamed to FILE only once all of it is written. */
 #include "packer.h"
 #include "checker.h"
+#include "diag.h"
 #include "fsys.h"
 #include "ident.h"
 #include "pkg/pkg.h"
@@ -32,6 +33,7 @@ MODULE_IDENT("tools/vpack/packer.cpp");
 static const char *const root_names[] = {"Install.ini", "License.txt",
                                          "Uninstall.exe"};
 #define ROOT_INI       0
+#define ROOT_LICENSE   1
 #define ROOT_UNINSTALL 2
 
 static int refuse(const std::string &text)
@@ -159,6 +161,8 @@ struct Scan {
     std::string              ini;        /* the disk path of Install.ini */
     uint64_t                 input;      /* bytes of all members */
     std::string              error;
+    size_t                   crlf[2] = {0, 0};  /* line ends made CR LF in
+                                                   Install.ini, License.txt */
 };
 
 static int scan_fail(Scan &s, const std::string &text)
@@ -295,6 +299,75 @@ static int scan_root(Scan &s, const PackerOptions &opt,
     return scan_folder(s, opt.dir, 0, self);
 }
 
+/* A scan of the product folder dir begun: the root entry alone. */
+static void begin_scan(Scan &s, const std::string &dir)
+{
+    pkw_Init(s.pkg);
+    s.paths.push_back(dir);
+    s.input = 0;
+}
+
+/* The package path of every file entry, '\' between its parts. */
+static std::vector<std::string> file_paths(const PkwPackage &pkg)
+{
+    std::vector<std::string> full(pkg.entries.size()), files;
+    for (size_t i = 1; i < pkg.entries.size(); i++) {
+        const PkwEntry &e = pkg.entries[i];
+        full[i] = e.parent > 0 ? full[(size_t)e.parent] + "\\" + e.name : e.name;
+        if (e.attributes & PKG_ATTR_FILE)
+            files.push_back(full[i]);
+    }
+    return files;
+}
+
+int packer_Members(const std::string &dir, std::vector<std::string> *members,
+                   std::string *why)
+{
+    Scan s;
+    begin_scan(s, dir);
+    PackerOptions opt;
+    opt.dir = dir;
+    if (!scan_root(s, opt, "")) {
+        *why = s.error;
+        return 0;
+    }
+    *members = file_paths(s.pkg);
+    return 1;
+}
+
+/* ---- text members ------------------------------------------------------ */
+
+/* Install.ini and License.txt as setup reads them: every line end CR LF
+ * (diag.h).  Each is one job, so its count needs no lock. */
+static void store_crlf(Scan &s, PkwEntry &e, std::vector<uint8_t> &data)
+{
+    int r = e.parent != 0                             ? -1
+            : e.name == root_names[ROOT_INI]         ? ROOT_INI
+            : e.name == root_names[ROOT_LICENSE]     ? ROOT_LICENSE
+                                                      : -1;
+    if (r < 0)
+        return;
+    std::string text;
+    s.crlf[r] = diag_CrLf(std::string(data.begin(), data.end()), &text, NULL);
+    if (s.crlf[r] == 0)
+        return;
+    data.assign(text.begin(), text.end());
+    e.size = data.size();
+}
+
+/* One line when build changed line ends. */
+static void show_crlf(const Scan &s)
+{
+    std::string list;
+    for (int r : {ROOT_INI, ROOT_LICENSE})
+        if (s.crlf[r])
+            list += std::string(list.empty() ? "" : ", ") + root_names[r] +
+                    " (" + std::to_string(s.crlf[r]) + " changed)";
+    if (!list.empty())
+        printf("vpack build: line ends stored as CR LF, as setup reads "
+               "them: %s\n", list.c_str());
+}
+
 /* ---- compression ------------------------------------------------------- */
 
 struct Compressor {
@@ -333,6 +406,7 @@ static std::string compress_one(Compressor &c, PkwEntry &e,
         return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(code);
     if (got != data.size() || more)
         return quoted(path) + " changed size while it was packed";
+    store_crlf(*c.scan, e, data);
     uint32_t sum;
     int rc;
     try {
@@ -519,9 +593,7 @@ int packer_Build(const PackerOptions &opt)
         return 1;
 
     Scan s;
-    pkw_Init(s.pkg);
-    s.paths.push_back(opt.dir);
-    s.input = 0;
+    begin_scan(s, opt.dir);
     /* An earlier setup written into the product folder is not packed. */
     std::string tmp = opt.output + ".tmp";
     note_skip(s, opt.output);
@@ -531,7 +603,12 @@ int packer_Build(const PackerOptions &opt)
     /* A script setup could not compile would only fail on the user's
      * machine: its box lines go to stdout, as vpack check prints them. */
     std::string why;
-    if (!checker_Compiles(s.ini, &why))
+    CheckerFindings findings;
+    findings.membersKnown = true;
+    findings.members = file_paths(s.pkg);
+    findings.werror = opt.werror;
+    findings.missingIsError = !opt.allowMissing;
+    if (!checker_Compiles(s.ini, findings, &why))
         return refuse(why);
 
     uint64_t budget = SETUP_MAX - stubSize - PKG_HEADER_SIZE;
@@ -563,6 +640,7 @@ int packer_Build(const PackerOptions &opt)
         return refuse(why);
     }
 
+    show_crlf(s);
     size_t files = 0;
     for (const PkwEntry &e : s.pkg.entries)
         files += (e.attributes & PKG_ATTR_FILE) != 0;

@@ -16,11 +16,20 @@ struct PackerOptions {
     std::string stub;           /* "" for the default (packer_StubPlaces) */
     std::string uninstaller;    /* "" for the default (packer_UninstallPlaces) */
     bool        noUninstaller;  /* pack no Uninstall.exe at all */
+    bool        werror = false;        /* the script's warnings are errors */
+    bool        allowMissing = false;  /* a member the script copies may be
+                                          missing (a warning, not an error) */
 };
 
 /* 0 when the setup was written; 1 when refused, the cause on stderr and no
  * output file left behind (an older one is kept as it was). */
 int packer_Build(const PackerOptions &opt);
+
+/* The package path ('\' between parts) of every file vpack build would
+ * pack from the product folder dir, for the script's findings: 1, or 0
+ * with *why set. */
+int packer_Members(const std::string &dir, std::vector<std::string> *members,
+                   std::string *why);
 
 /* Where the stub and the uninstaller are looked for when none is given,
  * first place first. */

@@ -1,6 +1,7 @@
 /* vpack.cpp -- the command line: vpack build | list | extract | verify |
  * check | run.  Exit codes: 0 success, 1 refused or failed, 2 usage error. */
 #include "checker.h"
+#include "fsys.h"
 #include "ident.h"
 #include "packer.h"
 #include "reader.h"
@@ -274,12 +275,14 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
     o.noUninstaller = false;
     Parsed p;
     int rc = parse_args(c, args, {"-o", "--output", "--stub", "--uninstaller"},
-                        {"--no-uninstaller"}, &p);
+                        {"--no-uninstaller", "--werror", "--allow-missing"}, &p);
     if (rc != 0)
         return rc;
     for (const auto &opt : p.options) {
         if (opt.first == "--no-uninstaller")
             o.noUninstaller = true;
+        o.werror = o.werror || opt.first == "--werror";
+        o.allowMissing = o.allowMissing || opt.first == "--allow-missing";
         for (const auto &v : build_values)
             if (opt.first == v.name)
                 o.*v.field = opt.second;
@@ -311,18 +314,54 @@ static bool parse_steps(const std::string &text, long long *steps)
     return true;
 }
 
+/* What check and run compare the script FILE with: the files build would
+ * pack when FILE is a product folder, nothing known for a bare script.
+ * 0, or 1 with the cause on stderr. */
+static int script_findings(const Command *c, const std::string &file,
+                           bool werror, CheckerFindings *f)
+{
+    f->werror = werror;
+    FsysInfo fi;
+    if (!fsys_Stat(file, &fi, NULL) || fi.kind != FSYS_FOLDER)
+        return 0;
+    std::string why;
+    f->membersKnown = packer_Members(file, &f->members, &why);
+    if (f->membersKnown)
+        return 0;
+    fprintf(stderr, "vpack %s: %s\n", c->name, why.c_str());
+    return 1;
+}
+
+static int run_check(const Command *c, const std::vector<const char *> &args)
+{
+    Parsed p;
+    int rc = parse_args(c, args, {}, {"--werror"}, &p);
+    if (rc != 0)
+        return rc;
+    if (p.plain.size() != 1)
+        return usage_error(c, "expected 1 operand");
+    CheckerFindings f;
+    if (script_findings(c, p.plain[0], !p.options.empty(), &f) != 0)
+        return 1;
+    return checker_Check(p.plain[0], f);
+}
+
 static int run_run(const Command *c, const std::vector<const char *> &args)
 {
     CheckerRun r;
     r.system = 0;
     r.maxSteps = CHECKER_MAX_STEPS;
     Parsed p;
-    int rc = parse_args(c, args, {"--call", "--os", "--max-steps"}, {}, &p);
+    int rc = parse_args(c, args, {"--call", "--os", "--max-steps"},
+                        {"--werror"}, &p);
     if (rc != 0)
         return rc;
+    bool werror = false;
     for (const auto &opt : p.options) {
         const std::string &value = opt.second;
-        if (opt.first == "--call") {
+        if (opt.first == "--werror") {
+            werror = true;
+        } else if (opt.first == "--call") {
             r.calls.push_back(value);
         } else if (opt.first == "--os") {
             r.system = checker_System(value.c_str());
@@ -342,6 +381,8 @@ static int run_run(const Command *c, const std::vector<const char *> &args)
         return usage_error(c, p.plain.empty() ? "FILE is missing"
                                               : "only one FILE can be run");
     r.file = p.plain[0];
+    if (script_findings(c, r.file, werror, &r.findings) != 0)
+        return 1;
     return checker_Run(r);
 }
 
@@ -380,8 +421,10 @@ int main(int argc, char **argv)
         return run_build(c, args);
     if (strcmp(c->name, "run") == 0)
         return run_run(c, args);
+    if (strcmp(c->name, "check") == 0)
+        return run_check(c, args);
 
-    /* list, extract, verify and check take plain operands only. */
+    /* list, extract and verify take plain operands only. */
     size_t want = strcmp(c->name, "extract") == 0 ? 2 : 1;
     Parsed p;
     int rc = parse_args(c, args, {}, {}, &p);
@@ -395,7 +438,5 @@ int main(int argc, char **argv)
         return reader_List(plain[0]);
     if (strcmp(c->name, "extract") == 0)
         return reader_Extract(plain[0], plain[1]);
-    if (strcmp(c->name, "check") == 0)
-        return checker_Check(plain[0]);
     return reader_Verify(plain[0]);
 }
