@@ -43,8 +43,10 @@ TEST(Vpack, HelpExitsZero)
         {{"list", "-h"}, "one line per entry"},
         {{"extract", "--help"}, "usage: vpack extract FILE.exe DIR"},
         {{"help", "verify"}, "inflates every member"},
-        {{"check", "--help"}, "script error: TEXT"},
+        {{"check", "--help"}, "FILE:LINE:COLUMN: error: TEXT"},
         {{"help", "check"}, "warning: prefskey(KEY) is not recorded"},
+        {{"help", "build"}, "--allow-missing"},
+        {{"run", "--help"}, "--werror"},
         {{"help", "run"}, "--max-steps N"},
         {{"run", "x.ini", "--call", "init", "-h"}, "builtin NAME(ARGS)"},
     };

@@ -30,13 +30,15 @@ struct Command {
 static const Command commands[] = {
     {"build",
      "vpack build DIR -o FILE.exe [--stub PATH] [--uninstaller PATH | "
-     "--no-uninstaller]",
+     "--no-uninstaller] [--werror] [--allow-missing]",
      "Packs the product folder DIR into the setup FILE.exe.\n"
      "\n"
      "DIR holds Install.ini (required), an optional License.txt and the\n"
      "product's files in their folders; all of it goes into the package\n"
      "under its own names, with Install.ini, License.txt and Uninstall.exe\n"
-     "first.  Members are compressed at zlib's best level on every core;\n"
+     "first; Install.ini and License.txt with every line end made CR LF,\n"
+     "as setup reads them (one line says so when any changed).  Members are\n"
+     "compressed at zlib's best level on every core;\n"
      "the same input always gives the same bytes.  FILE.exe is written as\n"
      "FILE.exe.tmp and renamed at the end: on any refusal no new file is\n"
      "left (an earlier FILE.exe stays as it was, and is never packed).\n"
@@ -47,10 +49,15 @@ static const Command commands[] = {
      "                         the stub)\n"
      "  --uninstaller PATH     packed as Uninstall.exe\n"
      "  --no-uninstaller       no Uninstall.exe at all\n"
+     "  --werror               the script's warnings are errors: nothing is\n"
+     "                         written\n"
+     "  --allow-missing        a member the script copies that DIR lacks is a\n"
+     "                         warning, not an error\n"
      "\n"
      "Refused: no Install.ini, a name of 260 bytes or more or with a\n"
      "backslash, two names differing only in case, a member of 4 GiB or\n"
-     "more, a setup of 4 GiB or more, unreadable files, symlink loops."},
+     "more, a setup of 4 GiB or more, unreadable files, symlink loops, and\n"
+     "a script with an error (vpack check: FILE:LINE:COLUMN: error: ...)."},
     {"list", "vpack list FILE.exe",
      "Lists the package in FILE.exe, one line per entry: 'd' for a folder\n"
      "or '-' for a file, size, packed size, and the path inside the\n"
@@ -62,31 +69,42 @@ static const Command commands[] = {
      "Opens the package in FILE.exe as setup does, checking the header's\n"
      "checksums, and inflates every member in memory, checking each.\n"
      "Every damaged member is named; the exit code is 1 if any is."},
-    {"check", "vpack check FILE",
+    {"check", "vpack check FILE [--werror]",
      "Compiles the install script FILE with setup's own script engine; FILE\n"
-     "may also be a product folder, whose Install.ini is taken.  Each\n"
-     "\"Script error\" box setup would show becomes one line on stdout,\n"
+     "may also be a product folder, whose Install.ini is taken.  The script\n"
+     "is read as vpack build stores it, every line end made CR LF.  Each\n"
+     "\"Script error\" box setup would show is an error on stdout, and each\n"
+     "finding of vpack's a warning on stderr, as compilers print them:\n"
      "\n"
-     "  script error: TEXT\n"
+     "  FILE:LINE:COLUMN: error: TEXT\n"
+     "  the line of FILE\n"
+     "          ^\n"
      "\n"
-     "with a line break in TEXT written as \\n.  A script that compiles gets\n"
-     "one OK line naming the functions setup will call (init, install).\n"
-     "Settings setup would misread are warned about on stderr: a value that\n"
-     "runs on past a bare line feed (setup reads up to a carriage return),\n"
-     "and a setting hidden by an earlier occurrence of its name.  So is a\n"
-     "prefskey call whose argument is a string literal setup would not\n"
-     "record, and the uninstaller would never delete: a key that is not at\n"
-     "least Software\\Vendor\\Product, or lies under Classes, Microsoft,\n"
-     "Policies or Wow6432Node.  That warning names where the literal is:\n"
+     "(lines and columns count from 1, a column is one byte; a line break\n"
+     "in a box's TEXT is written as \\n).  The warnings: a string literal\n"
+     "member of copy, copyshared, installdriver or version that the package\n"
+     "will not hold (when FILE is a product folder); an escape that stores a\n"
+     "NUL (\\A, \\\"); a // Name=value line of no setting setup reads, or a\n"
+     "setting hidden by an earlier occurrence of its name; License.txt while\n"
+     "NoLicense is not 0; NoUninstall not 0 (no uninstaller); %APPDIR%,\n"
+     "%PROGFILESDIR%, %PRODUCTDIR% or %COMPANYDIR% in init, before setup has\n"
+     "chosen them; a prefskey literal setup would not record (at least\n"
+     "Software\\Vendor\\Product, not under Classes, Microsoft, Policies or\n"
+     "Wow6432Node):\n"
      "\n"
-     "  vpack check: FILE:LINE:COLUMN: warning: prefskey(KEY) is not recorded\n"
+     "  FILE:LINE:COLUMN: warning: prefskey(KEY) is not recorded: ...\n"
      "\n"
-     "and why (lines and columns count from 1, a column is one byte).  A key\n"
-     "made by an expression is judged by vpack run.\n"
-     "vpack build runs the same check first and packs nothing when it fails.\n"
-     "The exit code is 0 when the script compiles, else 1."},
+     "A script that compiles gets one line naming the functions setup will\n"
+     "call (init, install).  vpack build runs the same check first and packs\n"
+     "nothing when it fails.\n"
+     "\n"
+     "  --werror   every warning is an error\n"
+     "\n"
+     "The exit code is 0 when the script compiles and no error was found\n"
+     "(warnings alone leave it 0), else 1."},
     {"run",
-     "vpack run FILE [--call NAME]... [--os SYSTEM] [--max-steps N]",
+     "vpack run FILE [--call NAME]... [--os SYSTEM] [--max-steps N] "
+     "[--werror]",
      "Compiles FILE (a script, or a product folder's Install.ini) and runs\n"
      "it on a simulated clean machine: init, then install, each if the\n"
      "script has it (as in setup, install is not called when init gives 0:\n"
@@ -96,8 +114,9 @@ static const Command commands[] = {
      "  builtin NAME(ARGS)   every built-in call, with its arguments as the\n"
      "                       built-in reads them, separated by \", \"\n"
      "  call NAME = VALUE    every function called, with its result\n"
-     "  script error: TEXT   every \"Script error\" box, as in vpack check\n"
-     "                       (whose warnings about settings run gives too)\n"
+     "  FILE:LINE:COLUMN: error: TEXT\n"
+     "                       every \"Script error\" box, as in vpack check,\n"
+     "                       with its line and a caret\n"
      "\n"
      "and at the end the install state the script left, one line each:\n"
      "reboot, update, nouninstall and logchanges with their values (they start\n"
@@ -105,8 +124,9 @@ static const Command commands[] = {
      "else 0 and 1; logchanges 1), then 'progress S of N': S progstep calls\n"
      "made, N the last setprogsteps count (its low 16 bits).\n"
      "\n"
-     "A prefskey call whose key, as evaluated, setup would not record gets\n"
-     "the warning of vpack check on stderr, at the place of its argument.\n"
+     "The warnings of vpack check come first, on stderr; but a prefskey call\n"
+     "is judged as it runs, by its key as evaluated, at its argument.  So is\n"
+     "a copy or makedir to a path setup would refuse.\n"
      "\n"
      "Numbers are decimal.  Texts are C string literals: \\\\ \\\" \\n \\r \\t\n"
      "escaped, other bytes below 32 or above 126 as three octal digits\n"
@@ -131,8 +151,10 @@ static const Command commands[] = {
      "  --os SYSTEM     winxp (the default), win2000, nt4, win95, win98, winme\n"
      "  --max-steps N   statements the run may execute, 10000000 by default\n"
      "                  (0: no limit); then it stops with \"Too many steps\"\n"
+     "  --werror        every warning is an error (exit 1)\n"
      "\n"
-     "The exit code is 0 when the script compiled and no box appeared, else 1."},
+     "The exit code is 0 when the script compiled, no box appeared and no\n"
+     "error was found, else 1."},
 };
 
 static const Command *find_command(const char *name)
