@@ -430,51 +430,48 @@ static void setting_lines(void)
     }
 }
 
-/* NoLicense or NoUninstall as setup_Init leaves it: the value and where
- * setup reads it (0, the script's start, when it is absent). */
-static int flag(const char *name, size_t *at, bool *present)
+/* NoLicense or NoUninstall as setup_Init leaves it: "" when 0, else how it
+ * came to be; *at is where setup reads it (0, the script's start, when it
+ * is absent). */
+static std::string flag_set(const char *name, size_t *at)
 {
     int v = SETUP_FLAG_START;
-    *present = script_GetInt(name, &v);
+    bool present = script_GetInt(name, &v);
     long first = first_place(name);
-    *at = *present && first >= 0 ? (size_t)first : 0;
-    return v;
+    *at = present && first >= 0 ? (size_t)first : 0;
+    if (v == 0)
+        return "";
+    return present ? std::string(name) + " is " + std::to_string(v)
+                   : std::string("the script has no ") + name +
+                         " setting, and setup then takes " +
+                         std::to_string(SETUP_FLAG_START);
 }
 
 static void licence_page(void)
 {
-    bool folder, present;
+    bool folder;
+    size_t at;
     if (!fd.opt.membersKnown || !holds_file("License.txt", &folder))
         return;
-    size_t at;
-    int v = flag(SCRIPT_SETTING(NoLicense), &at, &present);
-    if (v == 0)
-        return;
-    findings_Warn(at, "setup never shows the licence page, although the "
-                      "package holds License.txt: " +
-                      (present ? "NoLicense is " + std::to_string(v)
-                               : std::string("the script has no NoLicense "
-                                             "setting, and setup then takes 1")) +
-                      " (write // NoLicense=0 to show it)");
+    std::string why = flag_set(SCRIPT_SETTING(NoLicense), &at);
+    if (!why.empty())
+        findings_Warn(at, "setup never shows the licence page, although the "
+                          "package holds License.txt: " + why +
+                          " (write // NoLicense=0 to show it)");
 }
 
 static void uninstaller(const std::vector<Token> &v)
 {
-    bool present;
     size_t at;
-    int value = flag(SCRIPT_SETTING(NoUninstall), &at, &present);
-    if (value == 0)
-        return;
-    findings_Warn(at, "setup leaves no uninstaller and no Add/Remove Programs "
-                      "entry: " +
-                      (present ? "NoUninstall is " + std::to_string(value)
-                               : std::string("the script has no NoUninstall "
-                                             "setting, and setup then takes 1")) +
-                      " (write // NoUninstall=0 for them" +
-                      (calls(v, SB_SETNOUNINSTALL)
-                           ? "; a setnouninstall call may change it as the "
-                             "script runs)"
-                           : ")"));
+    std::string why = flag_set(SCRIPT_SETTING(NoUninstall), &at);
+    if (!why.empty())
+        findings_Warn(at, "setup leaves no uninstaller and no Add/Remove "
+                          "Programs entry: " + why +
+                          " (write // NoUninstall=0 for them" +
+                          (calls(v, SB_SETNOUNINSTALL)
+                               ? "; a setnouninstall call may change it as "
+                                 "the script runs)"
+                               : ")"));
 }
 
 /* ---- folder macros before the destination page --------------------------- */
