@@ -16,6 +16,7 @@ struct PackerOptions {
     std::string stub;           /* "" for the default (packer_StubPlaces) */
     std::string uninstaller;    /* "" for the default (packer_UninstallPlaces) */
     bool        noUninstaller;  /* pack no Uninstall.exe at all */
+    int         codepage;       /* of the names setup reads (cp_Known) */
     bool        werror = false;        /* the script's warnings are errors */
     bool        allowMissing = false;  /* a member the script copies may be
                                           missing (a warning, not an error) */
