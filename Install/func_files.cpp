@@ -88,8 +88,8 @@ ScriptValue fn_CopyShared(void)
     if (!fn_Install(member, dest, &existed))
         return 1;
     char company[NAME_TEXT_MAX], product[NAME_TEXT_MAX];
-    setup_Setting("Company", company, sizeof company);
-    setup_Setting("Product", product, sizeof product);
+    setup_Setting(SCRIPT_SETTING(Company), company, sizeof company);
+    setup_Setting(SCRIPT_SETTING(Product), product, sizeof product);
     int count = name && !logged &&
                 (!existed || shared_Count(company, product, name) > 0 ||
                  shared_SystemCount(dest) > 0);

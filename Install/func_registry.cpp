@@ -117,8 +117,8 @@ static void copy_driver(const char *member, const char *dest,
         InstallState.Reboot = 1;
     int existed, logged = fn_Logged(LOG_DRIVER, dest);
     char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
-    setup_Setting("Company", company, sizeof company);
-    setup_Setting("Product", product, sizeof product);
+    setup_Setting(SCRIPT_SETTING(Company), company, sizeof company);
+    setup_Setting(SCRIPT_SETTING(Product), product, sizeof product);
     /* A reinstall of the same product loads the earlier log, whose driver
      * entry already stands for this product's count; a driver file that
      * was there before and that nobody counts is another program's, and

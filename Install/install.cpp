@@ -61,9 +61,11 @@ void setup_Compose(char *out, size_t capacity, const char *base,
     char value[NAME_MAX_TEXT];
     out[0] = 0;
     strncat(out, base, capacity - 1);
-    if (company && (setup_Setting("Company", value, sizeof value) || always))
+    if (company &&
+        (setup_Setting(SCRIPT_SETTING(Company), value, sizeof value) || always))
         append_part(out, capacity, value);
-    if (product && (setup_Setting("Product", value, sizeof value) || always))
+    if (product &&
+        (setup_Setting(SCRIPT_SETTING(Product), value, sizeof value) || always))
         append_part(out, capacity, value);
 }
 
@@ -157,7 +159,8 @@ int setup_CheckVersion(void)
     LONG rc = RegQueryValueExA(h, "Version", NULL, &type, (BYTE *)installed,
                                &size);
     RegCloseKey(h);
-    if (rc != ERROR_SUCCESS || !setup_Setting("Version", wanted, sizeof wanted))
+    if (rc != ERROR_SUCCESS ||
+        !setup_Setting(SCRIPT_SETTING(Version), wanted, sizeof wanted))
         return 1;
     installed[size] = 0;
     uint64_t a = setup_ParseVersion(installed), b = setup_ParseVersion(wanted);
@@ -184,16 +187,16 @@ int setup_Init(void)
 {
     int noWin95 = 0;
     char value[NAME_MAX_TEXT];
-    script_GetInt("Update", &InstallState.Update);
-    script_GetInt("NoLicense", &InstallState.NoLicense);
-    script_GetInt("NoUninstall", &InstallState.NoUninstall);
-    script_GetInt("NoWin95", &noWin95);
+    script_GetInt(SCRIPT_SETTING(Update), &InstallState.Update);
+    script_GetInt(SCRIPT_SETTING(NoLicense), &InstallState.NoLicense);
+    script_GetInt(SCRIPT_SETTING(NoUninstall), &InstallState.NoUninstall);
+    script_GetInt(SCRIPT_SETTING(NoWin95), &noWin95);
     if (noWin95 && is_windows95())
         return setup_Error(SETUP_MSG_NO_WIN95);
     int result = setup_CheckVersion();
     if (admin_RegistryRefused())
         return 0;
-    if (script_GetString("InstallDriver", value, sizeof value) &&
+    if (script_GetString(SCRIPT_SETTING(InstallDriver), value, sizeof value) &&
         InstallState.IsNT && admin_DriversRefused())
         return 0;
     if (script_IsFunction("init"))
@@ -230,8 +233,8 @@ static HKEY create_key(const char *path)
 /* The uninstall entry's name: the product, else the company. */
 static void entry_name(char *name, size_t capacity)
 {
-    if (!setup_Setting("Product", name, capacity))
-        setup_Setting("Company", name, capacity);
+    if (!setup_Setting(SCRIPT_SETTING(Product), name, capacity))
+        setup_Setting(SCRIPT_SETTING(Company), name, capacity);
 }
 
 void setup_RegisterUninstall(void)
@@ -254,7 +257,7 @@ void setup_RegisterUninstall(void)
         return;
     char command[STATE_PATH * 2 + 8];
     char display[EXPAND_MAX];
-    if (!setup_Setting("Name", display, sizeof display))
+    if (!setup_Setting(SCRIPT_SETTING(Name), display, sizeof display))
         strcpy(display, name);
     set_text(h, "DisplayName", display);
     /* The uninstaller's path quoted, one blank, the log's path as it is. */
@@ -272,9 +275,9 @@ void setup_RegisterProduct(void)
     setup_Compose(key, sizeof key, "Software", 1, 1, 0);
     HKEY h = create_key(key);
     if (h) {
-        set_setting(h, "Version", "Version");
-        set_setting(h, "URL", "ProductURL");
-        set_setting(h, "Email", "ProductEmail");
+        set_setting(h, "Version", SCRIPT_SETTING(Version));
+        set_setting(h, "URL", SCRIPT_SETTING(ProductURL));
+        set_setting(h, "Email", SCRIPT_SETTING(ProductEmail));
         set_text(h, "Path", InstallState.AppDir);
         RegCloseKey(h);
     }
@@ -282,8 +285,8 @@ void setup_RegisterProduct(void)
     h = create_key(key);
     if (!h)
         return;
-    set_setting(h, "URL", "CompanyURL");
-    set_setting(h, "Email", "CompanyEmail");
+    set_setting(h, "URL", SCRIPT_SETTING(CompanyURL));
+    set_setting(h, "Email", SCRIPT_SETTING(CompanyEmail));
     RegCloseKey(h);
 }
 
@@ -307,7 +310,7 @@ void setup_Rollback(void)
  * (relative, too long) falls back to AppDir. */
 static void log_path(char *log, const char *product)
 {
-    if (!setup_Setting("LogPath", log, STATE_PATH) ||
+    if (!setup_Setting(SCRIPT_SETTING(LogPath), log, STATE_PATH) ||
         !path_Expand(log, STATE_PATH) || path_Check(log) != PATH_OK)
         strcpy(log, InstallState.AppDir);
     append_part(log, STATE_PATH, product);
@@ -317,8 +320,8 @@ static void log_path(char *log, const char *product)
 int setup_Install(void)
 {
     char company[NAME_MAX_TEXT], product[NAME_MAX_TEXT];
-    setup_Setting("Company", company, sizeof company);
-    setup_Setting("Product", product, sizeof product);
+    setup_Setting(SCRIPT_SETTING(Company), company, sizeof company);
+    setup_Setting(SCRIPT_SETTING(Product), product, sizeof product);
     char *log = InstallState.LogPath;
     log_path(log, product);
     LogList *list = &InstallState.UndoList;

@@ -67,7 +67,7 @@ static const WORD no_restart_failed[] = {SETUP_ID_REBOOT, SETUP_ID_NOREBOOT,
 static void set_named(HWND page, int id, const char *format)
 {
     char name[WIZ_NAME_MAX] = "", text[WIZ_TEXT_MAX];
-    script_GetString("Name", name, sizeof name);
+    script_GetString(SCRIPT_SETTING(Name), name, sizeof name);
     wsprintfA(text, format, name, name);
     SetDlgItemTextA(page, id, text);
 }

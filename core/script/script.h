@@ -158,6 +158,22 @@ ScriptValue script_Call(const char *name);
 int  script_IsFunction(const char *name);   /* ignoring case */
 int  script_HasError(void);                 /* the sticky error flag */
 
+/* The settings setup reads, once: every one in the order documented, as
+ *     X(Name, kind)
+ * kind 't' a text (script_GetString), 'n' a number (script_GetInt), 'p'
+ * only whether it is there.  setup names each as SCRIPT_SETTING(Name),
+ * which does not compile for a name missing here; vpack warns about a
+ * "// Name=value" line of any other name. */
+#define SCRIPT_SETTINGS(X)                                              \
+    X(Name, 't') X(Version, 't') X(Company, 't') X(Product, 't')        \
+    X(LogPath, 't') X(Update, 'n') X(NoLicense, 'n') X(NoUninstall, 'n') \
+    X(NoWin95, 'n') X(InstallDriver, 'p') X(CompanyURL, 't')            \
+    X(CompanyEmail, 't') X(ProductURL, 't') X(ProductEmail, 't')
+
+#define SCRIPT_SETTING_ROW(name, kind) SSET_##name,
+enum { SCRIPT_SETTINGS(SCRIPT_SETTING_ROW) SSET_COUNT };
+#define SCRIPT_SETTING(name) ((void)SSET_##name, #name)
+
 /* Settings: Name=value found by a plain search of the script text.
  * script_GetString copies at most capacity - 1 characters and always
  * terminates; 1 found, 0 not found (out untouched). */
@@ -170,6 +186,11 @@ ScriptValue script_Eval(void);
 int  script_Exec(void);
 void script_Skip(void);
 int  script_Expect(int token);   /* 1 matched and moved on, 0 reported */
+
+/* The byte a literal stores for the escape "\c": 0, a NUL that ends the
+ * text, for \0, \" and every c without an escape of its own.  A line
+ * break after the backslash continues the literal instead. */
+int  script_Escape(int c);
 
 /* ---- error reporters: each formats a box text and sets the flag ---- */
 

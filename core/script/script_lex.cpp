@@ -121,6 +121,19 @@ static void scan_name(void)
         }
 }
 
+int script_Escape(int c)
+{
+    switch (c) {
+    case 'n':  return '\n';
+    case 't':  return '\t';
+    case 'r':  return '\r';
+    case 'b':  return '\b';
+    case 'f':  return '\f';
+    case '\\': return '\\';
+    default:   return 0;   /* \0, \" and unknown escapes */
+    }
+}
+
 /* One character of a literal into *out; 0 when the literal ends here
  * (line break or end of text, not consumed).  *stored is 0 for a line
  * continuation, which stores nothing. */
@@ -138,12 +151,6 @@ static int literal_char(char *out, int *stored)
     c = SC.Char;
     switch (c) {
     case 0:   return 0;     /* a backslash at the very end */
-    case 'n': *out = '\n'; break;
-    case 't': *out = '\t'; break;
-    case 'r': *out = '\r'; break;
-    case 'b': *out = '\b'; break;
-    case 'f': *out = '\f'; break;
-    case '\\': *out = '\\'; break;
     case '\r':
     case '\n':
         /* The literal goes on on the next line.  Only the line feed of a
@@ -154,7 +161,9 @@ static int literal_char(char *out, int *stored)
             script_ReadChar();
         *stored = 0;
         return 1;
-    default:  *out = 0; break;   /* \0, \" and unknown escapes */
+    default:
+        *out = (char)script_Escape(c);
+        break;
     }
     script_ReadChar();
     return 1;

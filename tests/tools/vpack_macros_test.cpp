@@ -17,6 +17,22 @@ std::string script(const std::vector<std::string> &body)
     return crlf(lines);
 }
 
+/* What check and run say first of these scripts: no NoUninstall setting,
+ * and, for a macro (null: none) of the destination page in a literal of
+ * init, where that literal stands: line 3, init, at column. */
+std::string findings(const std::string &path, const char *macro,
+                     const std::string &init, int column)
+{
+    std::string s = no_uninstaller(path, kSettings[0]);
+    if (!macro)
+        return s;
+    return s + path + ":3:" + std::to_string(column) + ": warning: " + macro +
+           " in init: setup chooses that folder on its destination page, "
+           "after init, so here it cannot expand it: the path becomes empty "
+           "and the built-in fails\n" + init + "\n" +
+           std::string((size_t)column - 1, ' ') + "^\n";
+}
+
 }  // namespace
 
 /* Every macro, as fileinuse shows it in init and in install. */
@@ -24,24 +40,30 @@ TEST(VpackMacros, InitAndInstall)
 {
     const struct {
         const char *macro, *inInit, *inInstall;
+        const char *warned;   /* the macro in init's warning, or null */
     } rows[] = {
-        {"%WINDIR%", R"("C:\\WINDOWS\\x")", R"("C:\\WINDOWS\\x")"},
+        {"%WINDIR%", R"("C:\\WINDOWS\\x")", R"("C:\\WINDOWS\\x")", nullptr},
         {"%WINSYSDIR%", R"("C:\\WINDOWS\\system32\\x")",
-         R"("C:\\WINDOWS\\system32\\x")"},
+         R"("C:\\WINDOWS\\system32\\x")", nullptr},
         {"%DRIVERDIR%", R"("C:\\WINDOWS\\System32\\Drivers\\x")",
-         R"("C:\\WINDOWS\\System32\\Drivers\\x")"},
-        {"%APPDIR%", R"("")", R"("C:\\Program Files\\Acme\\Tool\\x")"},
-        {"%PROGFILESDIR%", R"("")", R"("C:\\Program Files\\x")"},
-        {"%PRODUCTDIR%", R"("")", R"("C:\\Program Files\\Acme\\Tool\\x")"},
-        {"%COMPANYDIR%", R"("")", R"("C:\\Program Files\\Acme\\x")"},
-        {"%appdir%", R"("")", R"("C:\\Program Files\\Acme\\Tool\\x")"},
+         R"("C:\\WINDOWS\\System32\\Drivers\\x")", nullptr},
+        {"%APPDIR%", R"("")", R"("C:\\Program Files\\Acme\\Tool\\x")",
+         "%APPDIR%"},
+        {"%PROGFILESDIR%", R"("")", R"("C:\\Program Files\\x")",
+         "%PROGFILESDIR%"},
+        {"%PRODUCTDIR%", R"("")", R"("C:\\Program Files\\Acme\\Tool\\x")",
+         "%PRODUCTDIR%"},
+        {"%COMPANYDIR%", R"("")", R"("C:\\Program Files\\Acme\\x")",
+         "%COMPANYDIR%"},
+        {"%appdir%", R"("")", R"("C:\\Program Files\\Acme\\Tool\\x")",
+         "%APPDIR%"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.macro);
         std::string call = std::string("fileinuse(\"") + row.macro + "\\\\x\");";
+        std::string init = "init() { " + call + " return 1; }";
         std::string path = script_at(
-            "macros", script({"init() { " + call + " return 1; }",
-                              "install() { " + call + " return 1; }"}));
+            "macros", script({init, "install() { " + call + " return 1; }"}));
         Result r = run(vpack({"run", path}));
         EXPECT_EQ(0, r.code) << trace(r);
         EXPECT_EQ(std::string("builtin fileinuse(") + row.inInit + ")\n" +
@@ -49,7 +71,7 @@ TEST(VpackMacros, InitAndInstall)
                       row.inInstall + ")\n" + "call install = 1\n" +
                       clean_state,
                   r.out);
-        EXPECT_EQ("", r.err);
+        EXPECT_EQ(findings(path, row.warned, init, 20), r.err);
     }
 }
 
@@ -61,28 +83,34 @@ TEST(VpackMacros, BuiltinFailsInInit)
     const struct {
         const char *call, *shownInit, *shownInstall;
         int initValue, installValue;
+        const char *macro;   /* as check's warning names it */
     } rows[] = {
         {R"(copy("a", "%APPDIR%\\a"))", R"(copy("a", ""))",
-         R"(copy("a", "C:\\Program Files\\Acme\\Tool\\a"))", 1, 0},
+         R"(copy("a", "C:\\Program Files\\Acme\\Tool\\a"))", 1, 0, "%APPDIR%"},
         {R"(copyshared("a", "%COMPANYDIR%\\a", "a"))",
          R"(copyshared("a", "", "a"))",
-         R"(copyshared("a", "C:\\Program Files\\Acme\\a", "a"))", 1, 0},
+         R"(copyshared("a", "C:\\Program Files\\Acme\\a", "a"))", 1, 0,
+         "%COMPANYDIR%"},
         {R"(makedir("%PRODUCTDIR%\\d"))", R"(makedir(""))",
-         R"(makedir("C:\\Program Files\\Acme\\Tool\\d"))", 0, 0},
+         R"(makedir("C:\\Program Files\\Acme\\Tool\\d"))", 0, 0,
+         "%PRODUCTDIR%"},
         {R"(installdriver("a", "%PROGFILESDIR%\\a.sys", "s"))",
          R"(installdriver("a", "", "s"))",
-         R"(installdriver("a", "C:\\Program Files\\a.sys", "s"))", 0, 1},
+         R"(installdriver("a", "C:\\Program Files\\a.sys", "s"))", 0, 1,
+         "%PROGFILESDIR%"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.call);
+        std::string init = std::string("init() { return ") + row.call + "; }";
         std::string path = script_at(
-            "fails", script({std::string("init() { return ") + row.call + "; }",
+            "fails", script({init,
                              std::string("install() { return iscopyerror() * 10 + ") +
                                  row.call + "; }"}));
         /* install alone: nothing failed before it */
         Result after = run(vpack({"run", path, "--call", "install"}));
         EXPECT_EQ(0, after.code) << trace(after);
-        EXPECT_EQ("", after.err);
+        EXPECT_EQ(findings(path, row.macro, init, (int)init.find("\"%") + 1),
+                  after.err);
         std::string installed = std::string("builtin iscopyerror()\nbuiltin ") +
                                 row.shownInstall + "\ncall install = " +
                                 std::to_string(row.installValue) + "\n";

@@ -264,8 +264,9 @@ void expect_tree(const std::string &dir, std::vector<Node> want)
 /* The product most cases start from. */
 extern const std::vector<Node> base_tree;
 const std::vector<Node> base_tree = {
-    F("Install.ini", "// Title=Test\r\ninstall() { return 1; }\r\n"),
-    F("License.txt", "Use it well.\n"),
+    F("Install.ini", "// NoLicense=0\r\n// NoUninstall=0\r\n"
+                     "install() { return 1; }\r\n"),
+    F("License.txt", "Use it well.\r\n"),
     D("bin"),
     F("bin/app.exe", pattern(70000, 1)),
     F("bin/sub/data.bin", pattern(3000, 2)),
@@ -287,6 +288,29 @@ std::string script_at(const std::string &name, const std::string &text)
     std::string dir = fresh(name);
     spit(dir + "/Install.ini", text);
     return dir + "/Install.ini";
+}
+
+std::string with_file(const std::string &text, const std::string &path)
+{
+    std::string s;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(at, end - at);
+        if (line.compare(0, 5, "FILE:") == 0)
+            line = path + line.substr(4);
+        s += line;
+        at = end;
+    }
+    return s;
+}
+
+std::string no_uninstaller(const std::string &path, const std::string &first)
+{
+    return path + ":1:1: warning: setup leaves no uninstaller and no "
+                  "Add/Remove Programs entry: the script has no NoUninstall "
+                  "setting, and setup then takes 1 (write // NoUninstall=0 "
+                  "for them)\n" + first + "\n^\n";
 }
 
 /* The lines run prints at the end: the install state left behind. */

@@ -96,6 +96,14 @@ extern const std::vector<Node> base_tree;
 std::string crlf(const std::vector<std::string> &lines);
 /* A script file of its own for one row. */
 std::string script_at(const std::string &name, const std::string &text);
+/* text with every "FILE:" that starts a line made path + ":": expected
+ * findings written without the run's own path. */
+std::string with_file(const std::string &text, const std::string &path);
+
+/* The warning of a script without a NoUninstall setting, whose first
+ * line is first. */
+std::string no_uninstaller(const std::string &path, const std::string &first);
+
 /* The lines run prints at the end: the install state left behind. */
 std::string state(int reboot, int update, int noUninstall, int logChanges,
                   int steps, int range);

@@ -43,8 +43,10 @@ TEST(Vpack, HelpExitsZero)
         {{"list", "-h"}, "one line per entry"},
         {{"extract", "--help"}, "usage: vpack extract FILE.exe DIR"},
         {{"help", "verify"}, "inflates every member"},
-        {{"check", "--help"}, "script error: TEXT"},
+        {{"check", "--help"}, "FILE:LINE:COLUMN: error: TEXT"},
         {{"help", "check"}, "warning: prefskey(KEY) is not recorded"},
+        {{"help", "build"}, "--allow-missing"},
+        {{"run", "--help"}, "--werror"},
         {{"help", "run"}, "--max-steps N"},
         {{"run", "x.ini", "--call", "init", "-h"}, "builtin NAME(ARGS)"},
     };
@@ -128,7 +130,8 @@ static std::vector<TreeCase> tree_cases()
                   F("bin/lib/x.dll", pattern(5000, 4)),
                   F("a/b/c/d/deep.txt", "deep\n"), F("zz.txt", "last")},
                  "",
-                 {F("Install.ini", "// Setup\r\n"), F("License.txt", "MIT\n"),
+                 /* setup reads License.txt with CR LF line ends */
+                 {F("Install.ini", "// Setup\r\n"), F("License.txt", "MIT\r\n"),
                   D("a"), D("a\\b"), D("a\\b\\c"), D("a\\b\\c\\d"),
                   F("a\\b\\c\\d\\deep.txt", "deep\n"), D("bin"),
                   F("bin\\app.exe", pattern(120000, 3)), D("bin\\lib"),
@@ -833,76 +836,111 @@ TEST(Vpack, ProgressOnlyOnATerminal)
 /* Script text with CR LF line ends, as setup reads its settings, from lines
  * given without them. */
 
+/* Every box as an error at its place, with the line and a caret; findings
+ * about settings on stderr.  FILE stands for the script's path. */
 TEST(VpackScript, CheckReportsEveryBox)
 {
     std::string seventeen;
     for (int i = 0; i < 17; i++)
         seventeen += "f" + std::to_string(i) + "() { }\r\n";
+    const std::string noUninstall =
+        "FILE:1:1: warning: setup leaves no uninstaller and no Add/Remove "
+        "Programs entry: the script has no NoUninstall setting, and setup "
+        "then takes 1 (write // NoUninstall=0 for them)\n";
     const struct {
         const char *name;
         std::string text;
         int code;
         std::string out;   /* after the path, for the OK line */
-        std::string err;   /* must be in stderr ("" : stderr empty) */
+        std::string err;   /* stderr, or a part of it after a failure */
     } rows[] = {
         {"init and install",
-         crlf({"// Company=Acme", "init() { return true; }",
+         crlf({"// Company=Acme", "// NoUninstall=0", "init() { return true; }",
                "install() { copy(\"a\", \"%APPDIR%\\\\a\"); return 1; }"}),
          0, ": OK; setup calls init, install\n", ""},
-        {"install alone", "install() { return 1; }", 0,
-         ": OK; setup calls install (there is no init)\n", ""},
-        {"comments only", crlf({"// Company=Acme", "/* nothing */"}), 0,
-         ": OK; setup calls no function (there is no init or install)\n", ""},
+        {"install alone, no NoUninstall", "install() { return 1; }", 0,
+         ": compiles, 1 warning; setup calls install (there is no init)\n",
+         noUninstall + "install() { return 1; }\n^\n"},
+        {"comments only", crlf({"// Company=Acme", "// NoUninstall=0",
+                                "/* nothing */"}),
+         0, ": OK; setup calls no function (there is no init or install)\n", ""},
         {"wrong argument count", "install() { copy(\"a\"); }", 1,
-         "script error: Error: Incompatible number of parameters at 21 (copy)\n",
+         "FILE:1:22: error: Error: Incompatible number of parameters at 21 (copy)\n"
+         "install() { copy(\"a\"); }\n"
+         "                     ^\n",
          "does not compile (1 script error)"},
         /* The "Expected" position is just after the previous token. */
         {"missing semicolon", crlf({"install() { msgboxok(\"a\")", "  return 1; }"}),
-         1, "script error: Expected ; at 25 (return)\n",
+         1,
+         "FILE:1:26: error: Expected ; at 25 (return)\n"
+         "install() { msgboxok(\"a\")\n"
+         "                         ^\n",
          "does not compile (1 script error)"},
         {"unknown name: two boxes", "install() { x = 1; }", 1,
-         "script error: Error: Unknown identifier at 12 (x)\n"
-         "script error: Expected identifier at 11 (x)\n",
+         "FILE:1:13: error: Error: Unknown identifier at 12 (x)\n"
+         "install() { x = 1; }\n"
+         "            ^\n"
+         "FILE:1:12: error: Expected identifier at 11 (x)\n"
+         "install() { x = 1; }\n"
+         "           ^\n",
          "does not compile (2 script errors)"},
         {"stray semicolon after define", "define x 5;", 1,
-         "script error: Expected define or function definition at 10 (x)\n"
-         "script error: Expected ; at 10 (x)\n",
+         "FILE:1:11: error: Expected define or function definition at 10 (x)\n"
+         "define x 5;\n"
+         "          ^\n"
+         "FILE:1:11: error: Expected ; at 10 (x)\n"
+         "define x 5;\n"
+         "          ^\n",
          "does not compile (2 script errors)"},
-        {"break outside loops", "install() { break; }", 1,
-         "script error: Error: Can't break without loop. at 12 (break)\n",
+        /* The offset is into the text as setup reads it: CR LF added. */
+        {"break outside loops, after a tab", "install()\n{\n\tbreak;\n}\n", 1,
+         "FILE:3:2: error: Error: Can't break without loop. at 15 (break)\n"
+         "\tbreak;\n"
+         "\t^\n",
          "(1 script error)"},
         {"local named like a function",
          crlf({"f() { var install; }", "install() { }"}), 1,
-         "script error: Error: install at 0 (f)\n"
-         "script error: Error: Function with that name already defined at 0 (f)\n",
+         "FILE:1:1: error: Error: install at 0 (f)\n"
+         "f() { var install; }\n"
+         "^\n"
+         "FILE:1:1: error: Error: Function with that name already defined at 0 (f)\n"
+         "f() { var install; }\n"
+         "^\n",
          "(2 script errors)"},
         {"string not closed", "install() { msgboxok(\"a); }", 1,
-         "script error: Error: String too long at 21 (msgboxok)\n",
+         "FILE:1:22: error: Error: String too long at 21 (msgboxok)\n"
+         "install() { msgboxok(\"a); }\n"
+         "                     ^\n",
          "(1 script error)"},
         /* A full table fails without a box: the cause is on stderr. */
         {"seventeen functions", seventeen, 1, "",
          "does not compile: a script holds at most 16 functions and 61 defines"},
-        /* Settings setup would misread compile, with a warning. */
+        /* Line feeds alone are read as CR LF, as vpack build stores them:
+         * no value runs on. */
         {"bare line feeds",
-         "// Company=Acme\n// Product=Tool\ninstall() { return 1; }\n", 0,
-         ": OK; setup calls install (there is no init)\n",
-         "warning: the setting Company runs on past its line"},
+         "// Company=Acme\n// Product=Tool\n// NoUninstall=0\n"
+         "install() { return 1; }\n", 0,
+         ": OK; setup calls install (there is no init)\n", ""},
         {"setting hidden by an earlier name",
          crlf({"// CompanyURL=http://acme.example", "// Company=Acme",
-               "install() { }"}),
-         0, ": OK; setup calls install (there is no init)\n",
-         "setup does not see the setting Company: only the first Company in "
-         "the script counts, on line 1"},
+               "// NoUninstall=0", "install() { }"}),
+         0, ": compiles, 1 warning; setup calls install (there is no init)\n",
+         "FILE:2:4: warning: setup does not see this Company setting: it reads "
+         "the first \"Company\" in the script, on line 1, and no '=' follows it "
+         "there; move this line above it\n"
+         "// Company=Acme\n"
+         "   ^\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
         std::string path = script_at("check", row.text);
         Result r = run(vpack({"check", path}));
         EXPECT_EQ(row.code, r.code) << trace(r);
-        EXPECT_EQ(row.code == 0 ? "vpack check: " + path + row.out : row.out,
+        EXPECT_EQ(row.code == 0 ? "vpack check: " + path + row.out
+                                : with_file(row.out, path),
                   r.out);
-        if (row.err.empty())
-            EXPECT_EQ("", r.err);
+        if (row.code == 0)
+            EXPECT_EQ(with_file(row.err, path), r.err);
         else
             EXPECT_NE(std::string::npos, r.err.find(row.err)) << trace(r);
     }
@@ -918,12 +956,14 @@ TEST(VpackScript, CheckTakesAProductFolder)
         int code;
         std::string out, err;
     } rows[] = {
-        {"Install.ini", "Install.ini", "install() { }", 0,
+        {"Install.ini", "Install.ini", "// NoUninstall=0\r\ninstall() { }", 0,
          ": OK; setup calls install (there is no init)\n", ""},
-        {"name in capitals", "INSTALL.INI", "init() { return 1; }", 0,
-         ": OK; setup calls init (there is no install)\n", ""},
+        {"name in capitals", "INSTALL.INI", "// NoUninstall=0\r\ninit() { return 1; }",
+         0, ": OK; setup calls init (there is no install)\n", ""},
         {"broken script", "install.ini", "install() { copy(); }", 1,
-         "script error: Error: Incompatible number of parameters at 18 (copy)\n",
+         "FILE:1:19: error: Error: Incompatible number of parameters at 18 (copy)\n"
+         "install() { copy(); }\n"
+         "                  ^\n",
          "does not compile"},
         {"no script", "", "", 1, "", "has no Install.ini"},
     };
@@ -936,7 +976,7 @@ TEST(VpackScript, CheckTakesAProductFolder)
         Result r = run(vpack({"check", dir}));
         EXPECT_EQ(row.code, r.code) << trace(r);
         EXPECT_EQ(row.code == 0 ? "vpack check: " + dir + "/" + row.file + row.out
-                                : row.out,
+                                : with_file(row.out, dir + "/" + row.file),
                   r.out);
         if (row.err.empty())
             EXPECT_EQ("", r.err);
@@ -954,20 +994,29 @@ TEST(VpackScript, RepositoryScriptsCompile)
     const struct {
         const char *name;
         std::string dir;
-        const char *calls;
+        const char *ok, *calls;
+        std::string err;
     } rows[] = {
-        {"sample", VELLUM_SOURCE_DIR "/examples/sample", "init, install"},
+        {"sample", VELLUM_SOURCE_DIR "/examples/sample", "OK", "init, install",
+         ""},
+        /* The fixture leaves no uninstaller, and its check says so. */
         {"end-to-end product", VELLUM_SOURCE_DIR "/tests/e2e/product",
-         "install (there is no init)"},
+         "compiles, 1 warning", "install (there is no init)",
+         "FILE:1:1: warning: setup leaves no uninstaller and no Add/Remove "
+         "Programs entry: the script has no NoUninstall setting, and setup "
+         "then takes 1 (write // NoUninstall=0 for them)\n"
+         "// Company=Vellum Tests\n"
+         "^\n"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
         Result r = run(vpack({"check", row.dir}));
         EXPECT_EQ(0, r.code) << trace(r);
-        EXPECT_EQ("vpack check: " + row.dir + "/Install.ini: OK; setup calls " +
+        std::string ini = row.dir + "/Install.ini";
+        EXPECT_EQ("vpack check: " + ini + ": " + row.ok + "; setup calls " +
                       row.calls + "\n",
                   r.out);
-        EXPECT_EQ("", r.err) << "both are saved with CR LF line ends";
+        EXPECT_EQ(with_file(row.err, ini), r.err);
     }
 }
 
@@ -980,12 +1029,12 @@ TEST(VpackScript, PrintedForms)
         std::string (*form)(const char *);
         const char *text, *printed;
     } rows[] = {
-        {checker_ErrorLine, "Error: Divide by zero at 5 (x)",
-         "script error: Error: Divide by zero at 5 (x)"},
-        {checker_ErrorLine, "first\nsecond", "script error: first\\nsecond"},
-        {checker_ErrorLine, "first\r\nsecond\r", "script error: first\\nsecond\\n"},
-        {checker_ErrorLine, "a\\nb\n\n", "script error: a\\nb\\n\\n"},
-        {checker_ErrorLine, "", "script error: "},
+        {checker_BoxText, "Error: Divide by zero at 5 (x)",
+         "Error: Divide by zero at 5 (x)"},
+        {checker_BoxText, "first\nsecond", "first\\nsecond"},
+        {checker_BoxText, "first\r\nsecond\r", "first\\nsecond\\n"},
+        {checker_BoxText, "a\\nb\n\n", "a\\nb\\n\\n"},
+        {checker_BoxText, "", ""},
         {checker_Literal, "plain", "\"plain\""},
         {checker_Literal, "C:\\dir\\\"q\"", "\"C:\\\\dir\\\\\\\"q\\\"\""},
         {checker_Literal, "\t\r\n", "\"\\t\\r\\n\""},
@@ -1006,11 +1055,17 @@ TEST(VpackScript, BuildRefusesABrokenScript)
         std::string text, out;
     } rows[] = {
         {"count", "Install.ini", "install() { copy(\"a\"); }",
-         "script error: Error: Incompatible number of parameters at 21 (copy)\n"},
+         "FILE:1:22: error: Error: Incompatible number of parameters at 21 (copy)\n"
+         "install() { copy(\"a\"); }\n"
+         "                     ^\n"},
         {"two boxes, name in small letters", "install.ini",
          "install() { nothing(); }",
-         "script error: Error: Unknown identifier at 12 (nothing)\n"
-         "script error: Expected identifier at 11 (nothing)\n"},
+         "FILE:1:13: error: Error: Unknown identifier at 12 (nothing)\n"
+         "install() { nothing(); }\n"
+         "            ^\n"
+         "FILE:1:12: error: Expected identifier at 11 (nothing)\n"
+         "install() { nothing(); }\n"
+         "           ^\n"},
         {"seventeen functions", "Install.ini",
          "a(){}b(){}c(){}d(){}e(){}f(){}g(){}h(){}i(){}j(){}k(){}l(){}m(){}"
          "n(){}o(){}p(){}q(){}",
@@ -1025,7 +1080,8 @@ TEST(VpackScript, BuildRefusesABrokenScript)
         std::string out = dir + "/setup.exe";
         Result r = build(dir + "/p", out);
         EXPECT_EQ(1, r.code) << trace(r);
-        EXPECT_EQ(row.out, r.out);
+        std::string ini = dir + "/p/" + row.file;
+        EXPECT_EQ(with_file(row.out, ini), r.out);
         EXPECT_NE(std::string::npos,
                   r.err.find("vpack build: '" + dir + "/p/" + row.file +
                              "' does not compile"))
@@ -1036,7 +1092,7 @@ TEST(VpackScript, BuildRefusesABrokenScript)
         /* The same lines from check. */
         Result c = run(vpack({"check", dir + "/p"}));
         EXPECT_EQ(1, c.code) << trace(c);
-        EXPECT_EQ(row.out, c.out);
+        EXPECT_EQ(with_file(row.out, ini), c.out);
     }
 }
 
@@ -1128,9 +1184,11 @@ call install = 42
     EXPECT_EQ(0, r.code) << trace(r);
     EXPECT_EQ(want, r.out);
     /* A macro counts only at the start: that folder is a relative one. */
-    EXPECT_EQ("vpack run: " + path + ":38:13: warning: makedir(\"x%WINDIR%\") "
+    EXPECT_EQ(path + ":38:13: warning: makedir(\"x%WINDIR%\") "
               "makes nothing: setup writes only full paths on a drive, and "
-              "this one is not a full path on a drive (X:\\...)\n",
+              "this one is not a full path on a drive (X:\\...)\n"
+              "    makedir(\"x%WINDIR%\");\n"
+              "            ^\n",
               r.err);
     Result folder = run(vpack({"run", fs::path(path).parent_path().string()}));
     EXPECT_EQ(0, folder.code) << trace(folder);
@@ -1286,7 +1344,7 @@ TEST(VpackScript, RunCallsInOrder)
         EXPECT_EQ(row.code, r.code) << trace(r);
         EXPECT_EQ(row.out, r.out);
         if (row.err.empty())
-            EXPECT_EQ("", r.err);
+            EXPECT_EQ(no_uninstaller(path, "init() { return 0; }"), r.err);
         else
             EXPECT_NE(std::string::npos, r.err.find(row.err)) << trace(r);
     }
@@ -1319,32 +1377,44 @@ TEST(VpackScript, RunErrors)
     } rows[] = {
         /* Not compiled: nothing runs, no state. */
         {"compile error", "install() { copy(\"a\"); }", {},
-         "script error: Error: Incompatible number of parameters at 21 (copy)\n"},
+         "FILE:1:22: error: Error: Incompatible number of parameters at 21 (copy)\n"
+         "install() { copy(\"a\"); }\n"
+         "                     ^\n"},
         /* After a run-time error every later call gives 0. */
         {"divide by zero",
          "install() { var x; x = 1 / 0; return 5; } later() { return 3; }",
          {"install", "later"},
-         "script error: Error: Divide by zero at 28 (x)\ncall install = 0\n"
-         "call later = 0\n" + clean_state},
+         "FILE:1:29: error: Error: Divide by zero at 28 (x)\n"
+         "install() { var x; x = 1 / 0; return 5; } later() { return 3; }\n"
+         "                            ^\n"
+         "call install = 0\ncall later = 0\n" + clean_state},
         /* A built-in call whose arguments fail still shows what it read. */
         {"error inside the arguments",
          "install() { copy(\"a\", 1 / 0); msgboxok(\"never\"); }", {},
-         "script error: Error: Divide by zero at 27 (copy)\n"
+         "FILE:1:28: error: Error: Divide by zero at 27 (copy)\n"
+         "install() { copy(\"a\", 1 / 0); msgboxok(\"never\"); }\n"
+         "                           ^\n"
          "builtin copy(\"a\", null)\ncall install = 0\n" + clean_state},
         /* The compile counts two arguments; the built-in then meets ",". */
         {"trailing comma", "install() { copy(\"a\", \"b\",); return 1; }", {},
-         "script error: Expected ) at 25 (copy)\nbuiltin copy(\"a\", \"b\")\n"
-         "script error: Expected ; at 25 (copy)\ncall install = 0\n" +
-             clean_state},
+         "FILE:1:26: error: Expected ) at 25 (copy)\n"
+         "install() { copy(\"a\", \"b\",); return 1; }\n"
+         "                         ^\n"
+         "builtin copy(\"a\", \"b\")\n"
+         "FILE:1:26: error: Expected ; at 25 (copy)\n"
+         "install() { copy(\"a\", \"b\",); return 1; }\n"
+         "                         ^\n"
+         "call install = 0\n" + clean_state},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
-        std::vector<std::string> a = {"run", script_at("errors", row.text)};
+        std::string path = script_at("errors", row.text);
+        std::vector<std::string> a = {"run", path};
         for (const std::string &c : row.calls)
             a.insert(a.end(), {"--call", c});
         Result r = run(vpack(a));
         EXPECT_EQ(1, r.code) << trace(r);
-        EXPECT_EQ(row.out, r.out);
+        EXPECT_EQ(with_file(row.out, path), r.out);
     }
 }
 
@@ -1362,11 +1432,14 @@ TEST(VpackScript, RunStepLimit)
     for (int i = 0; i < 5; i++)
         want += "builtin isappinstalled(\"Acme\", \"Runtime\")\n"
                 "builtin msgboxok(\"Install the runtime first\")\n";
-    want += "builtin isappinstalled(\"Acme\", \"Runtime\")\n"
-            "script error: Error: Too many steps at " +
+    std::string path = script_at("waits", waits);
+    want += "builtin isappinstalled(\"Acme\", \"Runtime\")\n" + path +
+            ":4:9: error: Error: Too many steps at " +
             std::to_string(waits.find("msgboxok")) + " (msgboxok)\n"
+            "        msgboxok(\"Install the runtime first\");\n"
+            "        ^\n"
             "call install = 0\n" + clean_state;
-    Result r = run(vpack({"run", script_at("waits", waits), "--max-steps", "7"}));
+    Result r = run(vpack({"run", path, "--max-steps", "7"}));
     EXPECT_EQ(1, r.code) << trace(r);
     EXPECT_EQ(want, r.out);
 
@@ -1389,7 +1462,8 @@ TEST(VpackScript, RunStepLimit)
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("row: ") + row.name);
         std::string text = counting(row.passes);
-        std::vector<std::string> a = {"run", script_at("count", text)};
+        std::string file = script_at("count", text);
+        std::vector<std::string> a = {"run", file};
         if (*row.steps)
             a.insert(a.end(), {"--max-steps", row.steps});
         r = run(vpack(a));
@@ -1399,9 +1473,11 @@ TEST(VpackScript, RunStepLimit)
                           clean_state,
                       r.out);
         else
-            EXPECT_EQ("script error: Error: Too many steps at " +
-                          std::to_string(text.find("return")) + " (return)\n"
-                          "call install = 0\n" + clean_state,
+            EXPECT_EQ(file + ":1:" + std::to_string(text.find("return") + 1) +
+                          ": error: Error: Too many steps at " +
+                          std::to_string(text.find("return")) + " (return)\n" +
+                          text + "\n" + std::string(text.find("return"), ' ') +
+                          "^\ncall install = 0\n" + clean_state,
                       r.out);
     }
 }
@@ -1457,20 +1533,36 @@ struct KeyWarning {
     bool        text = true;  /* else the argument was no text */
 };
 
-static std::string key_warnings(const char *command, const std::string &path,
+/* Line n (from 1) of text, a line ending at LF, CR LF or CR. */
+static std::string line_of(const std::string &text, int n)
+{
+    size_t at = 0;
+    for (int i = 1; i < n; i++) {
+        at = text.find_first_of("\r\n", at);
+        at += text.compare(at, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    return text.substr(at, text.find_first_of("\r\n", at) - at);
+}
+
+/* The warnings, each with its line and a caret (tabs kept). */
+static std::string key_warnings(const std::string &path, const std::string &text,
                                 const std::vector<KeyWarning> &want)
 {
     std::string s;
-    for (const KeyWarning &w : want)
-        s += std::string("vpack ") + command + ": " + path + ":" +
-             std::to_string(w.line) + ":" + std::to_string(w.column) +
-             ": warning: prefskey(" + w.shown + ") is not recorded: " +
+    for (const KeyWarning &w : want) {
+        std::string line = line_of(text, w.line), caret;
+        for (int i = 0; i < w.column - 1; i++)
+            caret += line[(size_t)i] == '\t' ? '\t' : ' ';
+        s += path + ":" + std::to_string(w.line) + ":" +
+             std::to_string(w.column) + ": warning: prefskey(" + w.shown +
+             ") is not recorded: " +
              (w.text ? "a settings key must lie at least two levels below "
                        "Software (Software\\Vendor\\Product), and not under "
                        "Classes, Microsoft, Policies or Wow6432Node; the "
                        "uninstaller would leave it"
                      : "its key is no text") +
-             "\n";
+             "\n" + line + "\n" + caret + "^\n";
+    }
     return s;
 }
 
@@ -1482,6 +1574,7 @@ TEST(VpackScript, SettingsKeyWarnings)
         std::vector<KeyWarning> check, run;
         std::string calls;               /* run's builtin lines */
         const char *eol;
+        std::string others = "";         /* other findings, after the keys' */
     } rows[] = {
         {"Software alone", {R"(    prefskey("Software");)"},
          {{3, 14, R"("Software")"}}, {{3, 14, R"("Software")"}},
@@ -1530,7 +1623,17 @@ TEST(VpackScript, SettingsKeyWarnings)
         {"in a block comment", {"    /* one", R"(    prefskey("Software"); */)"},
          {}, {}, "", "\r\n"},
         {"in a string", {R"x(    msgboxok("prefskey(\"Software\")");)x"}, {}, {},
-         "builtin msgboxok(\"prefskey(\")\n", "\r\n"},
+         "builtin msgboxok(\"prefskey(\")\n", "\r\n",
+         "FILE:3:24: warning: \\\" stores a NUL, not a double quote, and the "
+         "literal goes on to the next quote: the text ends there, at "
+         "\"prefskey(\"\n"
+         "    msgboxok(\"prefskey(\\\"Software\\\")\");\n"
+         "                       ^\n"
+         "FILE:3:34: warning: \\\" stores a NUL, not a double quote, and the "
+         "literal goes on to the next quote: the text ends there, at "
+         "\"prefskey(\"\n"
+         "    msgboxok(\"prefskey(\\\"Software\\\")\");\n"
+         "                                 ^\n"},
         {"comment marks in strings",
          {R"(    msgboxok("/*"); prefskey("Software"); msgboxok("*/");)"},
          {{3, 30, R"("Software")"}}, {{3, 30, R"("Software")"}},
@@ -1562,25 +1665,36 @@ TEST(VpackScript, SettingsKeyWarnings)
             text += l + row.eol;
         text += "}" + std::string(row.eol);
         std::string path = script_at("keys", text);
+        /* The script has no NoUninstall setting: that warning first. */
+        std::string unins = no_uninstaller(path, "install()");
+        std::string others = with_file(row.others, path);
         Result c = run(vpack({"check", path}));
         EXPECT_EQ(0, c.code) << trace(c);
-        EXPECT_EQ("vpack check: " + path +
-                      ": OK; setup calls install (there is no init)\n",
+        std::string err = unins + key_warnings(path, text, row.check) + others;
+        size_t n = 0;
+        for (size_t at = 0; (at = err.find(": warning: ", at)) != std::string::npos;
+             at++)
+            n++;
+        EXPECT_EQ("vpack check: " + path + ": compiles, " + std::to_string(n) +
+                      (n == 1 ? " warning" : " warnings") +
+                      "; setup calls install (there is no init)\n",
                   c.out);
-        EXPECT_EQ(key_warnings("check", path, row.check), c.err);
+        EXPECT_EQ(err, c.err);
         Result r = run(vpack({"run", path}));
         EXPECT_EQ(0, r.code) << trace(r);
         EXPECT_EQ(row.calls + "call install = 0\n" + clean_state, r.out);
-        EXPECT_EQ(key_warnings("run", path, row.run), r.err);
+        EXPECT_EQ(unins + others + key_warnings(path, text, row.run), r.err);
     }
     /* A warning comes after the output of the calls before it. */
-    std::string path = script_at("keys", crlf({
-        "install() { msgboxok(\"before\"); prefskey(\"Software\"); }"}));
+    std::string text = crlf({
+        "install() { msgboxok(\"before\"); prefskey(\"Software\"); }"});
+    std::string path = script_at("keys", text);
     Result r = run({"/bin/sh", "-c", "exec '" + g_vpack + "' run '" + path +
                                          "' 2>&1"});
     EXPECT_EQ(0, r.code) << trace(r);
-    EXPECT_EQ("builtin msgboxok(\"before\")\nbuiltin prefskey(\"Software\")\n" +
-                  key_warnings("run", path, {{1, 42, R"("Software")"}}) +
+    EXPECT_EQ(no_uninstaller(path, line_of(text, 1)) +
+                  "builtin msgboxok(\"before\")\nbuiltin prefskey(\"Software\")\n" +
+                  key_warnings(path, text, {{1, 42, R"("Software")"}}) +
                   "call install = 0\n" + clean_state,
               r.out);
 }
@@ -1631,10 +1745,11 @@ TEST(VpackScript, RefusedPathsFailAsInSetup)
         Result r = run(vpack({"run", path}));
         EXPECT_EQ(0, r.code) << trace(r);
         EXPECT_EQ(row.calls + clean_state, r.out);
-        std::string want = *row.why ? "vpack run: " + path + ":4:" +
-                                          std::to_string(row.column) +
-                                          ": warning: " + row.why + "\n"
-                                    : "";
+        std::string want = no_uninstaller(path, "// Company=Acme");
+        if (*row.why)
+            want += path + ":4:" + std::to_string(row.column) + ": warning: " +
+                    row.why + "\n    " + row.body + "\n" +
+                    std::string((size_t)row.column - 1, ' ') + "^\n";
         EXPECT_EQ(want, r.err);
     }
 }
@@ -1653,12 +1768,16 @@ TEST(VpackScript, ReadmeExampleHolds)
         readme, "With `prefskey(\"Acme\\\\Notes\")` in the script above:\n");
     ASSERT_GT(script.size(), 20u);
     ASSERT_GT(shown.size(), 10u);
-    ASSERT_EQ(4u, broken.size());
-    ASSERT_EQ(3u, refused.size());
+    ASSERT_EQ(8u, broken.size());
+    ASSERT_EQ(5u, refused.size());
 
     std::string dir = fresh("readme");
     std::string program = fs::absolute(g_vpack).string();
     spit(dir + "/notes/Install.ini", crlf(script));
+    /* The members the README's folder holds. */
+    for (const char *m : {"Program/Notes.exe", "Program/NotesNT.dll",
+                          "Program/Notes9x.dll", "Shared/AcmeUI.dll"})
+        spit(dir + "/notes/" + m, "member");
     /* Each "$ vpack ..." line with the lines after it as its output. */
     std::vector<std::pair<std::string, std::string>> commands;
     for (const std::string &l : shown) {
@@ -1687,8 +1806,8 @@ TEST(VpackScript, ReadmeExampleHolds)
     Result k = run({"/bin/sh", "-c", "cd '" + dir + "' && exec '" + program +
                                          "' check notes"});
     EXPECT_EQ(0, k.code) << trace(k);
-    EXPECT_EQ(refused[1] + "\n", k.err);
-    EXPECT_EQ(refused[2] + "\n", k.out);
+    EXPECT_EQ(refused[1] + "\n" + refused[2] + "\n" + refused[3] + "\n", k.err);
+    EXPECT_EQ(refused[4] + "\n", k.out);
 
     at = text.find("progstep();");
     ASSERT_NE(std::string::npos, at);
@@ -1698,6 +1817,9 @@ TEST(VpackScript, ReadmeExampleHolds)
     Result r = run({"/bin/sh", "-c", "cd '" + dir + "' && exec '" + program +
                                          "' check notes"});
     EXPECT_EQ(1, r.code) << trace(r);
-    EXPECT_EQ(broken[1] + "\n" + broken[2] + "\n", r.out);
-    EXPECT_EQ(broken[3] + "\n", r.err);
+    std::string boxes;
+    for (size_t i = 1; i < 7; i++)
+        boxes += broken[i] + "\n";
+    EXPECT_EQ(boxes, r.out);
+    EXPECT_EQ(broken[7] + "\n", r.err);
 }

@@ -16,8 +16,8 @@ mkdir -p "$work/bin" "$work/p/bin/sub" "$work/p/empty dir" "$work/p/My Docs"
 cd "$work" || exit 1
 cp "$vpack_exe" bin/vpack.exe
 cp "$setup_exe" stub.exe
-printf '// Title=Wine\r\ninstall() { return 1; }\r\n' >p/Install.ini
-printf 'License\n' >p/License.txt
+printf '// NoLicense=0\r\n// NoUninstall=0\r\ninstall() { return 1; }\r\n' >p/Install.ini
+printf 'License\r\n' >p/License.txt
 head -c 50000 /dev/urandom >p/bin/app.exe
 : >p/bin/sub/empty.dat
 printf 'read me\n' >"p/My Docs/read me.txt"
@@ -41,6 +41,17 @@ printf '%s\r\n' '// Company=Acme' '// Product=Tool' \
     'install() { copy("App.exe", "%APPDIR%\\App.exe");' \
     '  copyshared("s.dll", "%WINSYSDIR%\\s.dll", "s"); makedir("%COMPANYDIR%");' \
     '  shortcut("Tool", "%PRODUCTDIR%\\App.exe", null, 5); return "ok"; }' >run.ini
+# A product written with LF line ends, with findings for check; build
+# stores its Install.ini and License.txt with CR LF.
+mkdir -p lf
+printf '%s\n' '// NoLicense=0' '// Compnay=Acme' \
+    'init() { makedir("%APPDIR%\\x"); return 1; }' \
+    'install() { msgboxok("C:\Acme"); return 1; }' >lf/Install.ini
+printf 'Terms\nof use\n' >lf/License.txt
+printf '%s\r\n' '// NoLicense=0' '// Compnay=Acme' \
+    'init() { makedir("%APPDIR%\\x"); return 1; }' \
+    'install() { msgboxok("C:\Acme"); return 1; }' >lf-ini.want
+printf 'Terms\r\nof use\r\n' >lf-license.want
 
 # A product folder holding an editor backup; an earlier setup joins it
 # below.
@@ -93,8 +104,12 @@ unknown --arch|2|unknown --arch arm64 (x86 or x64)|-|arm.exe|build p -o arm.exe 
 refused, --arch against the stub|1|is an x64 (64-bit) image, not one for --arch x86|-|x86.exe|build p -o x86.exe --arch x86 --stub stub.exe
 help|0|--no-uninstaller|-|-|help build
 check|0|Install.ini: OK; setup calls install|-|-|check p
-check, broken|1|script error: Error: Incompatible number of parameters at 21 (copy)|-|-|check broken
-refused, broken script|1|script error: Error: Incompatible|-|broken.exe|build broken -o broken.exe --stub stub.exe
+check, broken|1|Install.ini:1:22: error: Error: Incompatible number of parameters at 21 (copy)|-|-|check broken
+refused, broken script|1|Install.ini:1:22: error: Error: Incompatible|-|broken.exe|build broken -o broken.exe --stub stub.exe
+check, findings|0|Install.ini:2:4: warning: setup reads no setting Compnay; did you mean Company?|-|-|check lf
+check, --werror|1|4 errors found|-|-|check lf --werror
+build, LF made CR LF|0|Install.ini (4 changed), License.txt (2 changed)|lf.exe|-|build lf -o lf.exe --stub stub.exe --no-uninstaller
+extract, LF product|0||lfx/Install.ini|-|extract lf.exe lfx
 run|0|call init = 3|-|-|run run.ini --os win98
 run, unknown function|0|skip nope: the script has no such function; nothing was run|-|-|run run.ini --call nope
 names|0|wrote|n.exe|n.exe.tmp|build n -o n.exe --stub stub.exe --no-uninstaller
@@ -114,6 +129,9 @@ rows <<'EOF'
 refused, setup inside|1|'q\old.exe' already carries a package|-|inner.exe|build q -o inner.exe --stub stub.exe --no-uninstaller
 excluded|0|excluded 2: notes.bak, old.exe|e.exe|-|build q -o e.exe --stub stub.exe --no-uninstaller --exclude 'OLD.EXE'
 EOF
+row="stored with CR LF"
+cmp -s lfx/Install.ini lf-ini.want || fail "Install.ini is not stored CR LF"
+cmp -s lfx/License.txt lf-license.want || fail "License.txt is not stored CR LF"
 # Both slashes, and the host program, give the same bytes.
 for other in b.exe c.exe; do
     row="same bytes: $other"
@@ -132,6 +150,11 @@ if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
     "$host_vpack" list a.exe >host-list.txt
     vpack list a.exe
     cmp -s out.txt host-list.txt || fail "the lists differ"
+    row="same findings as the host vpack"
+    "$host_vpack" check lf/Install.ini >host-out.txt 2>host-err.txt
+    vpack check lf/Install.ini
+    cmp -s out.txt host-out.txt && cmp -s err.txt host-err.txt ||
+        { diff host-err.txt err.txt; fail "the checks differ"; }
     # The host vpack's bytes for these names are checked by its own tests.
     for cp in 1252 1250; do
         src=n exe=n.exe

@@ -6,6 +6,8 @@
  * too: the folders the path macros stand for and the install state the
  * built-ins change. */
 #include "checker.h"
+#include "diag.h"
+#include "findings.h"
 #include "fsys.h"
 #include "ident.h"
 #include "reader.h"
@@ -16,8 +18,6 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-
-#include <algorithm>
 
 MODULE_IDENT("tools/vpack/checker.cpp");
 
@@ -58,8 +58,9 @@ static const char *const arg_kinds[SB_COUNT] = {SCRIPT_BUILTINS(KINDS_ROW)};
 
 /* The machine and the install state of one run. */
 static struct {
-    std::string   file;        /* the script, for the warnings */
+    DiagScript    script;      /* as read, and as compiled */
     std::vector<std::string> members;  /* a built setup's, as pkg paths */
+    bool          fromSetup;   /* the script is a built setup's */
     const System *system;
     std::string   appDir, productDir, companyDir, driverDir;
     const char   *folders[PATH_MACROS];
@@ -138,9 +139,9 @@ std::string checker_Literal(const char *text)
     return s + "\"";
 }
 
-std::string checker_ErrorLine(const char *box)
+std::string checker_BoxText(const char *box)
 {
-    std::string s = "script error: ";
+    std::string s;
     for (const char *p = box; *p; p++) {
         if (*p == '\r' && p[1] == '\n')
             continue;               /* the pair is one line break */
@@ -164,81 +165,12 @@ static std::string argument(char kind, ScriptValue v)
     return std::to_string(script_Int(v));
 }
 
+/* A box at the engine's place, which is the offset its text names. */
 static void show_box(const char *text)
 {
     sim.boxes++;
-    printf("%s\n", checker_ErrorLine(text).c_str());
-}
-
-/* ---- settings keys setup would not record ------------------------------ */
-
-/* "FILE:LINE:COLUMN" of a character of the script, both counted from 1: a
- * line ends at LF, CR or CR LF, and every byte before the character on its
- * line is one column. */
-static std::string place(const std::string &file, int offset)
-{
-    const char *text = ScriptState.Text;
-    long line = 1, column = 1;
-    for (int i = 0; i < offset && text[i]; i++) {
-        if (text[i] == '\n' || (text[i] == '\r' && text[i + 1] != '\n')) {
-            line++;
-            column = 1;
-        } else {
-            column++;
-        }
-    }
-    return file + ":" + std::to_string(line) + ":" + std::to_string(column);
-}
-
-/* setup records a prefskey key only when path_SettingsKey takes it, and
- * the uninstaller deletes no other, so such a key stays behind for good.
- * key is the text at offset, or null where the argument was no text
- * (shown as setup's built-in read it). */
-static void warn_key(const char *command, int offset, const char *key,
-                     const std::string &shown)
-{
-    if (key && path_SettingsKey(key))
-        return;
-    fflush(stdout);
-    fprintf(stderr, "vpack %s: %s: warning: prefskey(%s) is not recorded: %s\n",
-            command, place(sim.file, offset).c_str(), shown.c_str(),
-            key ? "a settings key must lie at least two levels below "
-                  "Software (Software\\Vendor\\Product), and not under "
-                  "Classes, Microsoft, Policies or Wow6432Node; the "
-                  "uninstaller would leave it"
-                : "its key is no text");
-}
-
-/* The prefskey calls of a compiled script whose argument is one string
- * literal, read by the engine's own scanner so that comments and strings
- * hide what they hide from setup.  An argument of more tokens is an
- * expression: only a run knows its value. */
-static void warn_literal_keys(const char *command)
-{
-    static const ScriptHost silent = {NULL, NULL};
-    script_SetHost(&silent);   /* it compiled: the scanner meets no error */
-    script_Rewind();
-    enum { NONE, NAME, OPEN, LITERAL } seen = NONE;
-    int at = 0;
-    std::string key;
-    const ScriptMark &scan = ScriptState.Scan.Mark;
-    for (; scan.Token != TK_EOF && !script_HasError(); script_NextToken()) {
-        if (scan.Token == TK_IDENT &&
-            strcmp(scan.Ident, script_Builtins[SB_PREFSKEY].Keyword) == 0) {
-            seen = NAME;
-        } else if (seen == NAME && scan.Token == TK_LPAREN) {
-            seen = OPEN;
-        } else if (seen == OPEN && scan.Token == TK_STRING) {
-            seen = LITERAL;
-            at = ScriptState.TokenStart;
-            key = ScriptState.Scan.Slots[scan.SlotIndex];
-        } else {
-            if (seen == LITERAL && scan.Token == TK_RPAREN)
-                warn_key(command, at, key.c_str(),
-                         checker_Literal(key.c_str()));
-            seen = NONE;
-        }
-    }
+    diag_Print(stdout, sim.script, (size_t)ScriptState.TokenStart, "error",
+               checker_BoxText(text));
 }
 
 /* setup writes only full paths on a drive (path_Check): a copy, shared
@@ -257,13 +189,13 @@ static int refused_path(int row, int at, const ScriptValue *v)
         return 0;
     if (row != SB_MAKEDIR)
         sim.copyError = 1;
-    fflush(stdout);
-    fprintf(stderr, "vpack run: %s: warning: %s(%s) %s: setup writes only "
-            "full paths on a drive, and this one %s\n",
-            place(sim.file, at).c_str(), script_Builtins[row].Keyword,
-            checker_Literal(path).c_str(),
-            row == SB_MAKEDIR ? "makes nothing" : "fails",
-            path_CheckText(why));
+    findings_Warn((size_t)at, std::string(script_Builtins[row].Keyword) + "(" +
+                                  checker_Literal(path) + ") " +
+                                  (row == SB_MAKEDIR ? "makes nothing"
+                                                     : "fails") +
+                                  ": setup writes only full paths on a "
+                                  "drive, and this one " +
+                                  path_CheckText(why));
     return 1;
 }
 
@@ -287,7 +219,7 @@ static ScriptValue on_builtin(void)
     }
     printf("%s)\n", line.c_str());
     if (row == SB_PREFSKEY)
-        warn_key("run", at, script_Text(v[0]), argument('t', v[0]));
+        findings_Key((size_t)at, script_Text(v[0]), argument('t', v[0]));
     if (refused_path(row, at, v))
         return row == SB_COPY || row == SB_COPYSHARED;
     return answer(row, v);
@@ -317,11 +249,19 @@ static bool is_install_ini(const std::string &name)
 
 /* The Install.ini member of the setup file, read with setup's reader; a
  * program without a package has no script.  1, or 0 with *why set. */
-static int load_setup(const std::string &file, std::string *name,
-                      std::vector<char> *text, std::string *why)
+static int load_setup(const std::string &file, std::string *why)
 {
-    if (reader_Kind(file) == READER_SETUP)
-        return reader_Script(file, name, text, &sim.members, why);
+    std::string name;
+    std::vector<char> text;
+    if (reader_Kind(file) == READER_SETUP) {
+        if (!reader_Script(file, &name, &text, &sim.members, why))
+            return 0;
+        sim.fromSetup = true;
+        /* text ends in the NUL the reader puts after it */
+        diag_Load(&sim.script, name,
+                  std::string(text.data(), text.size() ? text.size() - 1 : 0));
+        return 1;
+    }
     *why = quoted(file) + " is a program that carries no package: give a "
            "script, a product folder or a built setup";
     return 0;
@@ -329,21 +269,22 @@ static int load_setup(const std::string &file, std::string *name,
 
 /* The script at file, the Install.ini of the built setup file, or the
  * Install.ini (in any case, as vpack build takes it) of the product folder
- * file: its path, and its bytes with a NUL
- * after them.  1, or 0 with *why set. */
-static int load_script(const std::string &file, std::string *path,
-                       std::vector<char> *text, std::string *why)
+ * file, into sim.script: its path, and its bytes as written and as setup
+ * reads them.  1, or 0 with *why set. */
+static int load_script(const std::string &file, std::string *why)
 {
+    std::string p, *path = &p;
     FsysInfo fi;
     std::string err;
     *path = file;
     sim.members.clear();
+    sim.fromSetup = false;
     if (!fsys_Stat(file, &fi, &err)) {
         *why = "cannot read " + quoted(file) + ": " + err;
         return 0;
     }
     if (fi.kind == FSYS_FILE && reader_Kind(file) != READER_NOT_PE)
-        return load_setup(file, path, text, why);
+        return load_setup(file, why);
     if (fi.kind == FSYS_FOLDER) {
         std::vector<std::string> names;
         if (!fsys_List(file, names, &err)) {
@@ -383,27 +324,46 @@ static int load_script(const std::string &file, std::string *path,
         *why = "cannot open " + quoted(*path) + ": " + fsys_ErrnoText(errno);
         return 0;
     }
-    text->assign((size_t)fi.size + 1, 0);
-    size_t got = fread(text->data(), 1, (size_t)fi.size, f);
+    std::string bytes((size_t)fi.size, 0);
+    size_t got = fread(&bytes[0], 1, bytes.size(), f);
     bool bad = ferror(f) || got != fi.size || fgetc(f) != EOF;
     fclose(f);
     if (bad) {
         *why = "cannot read " + quoted(*path) + " (it changed while read)";
         return 0;
     }
+    diag_Load(&sim.script, *path, bytes);
     return 1;
 }
 
-/* Compiles text with this module as the engine's host. */
-static int compile(std::vector<char> &text)
+/* The findings on sim.script: a built setup's script is compared with the
+ * members its own package holds. */
+static void begin_findings(const CheckerFindings &given)
+{
+    CheckerFindings f = given;
+    if (sim.fromSetup) {
+        f.membersKnown = true;
+        f.members = sim.members;
+    }
+    findings_Begin(&sim.script, f);
+}
+
+/* This module as the engine's host. */
+static void use_host(void)
 {
     static ScriptHandler handlers[SB_COUNT];
     for (ScriptHandler &h : handlers)
         h = on_builtin;
     static const ScriptHost host = {show_box, handlers};
     script_SetHost(&host);
+}
+
+/* Compiles sim.script as setup reads it. */
+static int compile(void)
+{
+    use_host();
     sim.boxes = 0;
-    return script_Compile(text.data());
+    return script_Compile(sim.script.text.data());
 }
 
 static std::string not_compiled(const std::string &path)
@@ -426,70 +386,62 @@ static int fail(const char *command, const std::string &why)
     return 1;
 }
 
-/* Text settings setup reads with script_GetString. */
-static const char *const text_settings[] = {
-    "Name", "Version", "Company", "Product", "LogPath", "InstallDriver",
-    "CompanyURL", "CompanyEmail", "ProductURL", "ProductEmail",
-};
-
-/* Settings that setup would read other than their writer meant: a value
- * runs on to the next carriage return, so with bare line feeds it takes in
- * the lines after it; and only a name's first occurrence counts, so an
- * earlier "CompanyURL=" hides a later "Company=".  Warnings on stderr. */
-static void warn_settings(const char *command, const std::vector<char> &text)
+/* What setup calls, for the last line of check. */
+static const char *calls_text(void)
 {
-    for (const char *name : text_settings) {
-        char value[SCRIPT_MSG_MAX];
-        if (script_GetString(name, value, sizeof value)) {
-            if (strchr(value, '\n'))
-                fprintf(stderr, "vpack %s: warning: the setting %s runs on "
-                        "past its line: setup reads a value up to a carriage "
-                        "return, and its line ends in a bare line feed (save "
-                        "the script with CR LF line ends)\n", command, name);
-            continue;
-        }
-        std::string meant = std::string(name) + "=";
-        const char *first = strstr(text.data(), name);
-        if (!first || !strstr(text.data(), meant.c_str()))
-            continue;
-        long line = 1 + (long)std::count(text.data(), first, '\n');
-        fprintf(stderr, "vpack %s: warning: setup does not see the setting "
-                "%s: only the first %s in the script counts, on line %ld, "
-                "and no '=' follows it there (move the %s line up)\n",
-                command, name, name, line, meant.c_str());
-    }
-}
-
-int checker_Check(const std::string &file)
-{
-    std::string path, why;
-    std::vector<char> text;
-    if (!load_script(file, &path, &text, &why))
-        return fail("check", why);
-    if (!compile(text))
-        return fail("check", not_compiled(path));
-    warn_settings("check", text);
-    sim.file = path;
-    warn_literal_keys("check");
     int init = script_IsFunction("init"), install = script_IsFunction("install");
-    printf("vpack check: %s: OK; setup calls %s\n", path.c_str(),
-           init && install ? "init, install"
+    return init && install ? "init, install"
            : init          ? "init (there is no install)"
            : install       ? "install (there is no init)"
-                           : "no function (there is no init or install)");
+                           : "no function (there is no init or install)";
+}
+
+/* The findings' errors as a cause, "" when there are none. */
+static std::string found_errors(void)
+{
+    int errors = findings_Errors();
+    if (errors == 0)
+        return "";
+    return quoted(sim.script.file) + ": " + findings_Count(errors, "error") +
+           " found";
+}
+
+int checker_Check(const std::string &file, const CheckerFindings &findings)
+{
+    std::string why;
+    if (!load_script(file, &why))
+        return fail("check", why);
+    if (!compile())
+        return fail("check", not_compiled(sim.script.file));
+    begin_findings(findings);
+    findings_Static(true);
+    why = found_errors();
+    if (!why.empty())
+        return fail("check", why);
+    int warnings = findings_Warnings();
+    printf("vpack check: %s: %s; setup calls %s\n", sim.script.file.c_str(),
+           warnings ? ("compiles, " + findings_Count(warnings, "warning")).c_str()
+                    : "OK",
+           calls_text());
     return 0;
 }
 
-int checker_Compiles(const std::string &ini, std::string *why)
+int checker_Compiles(const std::string &ini, const CheckerFindings &findings,
+                     std::string *why)
 {
-    std::string path;
-    std::vector<char> text;
-    if (!load_script(ini, &path, &text, why))
+    if (!load_script(ini, why))
         return 0;
-    if (compile(text))
+    if (!compile()) {
+        *why = not_compiled(sim.script.file) + "; nothing was packed";
+        fflush(stdout);
+        return 0;
+    }
+    begin_findings(findings);
+    findings_Static(true);
+    *why = found_errors();
+    if (why->empty())
         return 1;
-    *why = not_compiled(path) + "; nothing was packed";
-    fflush(stdout);
+    *why += "; nothing was packed";
     return 0;
 }
 
@@ -566,16 +518,17 @@ static bool callable(const std::string &name)
 
 int checker_Run(const CheckerRun &run)
 {
-    std::string path, why;
-    std::vector<char> text;
+    std::string why;
     if (run.system < 0 || run.system >= SYSTEMS)
         return fail("run", "no such system");
-    if (!load_script(run.file, &path, &text, &why))
+    if (!load_script(run.file, &why))
         return fail("run", why);
-    if (!compile(text))
+    const std::string &path = sim.script.file;
+    if (!compile())
         return fail("run", not_compiled(path));
-    warn_settings("run", text);
-    sim.file = path;
+    begin_findings(run.findings);
+    findings_Static(false);
+    use_host();
 
     /* Like setup: init, then install; each only if the script has it. */
     std::vector<std::string> calls = run.calls;
@@ -605,5 +558,7 @@ int checker_Run(const CheckerRun &run)
            "progress %lld of %d\n",
            (int)sim.reboot, (int)sim.update, (int)sim.noUninstall,
            (int)sim.logChanges, sim.progSteps, (int)sim.progRange);
-    return sim.boxes > 0;
+    if (findings_Errors() > 0)
+        fail("run", found_errors());
+    return sim.boxes > 0 || findings_Errors() > 0;
 }

@@ -4,6 +4,7 @@
 #include "packer.h"
 #include "checker.h"
 #include "codepage.h"
+#include "diag.h"
 #include "exclude.h"
 #include "fsys.h"
 #include "ident.h"
@@ -36,6 +37,7 @@ MODULE_IDENT("tools/vpack/packer.cpp");
 static const char *const root_names[] = {"Install.ini", "License.txt",
                                          "Uninstall.exe"};
 #define ROOT_INI       0
+#define ROOT_LICENSE   1
 #define ROOT_UNINSTALL 2
 
 static int refuse(const std::string &text)
@@ -286,6 +288,8 @@ struct Scan {
     int                      codepage;   /* of the names in the package */
     uint64_t                 input;      /* bytes of all members */
     std::string              error;
+    size_t                   crlf[2] = {0, 0};  /* line ends made CR LF in
+                                                   Install.ini, License.txt */
 };
 
 static int scan_fail(Scan &s, const std::string &text)
@@ -544,6 +548,62 @@ static int scan_root(Scan &s, const PackerOptions &opt,
     return scan_folder(s, opt.dir, 0, self);
 }
 
+/* A scan of the product folder dir begun: the root entry alone, names in
+ * the code page cp. */
+static void begin_scan(Scan &s, const std::string &dir, int cp)
+{
+    pkw_Init(s.pkg);
+    s.paths.push_back(dir);
+    s.input = 0;
+    s.codepage = cp;
+}
+
+/* The package path of every file entry, '\' between its parts. */
+static std::vector<std::string> file_paths(const PkwPackage &pkg)
+{
+    std::vector<std::string> full(pkg.entries.size()), files;
+    for (size_t i = 1; i < pkg.entries.size(); i++) {
+        const PkwEntry &e = pkg.entries[i];
+        full[i] = e.parent > 0 ? full[(size_t)e.parent] + "\\" + e.name : e.name;
+        if (e.attributes & PKG_ATTR_FILE)
+            files.push_back(full[i]);
+    }
+    return files;
+}
+
+/* ---- text members ------------------------------------------------------ */
+
+/* Install.ini and License.txt as setup reads them: every line end CR LF
+ * (diag.h).  Each is one job, so its count needs no lock. */
+static void store_crlf(Scan &s, PkwEntry &e, std::vector<uint8_t> &data)
+{
+    int r = e.parent != 0                             ? -1
+            : e.name == root_names[ROOT_INI]         ? ROOT_INI
+            : e.name == root_names[ROOT_LICENSE]     ? ROOT_LICENSE
+                                                      : -1;
+    if (r < 0)
+        return;
+    std::string text;
+    s.crlf[r] = diag_CrLf(std::string(data.begin(), data.end()), &text, NULL);
+    if (s.crlf[r] == 0)
+        return;
+    data.assign(text.begin(), text.end());
+    e.size = data.size();
+}
+
+/* One line when build changed line ends. */
+static void show_crlf(const Scan &s)
+{
+    std::string list;
+    for (int r : {ROOT_INI, ROOT_LICENSE})
+        if (s.crlf[r])
+            list += std::string(list.empty() ? "" : ", ") + root_names[r] +
+                    " (" + std::to_string(s.crlf[r]) + " changed)";
+    if (!list.empty())
+        printf("vpack build: line ends stored as CR LF, as setup reads "
+               "them: %s\n", list.c_str());
+}
+
 /* ---- compression ------------------------------------------------------- */
 
 struct Compressor {
@@ -582,6 +642,7 @@ static std::string compress_one(Compressor &c, PkwEntry &e,
         return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(code);
     if (got != data.size() || more)
         return quoted(path) + " changed size while it was packed";
+    store_crlf(*c.scan, e, data);
     uint32_t sum;
     int rc;
     try {
@@ -758,8 +819,6 @@ static void warn_utf8_script(const std::string &ini, int cp)
         at++;
     if (at == text.size() || !cp_Utf8ToUtf16(text, &unused))
         return;
-    size_t start = text.rfind('\n', at);
-    start = start == std::string::npos ? 0 : start + 1;
     size_t end = at + 1;
     while (end < text.size() && ((unsigned char)text[end] & 0xC0) == 0x80)
         end++;
@@ -767,13 +826,17 @@ static void warn_utf8_script(const std::string &ini, int cp)
     std::string seen = cp_ToUtf8(cp, ch, &as, NULL)
                            ? "'" + ch + "' shows as '" + as + "' and "
                            : "";
-    fprintf(stderr, "vpack build: %s:%zu:%zu: warning: Install.ini is UTF-8 "
-                    "text, but setup reads it as %s: %sa name in it matches "
-                    "no member; save it in %s\n",
-            ini.c_str(), (size_t)std::count(text.begin(), text.begin() + at,
-                                            '\n') + 1,
-            at - start + 1, cp_Name(cp).c_str(), seen.c_str(),
-            cp_Name(cp).c_str());
+    /* Placed in the bytes as written: no line end is added before it. */
+    DiagScript d;
+    d.file = ini;
+    d.written = text;
+    d.text.assign(text.begin(), text.end());
+    d.text.push_back(0);
+    fflush(stdout);
+    diag_Print(stderr, d, at, "warning",
+               "Install.ini is UTF-8 text, but setup reads it as " +
+                   cp_Name(cp) + ": " + seen + "a name in it matches no "
+                   "member; save it in " + cp_Name(cp));
 }
 
 static void note_skip(Scan &s, const std::string &path)
@@ -802,22 +865,14 @@ int packer_Members(const PackerOptions &opt, std::vector<std::string> *members,
                    std::string *why)
 {
     Scan s;
-    pkw_Init(s.pkg);
-    s.paths.push_back(opt.dir);
-    s.input = 0;
+    begin_scan(s, opt.dir, opt.codepage);
     members->clear();
     if (!use_patterns(s, opt) ||
         !scan_root(s, opt, opt.noUninstaller ? "" : opt.uninstaller)) {
         *why = s.error;
         return 0;
     }
-    std::vector<std::string> paths(s.pkg.entries.size());
-    for (size_t i = 1; i < paths.size(); i++) {
-        const PkwEntry &e = s.pkg.entries[i];
-        paths[i] = e.parent == 0 ? e.name : paths[e.parent] + "\\" + e.name;
-        if (e.attributes & PKG_ATTR_FILE)
-            members->push_back(paths[i]);
-    }
+    *members = file_paths(s.pkg);
     return 1;
 }
 
@@ -849,10 +904,7 @@ int packer_Build(const PackerOptions &opt)
         uninstaller = first_image(packer_UninstallPlaces(arch), arch, NULL);
 
     Scan s;
-    pkw_Init(s.pkg);
-    s.paths.push_back(opt.dir);
-    s.input = 0;
-    s.codepage = opt.codepage;
+    begin_scan(s, opt.dir, opt.codepage);
     /* An earlier setup written into the product folder is not packed. */
     std::string tmp = opt.output + ".tmp";
     note_skip(s, opt.output);
@@ -864,7 +916,12 @@ int packer_Build(const PackerOptions &opt)
     /* A script setup could not compile would only fail on the user's
      * machine: its box lines go to stdout, as vpack check prints them. */
     std::string why;
-    if (!checker_Compiles(s.ini, &why))
+    CheckerFindings findings;
+    findings.membersKnown = true;
+    findings.members = file_paths(s.pkg);
+    findings.werror = opt.werror;
+    findings.missingIsError = !opt.allowMissing;
+    if (!checker_Compiles(s.ini, findings, &why))
         return refuse(why);
     warn_utf8_script(s.ini, opt.codepage);
 
@@ -900,6 +957,7 @@ int packer_Build(const PackerOptions &opt)
     std::string excluded = exclude_Summary(s.excluded, s.excludedFolders);
     if (!excluded.empty())
         printf("vpack build: %s\n", excluded.c_str());
+    show_crlf(s);
     size_t files = 0;
     for (const PkwEntry &e : s.pkg.entries)
         files += (e.attributes & PKG_ATTR_FILE) != 0;

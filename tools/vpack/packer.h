@@ -7,6 +7,8 @@
 #ifndef VPACK_PACKER_H
 #define VPACK_PACKER_H
 
+#include "codepage.h"
+
 #include <string>
 #include <vector>
 
@@ -20,13 +22,16 @@ struct PackerOptions {
     std::string output;         /* the setup to write */
     std::string stub;           /* "" for the default (packer_StubPlaces) */
     std::string uninstaller;    /* "" for the default (packer_UninstallPlaces) */
-    bool        noUninstaller;  /* pack no Uninstall.exe at all */
-    int         codepage;       /* of the names setup reads (cp_Known) */
+    bool        noUninstaller = false; /* pack no Uninstall.exe at all */
+    int         codepage = CP_DEFAULT; /* of the names setup reads (cp_Known) */
     std::vector<std::string> excludes;  /* patterns (exclude.h) left out */
     bool        defaultExcludes = true; /* exclude_Defaults as well */
-    int         arch;           /* PACKER_X86 or PACKER_X64, which the stub
+    int         arch = -1;      /* PACKER_X86 or PACKER_X64, which the stub
                                    must be; -1: the stub's own, PACKER_X86
                                    for the default stub */
+    bool        werror = false;        /* the script's warnings are errors */
+    bool        allowMissing = false;  /* a member the script copies may be
+                                          missing (a warning, not an error) */
 };
 
 /* 0 when the setup was written; 1 when refused, the cause on stderr and no

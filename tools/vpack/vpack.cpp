@@ -34,7 +34,8 @@ static const Command commands[] = {
     {"build",
      "vpack build DIR -o FILE.exe [--arch x86|x64] [--stub PATH] "
      "[--uninstaller PATH | --no-uninstaller] [--codepage N] "
-     "[--exclude PATTERN]... [--no-default-excludes]",
+     "[--exclude PATTERN]... [--no-default-excludes] [--werror] "
+     "[--allow-missing]",
      "Packs the product folder DIR into the setup FILE.exe.\n"
      "\n"
      "DIR holds Install.ini (required), an optional License.txt and the\n"
@@ -43,7 +44,9 @@ static const Command commands[] = {
      "first.  setup shows License.txt only when the script says\n"
      "NoLicense=0, and installs Uninstall.exe (with an Add/Remove Programs\n"
      "entry) only with NoUninstall=0: both count as 1 when absent.\n"
-     "Members are compressed at zlib's best level on every core;\n"
+     "Install.ini and License.txt are stored with every line end made CR\n"
+     "LF, as setup reads them (one line says so when any changed).  Members\n"
+     "are compressed at zlib's best level on every core;\n"
      "the same input always gives the same bytes.  FILE.exe is written as\n"
      "FILE.exe.tmp and renamed at the end: on any refusal no new file is\n"
      "left (an earlier FILE.exe stays as it was, and is never packed).\n"
@@ -64,6 +67,10 @@ static const Command commands[] = {
      "  --no-uninstaller       none of the defaults below: only DIR's own\n"
      "                         Uninstall.exe, if it has one (which is\n"
      "                         refused beside any other)\n"
+     "  --werror               the script's warnings are errors: nothing is\n"
+     "                         written\n"
+     "  --allow-missing        a member the script copies that DIR lacks is a\n"
+     "                         warning, not an error\n"
      "  --codepage N           the Windows code page of the systems the\n"
      "                         product is for: 1252 by default, or one of\n"
      "                         CODEPAGES\n"
@@ -87,9 +94,10 @@ static const Command commands[] = {
      "each name in the code page of the installing system.  Names on disk\n"
      "are read as UTF-8 (vpack.exe reads them as Windows holds them) and\n"
      "written in --codepage from vpack's own tables, so every vpack makes\n"
-     "the same bytes.  Install.ini is packed as it is: setup shows its\n"
-     "texts as bytes of that code page, so save it in that code page (a\n"
-     "UTF-8 one beyond ASCII gets a warning).\n"
+     "the same bytes.  Install.ini is packed with its bytes (only its line\n"
+     "ends made CR LF): setup shows its texts as bytes of that code page,\n"
+     "so save it in that code page (a UTF-8 one beyond ASCII gets a\n"
+     "warning).\n"
      "\n"
      "The last line says which machine the setup is for.  Without --stub and\n"
      "--uninstaller, the programs of that machine are taken from the places\n"
@@ -105,7 +113,8 @@ static const Command commands[] = {
      "in a folder that differ only in case (as Windows compares them: e and\n"
      "E, and e-acute and E-acute too); a member of 4 GiB or more, a setup of\n"
      "4 GiB or more, unreadable files, symlink loops, a stub for another\n"
-     "machine than --arch names."},
+     "machine than --arch names; a script with an error (vpack check:\n"
+     "FILE:LINE:COLUMN: error: ...)."},
     {"list", "vpack list FILE.exe [--codepage N]",
      "Lists the package in FILE.exe, one line per entry: 'd' for a folder\n"
      "or '-' for a file, size, packed size, and the path inside the\n"
@@ -121,33 +130,44 @@ static const Command commands[] = {
      "Opens the package in FILE.exe as setup does, checking the header's\n"
      "checksums, and inflates every member in memory, checking each.\n"
      "Every damaged member is named; the exit code is 1 if any is."},
-    {"check", "vpack check FILE",
+    {"check", "vpack check FILE [--werror]",
      "Compiles the install script FILE with setup's own script engine; FILE\n"
      "may also be a product folder, whose Install.ini is taken, or a built\n"
      "setup, whose Install.ini member is read with setup's own package\n"
-     "reader and named FILE(Install.ini) in what follows.  Each\n"
-     "\"Script error\" box setup would show becomes one line on stdout,\n"
+     "reader and named FILE(Install.ini) in what follows.  The script\n"
+     "is read as vpack build stores it, every line end made CR LF.  Each\n"
+     "\"Script error\" box setup would show is an error on stdout, and each\n"
+     "finding of vpack's a warning on stderr, as compilers print them:\n"
      "\n"
-     "  script error: TEXT\n"
+     "  FILE:LINE:COLUMN: error: TEXT\n"
+     "  the line of FILE\n"
+     "          ^\n"
      "\n"
-     "with a line break in TEXT written as \\n.  A script that compiles gets\n"
-     "one OK line naming the functions setup will call (init, install).\n"
-     "Settings setup would misread are warned about on stderr: a value that\n"
-     "runs on past a bare line feed (setup reads up to a carriage return),\n"
-     "and a setting hidden by an earlier occurrence of its name.  So is a\n"
-     "prefskey call whose argument is a string literal setup would not\n"
-     "record, and the uninstaller would never delete: a key that is not at\n"
-     "least Software\\Vendor\\Product, or lies under Classes, Microsoft,\n"
-     "Policies or Wow6432Node.  That warning names where the literal is:\n"
+     "(lines and columns count from 1, a column is one byte; a line break\n"
+     "in a box's TEXT is written as \\n).  The warnings: a string literal\n"
+     "member of copy, copyshared, installdriver or version that the package\n"
+     "will not hold (when FILE is a product folder); an escape that stores a\n"
+     "NUL (\\A, \\\"); a // Name=value line of no setting setup reads, or a\n"
+     "setting hidden by an earlier occurrence of its name; License.txt while\n"
+     "NoLicense is not 0; NoUninstall not 0 (no uninstaller); %APPDIR%,\n"
+     "%PROGFILESDIR%, %PRODUCTDIR% or %COMPANYDIR% in init, before setup has\n"
+     "chosen them; a prefskey literal setup would not record (at least\n"
+     "Software\\Vendor\\Product, not under Classes, Microsoft, Policies or\n"
+     "Wow6432Node):\n"
      "\n"
-     "  vpack check: FILE:LINE:COLUMN: warning: prefskey(KEY) is not recorded\n"
+     "  FILE:LINE:COLUMN: warning: prefskey(KEY) is not recorded: ...\n"
      "\n"
-     "and why (lines and columns count from 1, a column is one byte).  A key\n"
-     "made by an expression is judged by vpack run.\n"
-     "vpack build runs the same check first and packs nothing when it fails.\n"
-     "The exit code is 0 when the script compiles, else 1."},
+     "A script that compiles gets one line naming the functions setup will\n"
+     "call (init, install).  vpack build runs the same check first and packs\n"
+     "nothing when it fails.\n"
+     "\n"
+     "  --werror   every warning is an error\n"
+     "\n"
+     "The exit code is 0 when the script compiles and no error was found\n"
+     "(warnings alone leave it 0), else 1."},
     {"run",
-     "vpack run FILE [--call NAME]... [--os SYSTEM] [--max-steps N]",
+     "vpack run FILE [--call NAME]... [--os SYSTEM] [--max-steps N] "
+     "[--werror]",
      "Compiles FILE (a script, a product folder's Install.ini or a built\n"
      "setup's, as in vpack check) and runs\n"
      "it on a simulated clean machine: init, then install, each if the\n"
@@ -158,8 +178,9 @@ static const Command commands[] = {
      "  builtin NAME(ARGS)   every built-in call, with its arguments as the\n"
      "                       built-in reads them, separated by \", \"\n"
      "  call NAME = VALUE    every function called, with its result\n"
-     "  script error: TEXT   every \"Script error\" box, as in vpack check\n"
-     "                       (whose warnings about settings run gives too)\n"
+     "  FILE:LINE:COLUMN: error: TEXT\n"
+     "                       every \"Script error\" box, as in vpack check,\n"
+     "                       with its line and a caret\n"
      "\n"
      "and at the end the install state the script left, one line each:\n"
      "reboot, update, nouninstall and logchanges with their values (they start\n"
@@ -167,8 +188,9 @@ static const Command commands[] = {
      "else 0 and 1; logchanges 1), then 'progress S of N': S progstep calls\n"
      "made, N the last setprogsteps count (its low 16 bits).\n"
      "\n"
-     "A prefskey call whose key, as evaluated, setup would not record gets\n"
-     "the warning of vpack check on stderr, at the place of its argument.\n"
+     "The warnings of vpack check come first, on stderr; but a prefskey call\n"
+     "is judged as it runs, by its key as evaluated, at its argument.  So is\n"
+     "a copy or makedir to a path setup would refuse.\n"
      "\n"
      "Numbers are decimal.  Texts are C string literals: \\\\ \\\" \\n \\r \\t\n"
      "escaped, other bytes below 32 or above 126 as three octal digits\n"
@@ -199,8 +221,10 @@ static const Command commands[] = {
      "  --os SYSTEM     winxp (the default), win2000, nt4, win95, win98, winme\n"
      "  --max-steps N   statements the run may execute, 10000000 by default\n"
      "                  (0: no limit); then it stops with \"Too many steps\"\n"
+     "  --werror        every warning is an error (exit 1)\n"
      "\n"
-     "The exit code is 0 when the script compiled and no box appeared, else 1."},
+     "The exit code is 0 when the script compiled, no box appeared and no\n"
+     "error was found, else 1."},
     {"help", "vpack help [COMMAND]",
      "Shows the commands, or what COMMAND does and takes; vpack COMMAND\n"
      "--help does the same.  vpack --version prints the program's name and\n"
@@ -390,7 +414,8 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
     int rc = parse_args(c, args,
                         {"-o", "--output", "--arch", "--stub", "--uninstaller",
                          "--codepage", "--exclude"},
-                        {"--no-uninstaller", "--no-default-excludes"}, &p);
+                        {"--no-uninstaller", "--no-default-excludes", "--werror",
+                         "--allow-missing"}, &p);
     if (rc != 0)
         return rc;
     for (const auto &opt : p.options) {
@@ -398,6 +423,8 @@ static int run_build(const Command *c, const std::vector<const char *> &args)
             o.noUninstaller = true;
         if (opt.first == "--arch" && (rc = parse_arch(c, opt.second, &o.arch)))
             return rc;
+        o.werror = o.werror || opt.first == "--werror";
+        o.allowMissing = o.allowMissing || opt.first == "--allow-missing";
         if (opt.first == "--codepage" &&
             (rc = parse_codepage(c, opt.second, &o.codepage)) != 0)
             return rc;
@@ -440,18 +467,56 @@ static bool parse_steps(const std::string &text, long long *steps)
     return true;
 }
 
+/* What check and run compare the script FILE with: the files build would
+ * pack when FILE is a product folder, nothing known for a bare script.
+ * 0, or 1 with the cause on stderr. */
+static int script_findings(const Command *c, const std::string &file,
+                           bool werror, CheckerFindings *f)
+{
+    f->werror = werror;
+    FsysInfo fi;
+    if (!fsys_Stat(file, &fi, NULL) || fi.kind != FSYS_FOLDER)
+        return 0;
+    std::string why;
+    PackerOptions o;
+    o.dir = file;
+    f->membersKnown = packer_Members(o, &f->members, &why);
+    if (f->membersKnown)
+        return 0;
+    fprintf(stderr, "vpack %s: %s\n", c->name, why.c_str());
+    return 1;
+}
+
+static int run_check(const Command *c, const std::vector<const char *> &args)
+{
+    Parsed p;
+    int rc = parse_args(c, args, {}, {"--werror"}, &p);
+    if (rc != 0)
+        return rc;
+    if (p.plain.size() != 1)
+        return usage_error(c, "expected 1 operand");
+    CheckerFindings f;
+    if (script_findings(c, p.plain[0], !p.options.empty(), &f) != 0)
+        return 1;
+    return checker_Check(p.plain[0], f);
+}
+
 static int run_run(const Command *c, const std::vector<const char *> &args)
 {
     CheckerRun r;
     r.system = 0;
     r.maxSteps = CHECKER_MAX_STEPS;
     Parsed p;
-    int rc = parse_args(c, args, {"--call", "--os", "--max-steps"}, {}, &p);
+    int rc = parse_args(c, args, {"--call", "--os", "--max-steps"},
+                        {"--werror"}, &p);
     if (rc != 0)
         return rc;
+    bool werror = false;
     for (const auto &opt : p.options) {
         const std::string &value = opt.second;
-        if (opt.first == "--call") {
+        if (opt.first == "--werror") {
+            werror = true;
+        } else if (opt.first == "--call") {
             r.calls.push_back(value);
         } else if (opt.first == "--os") {
             r.system = checker_System(value.c_str());
@@ -471,6 +536,8 @@ static int run_run(const Command *c, const std::vector<const char *> &args)
         return usage_error(c, p.plain.empty() ? "FILE is missing"
                                               : "only one FILE can be run");
     r.file = p.plain[0];
+    if (script_findings(c, r.file, werror, &r.findings) != 0)
+        return 1;
     return checker_Run(r);
 }
 
@@ -528,9 +595,11 @@ int main(int argc, char **argv)
         return run_build(c, args);
     if (strcmp(c->name, "run") == 0)
         return run_run(c, args);
+    if (strcmp(c->name, "check") == 0)
+        return run_check(c, args);
 
-    /* list, extract, verify and check take operands; list and extract read
-     * names in a --codepage too. */
+    /* list, extract and verify take operands; list and extract read names
+     * in a --codepage too. */
     bool names = strcmp(c->name, "list") == 0 || strcmp(c->name, "extract") == 0;
     size_t want = strcmp(c->name, "extract") == 0 ? 2 : 1;
     std::initializer_list<const char *> none = {}, codepage = {"--codepage"};
@@ -550,7 +619,5 @@ int main(int argc, char **argv)
         return reader_List(plain[0], cp);
     if (strcmp(c->name, "extract") == 0)
         return reader_Extract(plain[0], plain[1], cp);
-    if (strcmp(c->name, "check") == 0)
-        return checker_Check(plain[0]);
     return reader_Verify(plain[0]);
 }
