@@ -4,6 +4,8 @@
  *                            mix of text, structured binary and random
  *                            files, every ninth also as an exact copy under
  *                            DIR/shared (27 of 270 files)
+ *   pkg_bench gen DIR SHARE  the same mix with every file SHARE times
+ *                            smaller (rounded down), for tests
  *   pkg_bench stats DIR      "N files, K KiB, D duplicate files (S KiB)":
  *                            duplicates counted by content, not by name
  *   pkg_bench version        the generator's version: a product written by
@@ -126,7 +128,7 @@ static int write_file(const std::string &path, const std::vector<uint8_t> &v)
  * a tenth, of every kind, for a packer that stores equal members once. */
 static const int dup_stride = 9;
 
-static int gen(const char *dir)
+static int gen(const char *dir, size_t share)
 {
     std::string d = dir;
     mkdir(d.c_str(), 0755);
@@ -151,7 +153,7 @@ static int gen(const char *dir)
     int n = 0;
     for (const Kind &k : kinds)
         for (int i = 0; i < k.count; i++, n++) {
-            v.resize(k.size);
+            v.resize(k.size / share);
             k.fill(v);
             char name[64];
             snprintf(name, sizeof name, "/file%03d.dat", n);
@@ -384,7 +386,9 @@ static int stats(const char *dir)
 int main(int argc, char **argv)
 {
     if (argc == 3 && !strcmp(argv[1], "gen"))
-        return gen(argv[2]);
+        return gen(argv[2], 1);
+    if (argc == 4 && !strcmp(argv[1], "gen") && atoi(argv[3]) > 0)
+        return gen(argv[2], (size_t)atoi(argv[3]));
     if (argc == 3 && !strcmp(argv[1], "read"))
         return read_bench(argv[2]);
     if (argc == 3 && !strcmp(argv[1], "zlib9"))
@@ -395,6 +399,6 @@ int main(int argc, char **argv)
         return stats(argv[2]);
     if (argc == 2 && !strcmp(argv[1], "version"))
         return printf("%d\n", gen_version) < 0;
-    fprintf(stderr, "usage: pkg_bench gen DIR | stats DIR | version | read FILE.exe | zlib9 DIR | levels DIR\n");
+    fprintf(stderr, "usage: pkg_bench gen DIR [SHARE] | stats DIR | version | read FILE.exe | zlib9 DIR | levels DIR\n");
     return 2;
 }

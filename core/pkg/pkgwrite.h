@@ -26,13 +26,16 @@
 #define PKW_EZLIB     5  /* compression failed */
 #define PKW_ESAME     6  /* same is not an earlier file with a stream */
 
-/* vpack's level for libdeflate (1 to 12).  Measured on the benchmark
- * product against zlib level 9 (bench/pkg_bench levels; README,
- * Performance): 10, the first near-optimal level, is the first under 0.94
- * of zlib's bytes (0.940) and takes 1.07 of zlib's time on one core; 11
- * and 12 save 0.3% and 0.4% more for 1.6 and 1.9 of the time, which two
- * cores cannot bring under 0.6 of zlib's time. */
-#define PKW_DEFLATE_LEVEL 10
+/* vpack's level for libdeflate (1 to 12), chosen on the benchmark product
+ * against zlib level 9 (make bench; README, Performance).  On one thread,
+ * every member its own: 9 makes 1.001 of zlib's bytes; 10, 11 and 12 (the
+ * near-optimal levels) 0.940, 0.937 and 0.936, in 0.96, 1.23 and 1.42 of
+ * its CPU time.  vpack build, with identical files stored once, took 0.7,
+ * 0.8-0.9 and 0.9-1.4 of zlib's CPU time: on two cores 0.37-0.48 of its
+ * time at 11, 0.47-0.70 at 12.  11 gives the smallest streams that keep
+ * under 0.6 with room; 12 saves another 0.1% and does not always stay
+ * under it. */
+#define PKW_DEFLATE_LEVEL 11
 
 struct libdeflate_compressor;
 
