@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 
 /* What the package holds of each file entry, read past the reader's
  * inflater: the stream's place, and its bytes inflated by zlib. */
@@ -189,4 +190,36 @@ TEST(VpackDeflate, BenchProductReadsBackThroughZlib)
     r = run(vpack({"verify", dir + "/setup.exe"}));
     EXPECT_EQ(0, r.code) << trace(r);
     EXPECT_NE(std::string::npos, r.out.find("OK, 270 files, 5 folders")) << trace(r);
+
+    /* Debian's libdeflate makes the same streams as the copy vpack
+     * compiles: length and CRC-32 of each stream of its own. */
+    uint32_t dataSize;
+    std::vector<Member> own;
+    std::vector<std::string> args = {DEFLATE_REF, std::to_string(PKW_DEFLATE_LEVEL)};
+    for (const Member &m : members(dir + "/setup.exe", &dataSize))
+        if (own.empty() || m.offset > own.back().offset) {
+            own.push_back(m);
+            args.push_back(disk_path(product, m.path));
+        }
+    r = run(args);
+    ASSERT_EQ(0, r.code) << trace(r);
+    std::istringstream lines(r.out);
+    for (const Member &m : own) {
+        size_t len = 0;
+        std::string crc;
+        lines >> len >> crc;
+        char want[16];
+        snprintf(want, sizeof want, "%08lx",
+                 crc32(0, (const Bytef *)m.stream.data(), (uInt)m.stream.size()));
+        EXPECT_EQ(m.stream.size(), len) << m.path;
+        EXPECT_EQ(want, crc) << m.path;
+    }
+    EXPECT_EQ(243u, own.size());
+}
+
+TEST(VpackDeflate, CompiledCopyIsDebiansVersion)
+{
+    Result r = run({DEFLATE_REF, "--version"});
+    ASSERT_EQ(0, r.code) << trace(r);
+    EXPECT_EQ(std::string(LIBDEFLATE_VERSION_STRING) + "\n", r.out);
 }
