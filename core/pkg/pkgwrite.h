@@ -29,13 +29,11 @@
 /* vpack's level for libdeflate (1 to 12), chosen on the benchmark product
  * against zlib level 9 (make bench; README, Performance).  On one thread,
  * every member its own: 9 makes 1.001 of zlib's bytes; 10, 11 and 12 (the
- * near-optimal levels) 0.940, 0.937 and 0.936, in 0.96, 1.23 and 1.42 of
- * its CPU time.  vpack build, with identical files stored once, took 0.7,
- * 0.8-0.9 and 0.9-1.4 of zlib's CPU time: on two cores 0.37-0.48 of its
- * time at 11, 0.47-0.70 at 12.  11 gives the smallest streams that keep
- * under 0.6 with room; 12 saves another 0.1% and does not always stay
- * under it. */
-#define PKW_DEFLATE_LEVEL 11
+ * near-optimal levels) 0.940, 0.937 and 0.936, in about 1.0, 1.2-1.5 and
+ * 1.4-1.5 of its CPU time.  vpack build, with identical files stored once,
+ * takes about 0.84 (11) and 1.05 (12) of zlib's CPU time, on two cores
+ * 0.43 and 0.53 of its time: 12, the smallest, keeps under 0.6. */
+#define PKW_DEFLATE_LEVEL 12
 
 struct libdeflate_compressor;
 

@@ -9,6 +9,7 @@
  * the test. */
 #include "pkg/pkg.h"
 #include "pkg/pkg_sys.h"
+#include "pkg/pkgwrite.h"
 
 #include <gtest/gtest.h>
 #include <libdeflate.h>
@@ -315,10 +316,10 @@ TEST(Inflate, EveryCutOfAStream)
 {
     for (int kind = 0; kind < 4; kind++) {
         Bytes data = sample(kind, 3000);
-        /* zlib's levels 0, 1 and 9; 11 is libdeflate's, as vpack packs */
-        for (int level : {0, 1, 9, 11}) {
-            Bytes z = level <= 9 ? compress(data, level, 15, Z_DEFAULT_STRATEGY)
-                                 : deflated(data, level);
+        /* zlib's levels 0, 1 and 9 (libdeflate's as vpack packs: -1) */
+        for (int level : {0, 1, 9, -1}) {
+            Bytes z = level < 0 ? deflated(data, PKW_DEFLATE_LEVEL)
+                                : compress(data, level, 15, Z_DEFAULT_STRATEGY);
             for (size_t cut = 0; cut < z.size(); cut++) {
                 std::string row = "kind " + std::to_string(kind) + " level " +
                                   std::to_string(level) + " cut at " +
@@ -335,9 +336,9 @@ TEST(Inflate, EveryFlippedBitOfAStream)
 {
     for (int kind : {0, 3}) {
         Bytes data = sample(kind, 600);
-        /* -1: libdeflate's level 11, as vpack packs */
+        /* -1: libdeflate's level, as vpack packs */
         for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED, -1}) {
-            Bytes z = strategy < 0 ? deflated(data, 11)
+            Bytes z = strategy < 0 ? deflated(data, PKW_DEFLATE_LEVEL)
                                    : compress(data, 9, 15, strategy);
             for (size_t bit = 0; bit < z.size() * 8; bit++) {
                 Bytes bad = z;
