@@ -79,6 +79,11 @@ int setup_ProgramsFolder(char *out, size_t capacity, int product)
     return 1;
 }
 
+/* AppDir and ProgFilesDir are empty until the destination page is made,
+ * when the wizard starts (after init, before install, whether or not the
+ * page is shown): until then the macros built on them fail, as one that
+ * does not fit, instead of naming a folder at the root of the current
+ * drive.  The Windows folders are always known. */
 int path_Expand(char *text, size_t capacity)
 {
     static char folders[PATH_MACROS][EXPAND_MAX] VELLUM_BSS;
@@ -96,6 +101,10 @@ int path_Expand(char *text, size_t capacity)
                   InstallState.ProgFilesDir, 1, 0, 1);
     for (int i = 0; i < PATH_MACROS; i++)
         f[i] = folders[i];
+    if (!InstallState.AppDir[0])
+        f[PATH_APPDIR] = NULL;
+    if (!InstallState.ProgFilesDir[0])
+        f[PATH_PROGFILESDIR] = f[PATH_PRODUCTDIR] = f[PATH_COMPANYDIR] = NULL;
     return path_ExpandWith(text, capacity, f);
 }
 

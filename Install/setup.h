@@ -58,7 +58,8 @@ void setup_Compose(char *out, size_t capacity, const char *base,
  * set); 0 unreadable. */
 int setup_ProgramsFolder(char *out, size_t capacity, int product = 1);
 /* A leading path macro replaced in place by its folder; 0 when the result
- * does not fit capacity (the text is then empty). */
+ * does not fit capacity or the folder is not known yet (the text is then
+ * empty). */
 int path_Expand(char *text, size_t capacity);
 /* Creates every folder of path, outermost first; the last creation's
  * success. */

@@ -36,6 +36,8 @@ typedef struct InstallStateRec {
     int            Reboot;        /* restart Windows when setup ends */
     int            LogChanges;    /* built-ins record undo entries */
     int            CopyError;     /* the last copying built-in failed */
+    /* Both empty until the destination page is made (path_Expand then
+     * fails their macros). */
     char           ProgFilesDir[STATE_PATH];
     char           AppDir[STATE_PATH];
     char           LogPath[STATE_PATH];

@@ -31,10 +31,10 @@ int path_ExpandWith(char *text, size_t capacity,
     for (int i = 0; i < PATH_MACROS; i++) {
         if (!starts_with(text, path_MacroNames[i]))
             continue;
-        const char *folder = folders[i] ? folders[i] : "";
+        const char *folder = folders[i];
         size_t skip = strlen(path_MacroNames[i]);
-        size_t rest = strlen(text + skip), n = strlen(folder);
-        if (n + rest >= capacity) {
+        size_t rest = strlen(text + skip), n = folder ? strlen(folder) : 0;
+        if (!folder || n + rest >= capacity) {
             text[0] = 0;
             return 0;
         }
@@ -80,6 +80,12 @@ static int part_IsDevice(const char *p, const char *end)
            p[3] >= '1' && p[3] <= '9';
 }
 
+/* Characters no name on Windows may hold, below 32 aside. */
+static int is_reserved(unsigned char c)
+{
+    return c < 32 || strchr("<>\"|?*:", c) != NULL;
+}
+
 static int part_IsDots(const char *p, const char *end)
 {
     if (p == end)
@@ -100,7 +106,7 @@ int path_Check(const char *path)
     for (const char *q = p;; q++) {
         unsigned char c = (unsigned char)*q;
         if (c && c != '\\' && c != '/') {
-            if (c < 32 || strchr("<>\"|?*:", c))
+            if (is_reserved(c))
                 return PATH_ECHAR;
             continue;
         }
@@ -114,6 +120,28 @@ int path_Check(const char *path)
     }
 }
 
+int path_CheckName(const char *name, size_t *at)
+{
+    if (!name)
+        return PATH_ECHAR;
+    size_t n = strlen(name);
+    for (size_t i = 0; i < n; i++) {
+        unsigned char c = (unsigned char)name[i];
+        if (is_reserved(c) || c == '\\' || c == '/') {
+            if (at)
+                *at = i;
+            return PATH_ECHAR;
+        }
+    }
+    if (part_IsDots(name, name + n))
+        return PATH_EDOTS;
+    if (part_IsDevice(name, name + n))
+        return PATH_EDEVICE;
+    if (n && (name[n - 1] == '.' || name[n - 1] == ' '))
+        return PATH_ETRAIL;
+    return PATH_OK;
+}
+
 const char *path_CheckText(int result)
 {
     switch (result) {
@@ -125,6 +153,8 @@ const char *path_CheckText(int result)
         return "has a \".\" or \"..\" part";
     case PATH_EDEVICE:
         return "names a device (CON, NUL, COM1, ...)";
+    case PATH_ETRAIL:
+        return "ends in a dot or a blank";
     default:
         return "has a control character or one of < > \" | ? * :";
     }

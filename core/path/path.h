@@ -19,8 +19,9 @@ extern const char *const path_MacroNames[PATH_MACROS];
  * replaced by folders[macro] and the rest follows unchanged; nothing is put
  * between them.  Otherwise text stays as it is.  capacity is the size of
  * text's buffer, terminator included.  Gives 1, or 0 when the expansion
- * would not fit: text is then made empty, so that whatever uses it fails
- * the way it fails on a missing path instead of on a cut one. */
+ * would not fit or its folder is NULL (not known yet): text is then made
+ * empty, so that whatever uses it fails the way it fails on a missing path
+ * instead of acting on a cut one or on one below the drive's root. */
 int path_ExpandWith(char *text, size_t capacity,
                     const char *const folders[PATH_MACROS]);
 
@@ -37,9 +38,16 @@ enum {
     PATH_ENOTABSOLUTE,   /* relative, another drive's current folder, UNC */
     PATH_EDOTS,          /* a "." or ".." part */
     PATH_EDEVICE,        /* a device name */
-    PATH_ECHAR           /* a control or reserved character */
+    PATH_ECHAR,          /* a control or reserved character */
+    PATH_ETRAIL          /* a name ending in a dot or a blank */
 };
 int path_Check(const char *path);
+/* One name for a file or folder to be made, by the rules of path_Check
+ * for a part, '\' and '/' counted as reserved characters, and one more:
+ * a name may not end in a dot or a blank, which Windows would drop.
+ * Gives PATH_OK, PATH_EDOTS, PATH_EDEVICE, PATH_ECHAR (*at, when not
+ * null, the offset of the character) or PATH_ETRAIL. */
+int path_CheckName(const char *name, size_t *at);
 /* A short English reason for a path_Check result ("" for PATH_OK). */
 const char *path_CheckText(int result);
 

@@ -137,10 +137,7 @@ class Install : public ::testing::Test {
         appDir = dir + "\\Programs\\Acme\\Tool";
         ASSERT_TRUE(fix_Load(fix_PePath("x64", "v1_2_3_4"), uninstaller));
         clean();
-        ZeroMemory(&InstallState, sizeof InstallState);
-        InstallState.NoLicense = InstallState.NoUninstall = 1;
-        InstallState.LogChanges = 1;
-        InstallState.IsNT = 1;
+        start_state();
         boxes.clear();
         static const ScriptHost host = {record, NULL};
         script_SetHost(&host);
@@ -154,6 +151,16 @@ class Install : public ::testing::Test {
         clean();
         DeleteFileA((windows_dir() + "\\vuninst.exe").c_str());
         remove_tree(dir);
+    }
+
+    /* InstallState as setup starts it, the package closed. */
+    static void start_state()
+    {
+        pkg_Close(InstallState.Package);
+        ZeroMemory(&InstallState, sizeof InstallState);
+        InstallState.NoLicense = InstallState.NoUninstall = 1;
+        InstallState.LogChanges = 1;
+        InstallState.IsNT = 1;
     }
 
     static void remove_tree(const std::string &d)
@@ -175,10 +182,18 @@ class Install : public ::testing::Test {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kEntryKey.c_str());
     }
 
-    /* Packs the script (settings first) with Uninstall.exe, opens the
-     * package, compiles the script and sets the folders as the wizard
-     * would. */
-    void load(const std::string &script, bool withUninstaller = true)
+    /* The folders as the wizard's destination page sets them. */
+    void destination_page()
+    {
+        strcpy(InstallState.ProgFilesDir, (dir + "\\Programs").c_str());
+        strcpy(InstallState.AppDir, appDir.c_str());
+    }
+
+    /* Packs the script (settings first) with Uninstall.exe and the extra
+     * members, opens the package, compiles the script and sets the folders
+     * as the wizard would. */
+    void load(const std::string &script, bool withUninstaller = true,
+              const std::vector<FuncMember> &extra = {})
     {
         std::string s = std::string("// Name=Vellum Test Tool\r\n// Company=") +
                         kCompany + "\r\n// Product=" + kProduct + "\r\n" +
@@ -187,12 +202,12 @@ class Install : public ::testing::Test {
             {"Install.ini", Bytes(s.begin(), s.end())}};
         if (withUninstaller)
             members.push_back({"Uninstall.exe", uninstaller});
+        members.insert(members.end(), extra.begin(), extra.end());
         func_OpenPackage(dir, members);
         free(text);
         text = _strdup(s.c_str());
         ASSERT_EQ(1, script_Compile(text)) << (boxes.empty() ? "" : boxes[0]);
-        strcpy(InstallState.ProgFilesDir, (dir + "\\Programs").c_str());
-        strcpy(InstallState.AppDir, appDir.c_str());
+        destination_page();
     }
 };
 
@@ -258,6 +273,115 @@ TEST_F(Install, PathMacros)
         EXPECT_EQ(r.ok, path_Expand(buf, STATE_PATH)) << "row " << r.in;
         EXPECT_EQ(r.out, buf) << "row " << r.in;
     }
+    /* Before the destination page (while init runs) only the Windows
+     * folders are known. */
+    InstallState.AppDir[0] = InstallState.ProgFilesDir[0] = 0;
+    const struct { std::string in, out; int ok; } before[] = {
+        {"%WINDIR%\\a.dll", w + "\\a.dll", 1},
+        {"%WINSYSDIR%", sys, 1},
+        {"%DRIVERDIR%\\x.sys", w + "\\System32\\Drivers\\x.sys", 1},
+        {"%APPDIR%\\x", "", 0},
+        {"%PROGFILESDIR%\\x", "", 0},
+        {"%PRODUCTDIR%", "", 0},
+        {"%companydir%\\x", "", 0},
+        {"C:\\x", "C:\\x", 1},
+    };
+    for (const auto &r : before) {
+        char buf[STATE_PATH] = {0};
+        strcpy(buf, r.in.c_str());
+        EXPECT_EQ(r.ok, path_Expand(buf, STATE_PATH)) << "before, row " << r.in;
+        EXPECT_EQ(r.out, buf) << "before, row " << r.in;
+    }
+}
+
+/* init runs before the wizard makes the destination page, so the folder
+ * macros other than the Windows ones fail there: the built-in fails, and
+ * nothing is made, copied or read at the root of the current drive, where
+ * an empty folder would put the path (each row places a file there, and
+ * in the chosen folder, where the built-in would find one).  The same call
+ * in install works in the folders the page set. */
+TEST_F(Install, FolderMacrosInInit)
+{
+    enum { MAKES_FOLDER, COPIES, READS };
+    Bytes older, newer;
+    ASSERT_TRUE(fix_Load(fix_PePath("x64", "v1_2_3_4"), older));
+    ASSERT_TRUE(fix_Load(fix_PePath("x64", "v2_0_0_0"), newer));
+    const Bytes member = {'m', 'e', 'm', 'b', 'e', 'r'};
+    const std::string root = dir.substr(0, 3), pf = dir + "\\Programs";
+    ASSERT_EQ(":\\", root.substr(1)) << dir;
+    const std::string company = std::string("\\") + kCompany;
+    const std::string product = company + "\\" + kProduct;
+    const struct {
+        const char *call;
+        std::string wrong, right;   /* the empty folder's path, the page's */
+        int kind;
+        Bytes placed;               /* READS: the file put at both paths */
+        DWORD attributes;
+        int init, install;
+    } rows[] = {
+        {"makedir(\"%APPDIR%\\\\Made\")", root + "Made", appDir + "\\Made",
+         MAKES_FOLDER, {}, 0, 0, 0},
+        {"copy(\"m.txt\", \"%PROGFILESDIR%\\\\Copied.txt\")",
+         root + "Copied.txt", pf + "\\Copied.txt", COPIES, {}, 0, 1, 0},
+        {"fileinuse(\"%PRODUCTDIR%\\\\Held.txt\")",
+         root + product.substr(1) + "\\Held.txt", pf + product + "\\Held.txt",
+         READS, member, FILE_ATTRIBUTE_READONLY, 0, 1},
+        {"version(\"v.dll\", \"%COMPANYDIR%\\\\v.dll\")",
+         root + company.substr(1) + "\\v.dll", pf + company + "\\v.dll", READS,
+         newer, FILE_ATTRIBUTE_NORMAL, 1, -1},
+    };
+    static const ScriptHost host = {record, setup_Handlers};   /* real ones */
+    script_SetHost(&host);
+    char cwd[MAX_PATH];
+    ASSERT_TRUE(GetCurrentDirectoryA(sizeof cwd, cwd));
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));   /* the drive's root */
+    const std::vector<FuncMember> members = {{"m.txt", member},
+                                             {"v.dll", older}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(std::string("row ") + r.call);
+        remove_tree(root + kCompany);
+        ASSERT_FALSE(fix_Exists(r.wrong));
+        if (r.kind == READS)
+            for (const std::string &p : {r.wrong, r.right}) {
+                dir_CreatePath(p.substr(0, p.rfind('\\')).c_str());
+                ASSERT_TRUE(fix_Save(p, r.placed)) << p;
+                SetFileAttributesA(p.c_str(), r.attributes);
+            }
+        /* A run as setup makes it: init before the page sets the folders. */
+        start_state();
+        load(std::string("init() { return ") + r.call + "; }", true, members);
+        InstallState.AppDir[0] = InstallState.ProgFilesDir[0] = 0;
+        EXPECT_EQ(r.init, setup_Init()) << "the built-in's value in init";
+        if (r.kind != READS) {
+            EXPECT_FALSE(fix_Exists(r.wrong)) << r.wrong;
+            EXPECT_FALSE(fix_Exists(r.right)) << r.right;
+        }
+        /* A new run, whose install calls it: 100 + its value. */
+        start_state();
+        load(std::string("install() { return 100 + ") + r.call + "; }", true,
+             members);
+        ASSERT_EQ(1, setup_Init());
+        EXPECT_EQ(100 + r.install, setup_Install()) << "in install";
+        if (r.kind == MAKES_FOLDER) {
+            DWORD a = GetFileAttributesA(r.right.c_str());
+            EXPECT_TRUE(a != INVALID_FILE_ATTRIBUTES &&
+                        (a & FILE_ATTRIBUTE_DIRECTORY)) << r.right;
+        }
+        if (r.kind == COPIES) {
+            Bytes b;
+            EXPECT_TRUE(fix_Load(r.right, b) && b == member) << r.right;
+        }
+        if (r.kind != READS) {
+            EXPECT_FALSE(fix_Exists(r.wrong)) << r.wrong;
+            RemoveDirectoryA(r.wrong.c_str());   /* not there before */
+            DeleteFileA(r.wrong.c_str());
+        }
+        for (const std::string &p : {r.wrong, r.right})
+            SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        clean();
+    }
+    remove_tree(root + kCompany);
+    SetCurrentDirectoryA(cwd);
 }
 
 /* The entries of a first run: the product, mask 7, three CR LF lines;

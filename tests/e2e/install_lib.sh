@@ -30,6 +30,7 @@ lib_prepare() {
 # NAME of the row's company: Name "NAME Tool", version 1.0 unless a
 # setting says otherwise, uninstaller MID unless $UNINST names another;
 # install() returns INSTALL, init() (none when INIT is -) returns INIT.
+# The files of the folder $FILES, when set, go into the product as well.
 # A name new to the row loses an entry an earlier run may have left.
 product() {
     name=$1 install=$2 init=$3
@@ -38,6 +39,7 @@ product() {
     rm -rf "$dir"
     mkdir -p "$dir"
     cp "$LICENCE" "$dir/License.txt"
+    [ -z "${FILES:-}" ] || cp -R "$FILES/." "$dir/"
     {
         printf '// Name=%s Tool\r\n// Company=%s\r\n// Product=%s\r\n' \
             "$name" "$COMPANY" "$name"

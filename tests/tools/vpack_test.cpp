@@ -148,13 +148,13 @@ static std::vector<TreeCase> tree_cases()
     v.push_back({"names with spaces",
                  {F("Install.ini", "// x"), F("My Program/read me.txt", "hi"),
                   F("My Program/sub dir/x y.dat", pattern(999, 5)),
-                  F(" lead", "l"), F("trail ", "t")},
+                  F(" lead", "l"), F("inner blank", "t")},
                  "",
                  {F("Install.ini", "// x"), F(" lead", "l"), D("My Program"),
                   F("My Program\\read me.txt", "hi"),
                   D("My Program\\sub dir"),
                   F("My Program\\sub dir\\x y.dat", pattern(999, 5)),
-                  F("trail ", "t")}});
+                  F("inner blank", "t")}});
     /* Byte order: digits, capitals, '_', small letters, then non-ASCII. */
     v.push_back({"byte order",
                  {F("Install.ini", "// x"), F("b", "1"), F("Z", "2"), F("_u", "3"),

@@ -1,9 +1,9 @@
 #!/bin/bash
 # vpack_wine.sh WINE_RUN VPACK_EXE SETUP_EXE WORK [HOST_VPACK]
 # vpack.exe under Wine: build with either slash, list, verify, extract and
-# compare byte for byte, refusals, damage, usage, check and run; and, when
-# the host vpack of the same BUILD is there, the same bytes and the same
-# runs as it makes.
+# compare byte for byte, refusals, damage, usage, check and run, names
+# beyond ASCII; and, when the host vpack of the same BUILD is there, the
+# same bytes and the same runs as it makes.
 set -u
 wine_run=$1 vpack_exe=$2 setup_exe=$3 work=$4 host_vpack=${5:-}
 fails=0
@@ -18,6 +18,17 @@ printf 'License\n' >p/License.txt
 head -c 50000 /dev/urandom >p/bin/app.exe
 : >p/bin/sub/empty.dat
 printf 'read me\n' >"p/My Docs/read me.txt"
+# Names beyond ASCII, which go into the package in the setup's code page:
+# n in Windows-1252, n1250 in Windows-1250 only; dev has a device's name.
+mkdir -p "n/Dossier Ærø" n1250 dev
+cp p/Install.ini n/Install.ini
+cp p/Install.ini n1250/Install.ini
+cp p/Install.ini dev/Install.ini
+printf 'café\n' >n/café.txt
+printf 'naïve\n' >"n/Dossier Ærø/naïve résumé.doc"
+printf 'euro\n' >"n/€ – ÿ.txt"
+printf 'łódź\n' >n1250/Łódź.txt
+printf 'x\n' >dev/NUL.txt
 # Scripts for check and run: one broken, in a product folder of its own,
 # and one that reaches the folder macros and the iswin built-ins.
 mkdir -p broken
@@ -72,6 +83,13 @@ check, broken|1|script error: Error: Incompatible number of parameters at 21 (co
 refused, broken script|1|script error: Error: Incompatible|-|broken.exe|build broken -o broken.exe --stub stub.exe
 run|0|call init = 3|-|-|run run.ini --os win98
 run, unknown function|1|has no function 'nope'|-|-|run run.ini --call nope
+names|0|wrote|n.exe|n.exe.tmp|build n -o n.exe --stub stub.exe --no-uninstaller
+names, list|0|Dossier Ærø\naïve résumé.doc|-|-|list n.exe
+names, extract|0||xn/café.txt|-|extract n.exe xn
+names, code page 1250|0|wrote|n1250.exe|-|build n1250 -o n1250.exe --stub stub.exe --no-uninstaller --codepage 1250
+names, not in 1252|1|Łódź.txt': the name has 'Ł' (U+0141), which Windows-1252 cannot hold|-|none.exe|build n1250 -o none.exe --stub stub.exe --no-uninstaller
+names, device|1|NUL.txt': Windows cannot create this name: it names a device|-|none.exe|build dev -o none.exe --stub stub.exe --no-uninstaller
+names, unknown code page|2|unknown --codepage 437 (one of 1250, 1251, 1252, 1257)|-|-|build n -o none.exe --codepage 437
 EOF
 # Both slashes, and the host program, give the same bytes.
 for other in b.exe c.exe; do
@@ -80,6 +98,8 @@ for other in b.exe c.exe; do
 done
 row="extracted tree"
 diff -r p x >diff.txt || { cat diff.txt; fail "extracted tree differs"; }
+row="extracted tree, names beyond ASCII"
+diff -r n xn >diff.txt || { cat diff.txt; fail "extracted tree differs"; }
 if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
     row="same bytes as the host vpack"
     "$host_vpack" build p -o host.exe --stub stub.exe --no-uninstaller >/dev/null ||
@@ -89,6 +109,19 @@ if [ -n "$host_vpack" ] && [ -x "$host_vpack" ]; then
     "$host_vpack" list a.exe >host-list.txt
     vpack list a.exe
     cmp -s out.txt host-list.txt || fail "the lists differ"
+    # The host vpack's bytes for these names are checked by its own tests.
+    for cp in 1252 1250; do
+        src=n exe=n.exe
+        [ $cp = 1252 ] || src=n$cp exe=n$cp.exe
+        row="same bytes as the host vpack, names in $cp"
+        "$host_vpack" build $src -o host-$exe --stub stub.exe --no-uninstaller \
+            --codepage $cp >/dev/null || fail "host build failed"
+        cmp -s $exe host-$exe || fail "vpack.exe and the host vpack differ"
+        row="same list as the host vpack, names in $cp"
+        "$host_vpack" list $exe --codepage $cp >host-list.txt
+        vpack list $exe --codepage $cp
+        cmp -s out.txt host-list.txt || { diff host-list.txt out.txt; fail "the lists differ"; }
+    done
     for os in winxp nt4 winme; do
         row="same run as the host vpack, $os"
         "$host_vpack" run run.ini --os $os >host-run.txt

@@ -204,18 +204,10 @@ static int write_bmp(const char *path, int width, int height,
     return fclose(f) == 0 && ok;
 }
 
-/* Screen rectangle r (inside top-level window top) into a BMP. */
-static int capture_rect(HWND top, RECT r, const char *path)
+/* Screen rectangle r into pixels (24-bit rows, bottom-up, as in a BMP). */
+static int grab(RECT r, std::vector<BYTE> &pixels)
 {
-    if (r.right <= r.left || r.bottom <= r.top)
-        return 0;
     int width = r.right - r.left, height = r.bottom - r.top;
-    /* The copy is taken from the screen, so the window is raised first;
-     * another process's window cannot paint into this process's DC. */
-    SetWindowPos(top, HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(top, NULL, NULL,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     HDC screen = GetDC(NULL);
     if (!screen)
         return 0;
@@ -228,7 +220,6 @@ static int capture_rect(HWND top, RECT r, const char *path)
                     SRCCOPY | CAPTUREBLT) != 0;
         SelectObject(mem, old);
     }
-    std::vector<BYTE> pixels;
     if (ok) {
         BITMAPINFO bi;
         ZeroMemory(&bi, sizeof bi);
@@ -238,7 +229,7 @@ static int capture_rect(HWND top, RECT r, const char *path)
         bi.bmiHeader.biPlanes = 1;
         bi.bmiHeader.biBitCount = 24;
         bi.bmiHeader.biCompression = BI_RGB;
-        pixels.resize((size_t)(((DWORD)width * 3 + 3) & ~3u) * (size_t)height);
+        pixels.assign((size_t)(((DWORD)width * 3 + 3) & ~3u) * (size_t)height, 0);
         ok = GetDIBits(mem, bmp, 0, (UINT)height, pixels.data(), &bi,
                        DIB_RGB_COLORS) == height;
     }
@@ -247,7 +238,61 @@ static int capture_rect(HWND top, RECT r, const char *path)
     if (mem)
         DeleteDC(mem);
     ReleaseDC(NULL, screen);
-    return ok && write_bmp(path, width, height, pixels);
+    return ok;
+}
+
+static BOOL CALLBACK any_update(HWND hwnd, LPARAM arg)
+{
+    if (GetUpdateRect(hwnd, NULL, FALSE)) {
+        *(int *)arg = 1;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+/* 1 while top or a window inside it still has something to paint. */
+static int painting(HWND top)
+{
+    int pending = GetUpdateRect(top, NULL, FALSE) != 0;
+    if (!pending)
+        EnumChildWindows(top, any_update, (LPARAM)&pending);
+    return pending;
+}
+
+/* The target paints in its own process, and its pictures reach the screen
+ * some time after it has painted (a parent's background first, a child's
+ * picture later): the copy is taken once nothing is left to paint and two
+ * grabs in a row agree.  An animated window never agrees; it gets the last
+ * grab after the settling time. */
+#define CAPTURE_SETTLE_MS 1500
+#define CAPTURE_GAP_MS    40
+
+/* Screen rectangle r (inside top-level window top) into a BMP. */
+static int capture_rect(HWND top, RECT r, const char *path)
+{
+    if (r.right <= r.left || r.bottom <= r.top)
+        return 0;
+    /* The copy is taken from the screen, so the window is raised first;
+     * another process's window cannot paint into this process's DC. */
+    SetWindowPos(top, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(top, NULL, NULL,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD start = GetTickCount();
+    while (painting(top) && GetTickCount() - start < CAPTURE_SETTLE_MS)
+        Sleep(10);
+    std::vector<BYTE> pixels, last;
+    if (!grab(r, last))
+        return 0;
+    for (;;) {
+        Sleep(CAPTURE_GAP_MS);
+        if (!grab(r, pixels))
+            return 0;
+        if (pixels == last || GetTickCount() - start >= CAPTURE_SETTLE_MS)
+            break;
+        last.swap(pixels);
+    }
+    return write_bmp(path, r.right - r.left, r.bottom - r.top, pixels);
 }
 
 int uiw_Capture(HWND hwnd, const char *path)

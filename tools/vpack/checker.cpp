@@ -360,7 +360,7 @@ static int load_script(const std::string &file, std::string *path,
                " bytes: too large for a script";
         return 0;
     }
-    FILE *f = fopen(path->c_str(), "rb");
+    FILE *f = fsys_Open(*path, "rb");
     if (!f) {
         *why = "cannot open " + quoted(*path) + ": " + fsys_ErrnoText(errno);
         return 0;
@@ -499,10 +499,6 @@ static void set_up_machine(const System *system)
     sim.folders[PATH_WINDIR] = system->windir;
     sim.folders[PATH_WINSYSDIR] = system->sysdir;
     sim.folders[PATH_DRIVERDIR] = sim.driverDir.c_str();
-    sim.folders[PATH_APPDIR] = sim.appDir.c_str();
-    sim.folders[PATH_PROGFILESDIR] = PROGRAM_FILES;
-    sim.folders[PATH_PRODUCTDIR] = sim.productDir.c_str();
-    sim.folders[PATH_COMPANYDIR] = sim.companyDir.c_str();
 
     /* The install state as setup has it when init runs. */
     sim.reboot = sim.update = sim.copyError = 0;
@@ -514,6 +510,17 @@ static void set_up_machine(const System *system)
         sim.update = v;
     if (script_GetInt("NoUninstall", &v))
         sim.noUninstall = v;
+}
+
+/* setup knows the destination page's folders once the wizard has made
+ * that page, after init: while init runs their macros fail (NULL), in any
+ * other function they are known. */
+static void know_folders(bool known)
+{
+    sim.folders[PATH_APPDIR] = known ? sim.appDir.c_str() : NULL;
+    sim.folders[PATH_PROGFILESDIR] = known ? PROGRAM_FILES : NULL;
+    sim.folders[PATH_PRODUCTDIR] = known ? sim.productDir.c_str() : NULL;
+    sim.folders[PATH_COMPANYDIR] = known ? sim.companyDir.c_str() : NULL;
 }
 
 int checker_System(const char *name)
@@ -558,6 +565,7 @@ int checker_Run(const CheckerRun &run)
     set_up_machine(&systems[run.system]);
     script_SetStepLimit(run.maxSteps);
     for (const std::string &name : calls) {
+        know_folders(name != "init");
         ScriptValue v = script_Call(name.c_str());
         const char *t = script_Text(v);
         printf("call %s = %s\n", name.c_str(),

@@ -1,6 +1,7 @@
-/* fsys.cpp -- vpack's file-system layer: Win32 (ANSI) in vpack.exe, POSIX
- * on the host. */
+/* fsys.cpp -- vpack's file-system layer: the Win32 wide API in vpack.exe,
+ * POSIX on the host. */
 #include "fsys.h"
+#include "codepage.h"
 #include "ident.h"
 
 #include <errno.h>
@@ -10,6 +11,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -64,12 +66,29 @@ static int fail_last(std::string *err)
     return fail(err, win_text(GetLastError()));
 }
 
+/* A UTF-8 path as the wide API takes it; "" (which no call accepts) for
+ * one that is not UTF-8. */
+static std::wstring wide(const std::string &path)
+{
+    std::u16string w;
+    if (!cp_Utf8ToUtf16(path, &w))
+        return L"";
+    return std::wstring(w.begin(), w.end());
+}
+
+static std::string utf8(const wchar_t *text, size_t n, bool *ok)
+{
+    std::string s;
+    *ok = cp_Utf16ToUtf8((const uint16_t *)text, n, &s) != 0;
+    return s;
+}
+
 int fsys_Stat(const std::string &path, FsysInfo *info, std::string *err)
 {
     memset(info, 0, sizeof *info);
     /* Backup semantics open folders too; reparse points are followed, so a
      * junction back to an ancestor shows that ancestor's identity. */
-    HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+    HANDLE h = CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE |
                                FILE_SHARE_DELETE,
                            NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
@@ -103,23 +122,28 @@ int fsys_Stat(const std::string &path, FsysInfo *info, std::string *err)
     return 1;
 }
 
+/* The names as the file system holds them, in UTF-16, whatever the ANSI
+ * code page could show of them. */
 int fsys_List(const std::string &dir, std::vector<std::string> &names,
               std::string *err)
 {
     names.clear();
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA(fsys_Join(dir, "*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(wide(fsys_Join(dir, "*")).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND) /* an empty drive root */
             return 1;
         return fail_last(err);
     }
+    bool ok = true;
     do {
-        if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0)
-            names.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
+        if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0)
+            names.push_back(utf8(fd.cFileName, wcslen(fd.cFileName), &ok));
+    } while (ok && FindNextFileW(h, &fd));
     DWORD code = GetLastError();
     FindClose(h);
+    if (!ok)
+        return fail(err, "a name in it is not UTF-16 (a lone surrogate)");
     if (code != ERROR_NO_MORE_FILES)
         return fail(err, win_text(code));
     return 1;
@@ -127,10 +151,11 @@ int fsys_List(const std::string &dir, std::vector<std::string> &names,
 
 int fsys_MakeFolder(const std::string &path, std::string *err)
 {
-    if (CreateDirectoryA(path.c_str(), NULL))
+    std::wstring w = wide(path);
+    if (CreateDirectoryW(w.c_str(), NULL))
         return 1;
     DWORD code = GetLastError();
-    DWORD attr = GetFileAttributesA(path.c_str());
+    DWORD attr = GetFileAttributesW(w.c_str());
     if (code == ERROR_ALREADY_EXISTS && attr != INVALID_FILE_ATTRIBUTES &&
         (attr & FILE_ATTRIBUTE_DIRECTORY))
         return 1;
@@ -140,25 +165,59 @@ int fsys_MakeFolder(const std::string &path, std::string *err)
 int fsys_Rename(const std::string &from, const std::string &to,
                 std::string *err)
 {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING))
         return 1;
     return fail_last(err);
 }
 
 void fsys_Remove(const std::string &path)
 {
-    DeleteFileA(path.c_str());
+    DeleteFileW(wide(path).c_str());
+}
+
+FILE *fsys_Open(const std::string &path, const char *mode)
+{
+    return _wfopen(wide(path).c_str(), wide(mode).c_str());
+}
+
+std::string fsys_SystemPath(const std::string &path)
+{
+    std::wstring w = wide(path);
+    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, NULL, 0, NULL, NULL);
+    if (n <= 1)
+        return path;
+    std::string s((size_t)n, 0);
+    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &s[0], n, NULL, NULL);
+    s.resize((size_t)n - 1);
+    return s;
+}
+
+std::vector<std::string> fsys_Args(int argc, char **argv)
+{
+    int n = 0;
+    wchar_t **w = CommandLineToArgvW(GetCommandLineW(), &n);
+    std::vector<std::string> args;
+    bool ok = w != NULL && n == argc;
+    for (int i = 0; ok && i < n; i++)
+        args.push_back(utf8(w[i], wcslen(w[i]), &ok));
+    if (w)
+        LocalFree(w);
+    if (!ok) /* the system's own split, as the C library made it */
+        args.assign(argv, argv + argc);
+    return args;
 }
 
 std::string fsys_SelfFolder(void)
 {
-    char buf[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(NULL, buf, sizeof buf);
-    if (n == 0 || n >= sizeof buf)
+    wchar_t buf[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(NULL, buf, MAX_PATH + 1);
+    bool ok;
+    if (n == 0 || n >= MAX_PATH + 1)
         return "";
-    std::string path(buf, n);
+    std::string path = utf8(buf, n, &ok);
     size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? "" : path.substr(0, cut);
+    return !ok || cut == std::string::npos ? "" : path.substr(0, cut);
 }
 
 int fsys_ErrIsTerminal(void)
@@ -242,6 +301,21 @@ int fsys_Rename(const std::string &from, const std::string &to,
 void fsys_Remove(const std::string &path)
 {
     unlink(path.c_str());
+}
+
+FILE *fsys_Open(const std::string &path, const char *mode)
+{
+    return fopen(path.c_str(), mode);
+}
+
+std::string fsys_SystemPath(const std::string &path)
+{
+    return path;
+}
+
+std::vector<std::string> fsys_Args(int argc, char **argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
 }
 
 std::string fsys_SelfFolder(void)

@@ -1,6 +1,10 @@
 /* fsys.h -- what vpack needs from the file system: POSIX on the host, the
- * Win32 ANSI API in vpack.exe.  Reading and writing file contents goes
- * through stdio, which both have; this covers the rest.
+ * Win32 wide API in vpack.exe.  Reading and writing file contents goes
+ * through stdio, opened here; this covers the rest.
+ *
+ * Paths are UTF-8 in vpack.exe, converted for the wide API, so that it
+ * sees every name as the file system holds it; on the host they are the
+ * bytes the system gives.
  *
  * Results: 1 success, 0 failure with *err (may be null) set to the cause.
  */
@@ -8,6 +12,7 @@
 #define VPACK_FSYS_H
 
 #include <stdint.h>
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -47,6 +52,16 @@ int fsys_Rename(const std::string &from, const std::string &to,
 
 /* Removes file path; quietly does nothing when there is none. */
 void fsys_Remove(const std::string &path);
+
+/* fopen for path. */
+FILE *fsys_Open(const std::string &path, const char *mode);
+
+/* path as the system's ANSI API takes it, for code that calls it (setup's
+ * package reader): the path itself on the host. */
+std::string fsys_SystemPath(const std::string &path);
+
+/* The command line, argv[0] first, in this module's form of paths. */
+std::vector<std::string> fsys_Args(int argc, char **argv);
 
 /* a, then the native separator, then b (no doubled separator). */
 std::string fsys_Join(const std::string &a, const std::string &b);

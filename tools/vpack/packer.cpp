@@ -3,9 +3,11 @@
  * package to FILE.tmp, renamed to FILE only once all of it is written. */
 #include "packer.h"
 #include "checker.h"
+#include "codepage.h"
 #include "fsys.h"
 #include "ident.h"
 #include "pkg/pkg.h"
+#include "path/path.h"
 #include "pkg/pkgwrite.h"
 
 #include <errno.h>
@@ -115,7 +117,7 @@ static int check_stub(const std::string &path, uint64_t *size)
     if (fi.kind != FSYS_FILE)
         return refuse("the stub " + quoted(path) + " is " +
                       (fi.kind == FSYS_MISSING ? "missing" : "not a file"));
-    FILE *f = fopen(path.c_str(), "rb");
+    FILE *f = fsys_Open(path, "rb");
     if (!f)
         return refuse("cannot open the stub " + quoted(path) + ": " +
                       fsys_ErrnoText(errno));
@@ -158,6 +160,7 @@ struct Scan {
     std::vector<Identity>    ancestors;  /* folders being scanned */
     std::vector<Identity>    skip;       /* the output, if it is in there */
     std::string              ini;        /* the disk path of Install.ini */
+    int                      codepage;   /* of the names in the package */
     uint64_t                 input;      /* bytes of all members */
     std::string              error;
 };
@@ -206,33 +209,95 @@ static int scan_child(Scan &s, int index, const std::string &path,
     return fi.kind == FSYS_FOLDER ? scan_folder(s, path, at, me) : 1;
 }
 
-/* The folder at path, already entry index: its names in byte order, each
- * folder's contents right after the folder. */
-static int scan_folder(Scan &s, const std::string &path, int index,
-                       Identity self)
+/* ---- names ------------------------------------------------------------ */
+
+/* An entry of a folder: its name on disk and in the package. */
+struct Named {
+    std::string disk, pkg;
+};
+
+/* Why Windows cannot create name, a name path_CheckName refuses. */
+static std::string uncreatable(const std::string &name, int rc, size_t at)
+{
+    if (rc != PATH_ECHAR)
+        return path_CheckText(rc);
+    unsigned char c = (unsigned char)name[at];
+    char buf[64];
+    if (c < 32)
+        snprintf(buf, sizeof buf, "contains the control character 0x%02X", c);
+    else
+        snprintf(buf, sizeof buf, "contains '%c'", c);
+    return buf;
+}
+
+/* The disk name of path as the package will hold it: in the setup's code
+ * page, and one Windows can create.  1, or 0 with s.error set. */
+static int package_name(Scan &s, const std::string &path,
+                        const std::string &disk, std::string *pkg)
+{
+    std::string why;
+    if (!cp_FromUtf8(s.codepage, disk, pkg, &why))
+        return scan_fail(s, quoted(path) + ": the name " + why +
+                                (why.compare(0, 3, "has") == 0
+                                     ? "; rename it, or give --codepage for "
+                                       "the systems the product is for"
+                                     : "; vpack reads names as UTF-8"));
+    size_t at = 0;
+    int rc = path_CheckName(pkg->c_str(), &at);
+    if (rc != PATH_OK)
+        return scan_fail(s, quoted(path) + ": Windows cannot create this "
+                                "name: it " + uncreatable(*pkg, rc, at));
+    return 1;
+}
+
+/* The names in the folder at path, in the package's byte order.  Windows
+ * looks a name up without regard to case, so two that differ only in it
+ * could not both be installed; case is compared as its file systems do,
+ * by each character's upper case (e and E, but also é and É). */
+static int folder_names(Scan &s, const std::string &path,
+                        std::vector<Named> &out)
 {
     std::vector<std::string> names;
     std::string why;
     if (!fsys_List(path, names, &why))
         return scan_fail(s, "cannot read the folder " + quoted(path) + ": " + why);
-    std::sort(names.begin(), names.end());
-    /* The package is looked up without regard to case, as Windows does:
-     * two names that differ only in case could not both be installed. */
-    std::vector<std::string> keys(names.size());
-    std::transform(names.begin(), names.end(), keys.begin(), folded);
+    out.assign(names.size(), Named());
+    for (size_t i = 0; i < names.size(); i++) {
+        out[i].disk = names[i];
+        if (!package_name(s, fsys_Join(path, names[i]), names[i], &out[i].pkg))
+            return 0;
+    }
+    std::sort(out.begin(), out.end(),
+              [](const Named &a, const Named &b) { return a.pkg < b.pkg; });
+    std::vector<std::pair<std::u32string, size_t>> keys;
+    for (size_t i = 0; i < out.size(); i++)
+        keys.push_back({cp_FoldKey(s.codepage, out[i].pkg), i});
     std::sort(keys.begin(), keys.end());
-    auto dup = std::adjacent_find(keys.begin(), keys.end());
-    if (dup != keys.end())
-        return scan_fail(s, "two names in " + quoted(path) + " differ only in "
-                            "case (" + quoted(*dup) + "); Windows cannot hold both");
+    for (size_t i = 1; i < keys.size(); i++)
+        if (keys[i].first == keys[i - 1].first)
+            return scan_fail(s, "two names in " + quoted(path) + " differ "
+                                "only in case (" +
+                                quoted(out[keys[i - 1].second].disk) + " and " +
+                                quoted(out[keys[i].second].disk) +
+                                "); Windows cannot hold both");
+    return 1;
+}
 
+/* The folder at path, already entry index: its names in byte order, each
+ * folder's contents right after the folder. */
+static int scan_folder(Scan &s, const std::string &path, int index,
+                       Identity self)
+{
+    std::vector<Named> names;
+    if (!folder_names(s, path, names))
+        return 0;
     s.ancestors.push_back(self);
-    for (const std::string &name : names) {
+    for (const Named &n : names) {
         bool special = false;
         if (index == 0)
             for (const char *r : root_names)
-                special = special || same_name(name, r);
-        if (!special && !scan_child(s, index, fsys_Join(path, name), name))
+                special = special || same_name(n.disk, r);
+        if (!special && !scan_child(s, index, fsys_Join(path, n.disk), n.pkg))
             return 0;
     }
     s.ancestors.pop_back();
@@ -335,7 +400,7 @@ struct Compressor {
 static std::string read_member(const std::string &path, uint64_t size,
                                std::vector<uint8_t> &data)
 {
-    FILE *f = fopen(path.c_str(), "rb");
+    FILE *f = fsys_Open(path, "rb");
     if (!f)
         return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(errno);
     try {
@@ -584,7 +649,7 @@ static int put(FILE *f, const void *p, size_t n)
 static std::string copy_stub(FILE *out, const std::string &path,
                              const std::string &stub, uint64_t stubSize)
 {
-    FILE *in = fopen(stub.c_str(), "rb");
+    FILE *in = fsys_Open(stub, "rb");
     if (!in)
         return "cannot open the stub " + quoted(stub) + ": " +
                fsys_ErrnoText(errno);
@@ -609,7 +674,7 @@ static std::string write_setup(const std::string &path, const std::string &stub,
                                const std::vector<uint8_t> &header,
                                const std::vector<uint8_t> &packedDir)
 {
-    FILE *out = fopen(path.c_str(), "wb");
+    FILE *out = fsys_Open(path, "wb");
     if (!out)
         return "cannot create " + quoted(path) + ": " + fsys_ErrnoText(errno);
     std::string why = copy_stub(out, path, stub, stubSize);
@@ -628,6 +693,45 @@ static std::string write_setup(const std::string &path, const std::string &stub,
 }
 
 /* ---- the command ------------------------------------------------------- */
+
+/* Install.ini saved as UTF-8 beyond ASCII: setup takes its bytes as the
+ * code page's, so 'é' would show as 'Ã©' and a name in it would match no
+ * member.  A warning at its first such character; text that is not UTF-8
+ * is taken to be in the code page already. */
+static void warn_utf8_script(const std::string &ini, int cp)
+{
+    FILE *f = fsys_Open(ini, "rb");
+    if (!f)
+        return;
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    fclose(f);
+    std::u16string unused;
+    size_t at = 0;
+    while (at < text.size() && (unsigned char)text[at] < 0x80)
+        at++;
+    if (at == text.size() || !cp_Utf8ToUtf16(text, &unused))
+        return;
+    size_t start = text.rfind('\n', at);
+    start = start == std::string::npos ? 0 : start + 1;
+    size_t end = at + 1;
+    while (end < text.size() && ((unsigned char)text[end] & 0xC0) == 0x80)
+        end++;
+    std::string ch = text.substr(at, end - at), as;
+    std::string seen = cp_ToUtf8(cp, ch, &as, NULL)
+                           ? "'" + ch + "' shows as '" + as + "' and "
+                           : "";
+    fprintf(stderr, "vpack build: %s:%zu:%zu: warning: Install.ini is UTF-8 "
+                    "text, but setup reads it as %s: %sa name in it matches "
+                    "no member; save it in %s\n",
+            ini.c_str(), (size_t)std::count(text.begin(), text.begin() + at,
+                                            '\n') + 1,
+            at - start + 1, cp_Name(cp).c_str(), seen.c_str(),
+            cp_Name(cp).c_str());
+}
 
 static void note_skip(Scan &s, const std::string &path)
 {
@@ -663,6 +767,7 @@ int packer_Build(const PackerOptions &opt)
     pkw_Init(s.pkg);
     s.paths.push_back(opt.dir);
     s.input = 0;
+    s.codepage = opt.codepage;
     /* An earlier setup written into the product folder is not packed. */
     std::string tmp = opt.output + ".tmp";
     note_skip(s, opt.output);
@@ -674,6 +779,7 @@ int packer_Build(const PackerOptions &opt)
     std::string why;
     if (!checker_Compiles(s.ini, &why))
         return refuse(why);
+    warn_utf8_script(s.ini, opt.codepage);
 
     uint64_t budget = SETUP_MAX - stubSize - PKG_HEADER_SIZE;
     if (stubSize + PKG_HEADER_SIZE > SETUP_MAX)

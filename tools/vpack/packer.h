@@ -16,6 +16,7 @@ struct PackerOptions {
     std::string stub;           /* "" for the default (packer_StubPlaces) */
     std::string uninstaller;    /* "" for the default (packer_UninstallPlaces) */
     bool        noUninstaller;  /* pack no Uninstall.exe at all */
+    int         codepage;       /* of the names setup reads (cp_Known) */
 };
 
 /* 0 when the setup was written; 1 when refused, the cause on stderr and no

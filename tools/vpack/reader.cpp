@@ -1,6 +1,7 @@
 /* reader.cpp -- list, extract and verify through the package reader that
  * setup uses, so that what vpack accepts is what setup will accept. */
 #include "reader.h"
+#include "codepage.h"
 #include "fsys.h"
 #include "ident.h"
 #include "pkg/pkg.h"
@@ -62,7 +63,7 @@ static const char *bad_entry(const PackageHandle *pkg, uint32_t i)
 static int open_package(const char *cmd, const std::string &file, Opened &o)
 {
     o.pkg = NULL;
-    int rc = pkg_Open(file.c_str(), &o.pkg);
+    int rc = pkg_Open(fsys_SystemPath(file).c_str(), &o.pkg);
     if (rc != PKG_OK)
         return report(cmd, file, open_error(rc));
     o.paths.assign(o.pkg->count, "");
@@ -90,7 +91,20 @@ static bool is_folder(const PackageEntry *e)
     return (e->attributes & PKG_ATTR_FOLDER) != 0;
 }
 
-int reader_List(const std::string &file)
+/* A package path in UTF-8 for the eye: each byte as its character in
+ * codepage, one the code page leaves undefined as \xNN. */
+static std::string shown(const std::string &path, int codepage)
+{
+    std::string out, one;
+    for (char b : path) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "\\x%02X", (unsigned char)b);
+        out += cp_ToUtf8(codepage, std::string(1, b), &one, NULL) ? one : hex;
+    }
+    return out;
+}
+
+int reader_List(const std::string &file, int codepage)
 {
     Opened o;
     if (open_package("list", file, o) != 0)
@@ -99,7 +113,7 @@ int reader_List(const std::string &file)
         const PackageEntry *e = &o.pkg->dir[i];
         printf("%c %10lu %10lu %s\n", is_folder(e) ? 'd' : '-',
                (unsigned long)e->size, (unsigned long)e->packedSize,
-               o.paths[i].c_str());
+               shown(o.paths[i], codepage).c_str());
     }
     pkg_Close(o.pkg);
     return 0;
@@ -109,7 +123,7 @@ int reader_List(const std::string &file)
 static std::string write_member(const std::string &path, const void *data,
                                 uint32_t size)
 {
-    FILE *f = fopen(path.c_str(), "wb");
+    FILE *f = fsys_Open(path, "wb");
     if (!f)
         return "cannot create '" + path + "': " + fsys_ErrnoText(errno);
     bool ok = size == 0 || fwrite(data, 1, size, f) == size;
@@ -121,7 +135,8 @@ static std::string write_member(const std::string &path, const void *data,
     return ok ? "" : "cannot write '" + path + "': " + fsys_ErrnoText(code);
 }
 
-int reader_Extract(const std::string &file, const std::string &dir)
+int reader_Extract(const std::string &file, const std::string &dir,
+                   int codepage)
 {
     Opened o;
     if (open_package("extract", file, o) != 0)
@@ -133,7 +148,13 @@ int reader_Extract(const std::string &file, const std::string &dir)
         why = "cannot create '" + dir + "': " + why;
     for (uint32_t i = 1; why.empty() && i < o.pkg->count; i++) {
         const PackageEntry *e = &o.pkg->dir[i];
-        disk[i] = fsys_Join(disk[e->parent], o.names[i]);
+        std::string name;
+        if (!cp_ToUtf8(codepage, o.names[i], &name, &why)) {
+            why = "member '" + shown(o.paths[i], codepage) + "': the name " +
+                  why + "; give the --codepage the setup was built with";
+            break;
+        }
+        disk[i] = fsys_Join(disk[e->parent], name);
         if (is_folder(e)) {
             if (!fsys_MakeFolder(disk[i], &why))
                 why = "cannot create '" + disk[i] + "': " + why;

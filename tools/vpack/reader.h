@@ -10,11 +10,14 @@
 #include <string>
 
 /* One line per entry on stdout: 'd' for a folder or '-' for a file, size,
- * packed size, and the path inside the package (backslash-separated). */
-int reader_List(const std::string &file);
+ * packed size, and the path inside the package (backslash-separated), its
+ * names read in codepage and shown in UTF-8. */
+int reader_List(const std::string &file, int codepage);
 
-/* Every folder and member under dir, created if missing. */
-int reader_Extract(const std::string &file, const std::string &dir);
+/* Every folder and member under dir, created if missing, under its name
+ * read in codepage. */
+int reader_Extract(const std::string &file, const std::string &dir,
+                   int codepage);
 
 /* Opens (checking the header's checksums) and inflates every member in
  * memory, checking each; every bad member is named. */

@@ -1,6 +1,8 @@
 /* vpack.cpp -- the command line: vpack build | list | extract | verify |
  * check | run.  Exit codes: 0 success, 1 refused or failed, 2 usage error. */
 #include "checker.h"
+#include "codepage.h"
+#include "fsys.h"
 #include "ident.h"
 #include "packer.h"
 #include "reader.h"
@@ -29,7 +31,7 @@ struct Command {
 static const Command commands[] = {
     {"build",
      "vpack build DIR -o FILE.exe [--stub PATH] [--uninstaller PATH | "
-     "--no-uninstaller]",
+     "--no-uninstaller] [--codepage N]",
      "Packs the product folder DIR into the setup FILE.exe.\n"
      "\n"
      "DIR holds Install.ini (required), an optional License.txt and the\n"
@@ -48,17 +50,37 @@ static const Command commands[] = {
      "                         the stub)\n"
      "  --uninstaller PATH     packed as Uninstall.exe\n"
      "  --no-uninstaller       no Uninstall.exe at all\n"
+     "  --codepage N           the Windows code page of the systems the\n"
+     "                         product is for: 1252 by default, or one of\n"
+     "                         CODEPAGES\n"
      "\n"
-     "Refused: no Install.ini, a name of 260 bytes or more or with a\n"
-     "backslash, two names differing only in case, a member of 4 GiB or\n"
-     "more, a setup of 4 GiB or more, unreadable files, symlink loops."},
-    {"list", "vpack list FILE.exe",
+     "Names: setup opens files through the ANSI API, so the package holds\n"
+     "each name in the code page of the installing system.  Names on disk\n"
+     "are read as UTF-8 (vpack.exe reads them as Windows holds them) and\n"
+     "written in --codepage from vpack's own tables, so every vpack makes\n"
+     "the same bytes.  Install.ini is packed as it is: setup shows its\n"
+     "texts as bytes of that code page, so save it in that code page (a\n"
+     "UTF-8 one beyond ASCII gets a warning).\n"
+     "\n"
+     "Refused: no Install.ini; a name that is not UTF-8, holds a character\n"
+     "the code page cannot, is 260 bytes or more, or is one Windows cannot\n"
+     "create: with \\ / : * ? \" < > | or a control character, ending in a\n"
+     "dot or a blank, or a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9,\n"
+     "CONIN$, CONOUT$, CLOCK$, with any extension, in any case); two names\n"
+     "in a folder that differ only in case (as Windows compares them: e and\n"
+     "E, and e-acute and E-acute too); a member of 4 GiB or more, a setup of\n"
+     "4 GiB or more, unreadable files, symlink loops."},
+    {"list", "vpack list FILE.exe [--codepage N]",
      "Lists the package in FILE.exe, one line per entry: 'd' for a folder\n"
      "or '-' for a file, size, packed size, and the path inside the\n"
-     "package, backslash-separated."},
-    {"extract", "vpack extract FILE.exe DIR",
+     "package, backslash-separated, its names read in --codepage (1252 by\n"
+     "default) and shown in UTF-8; a byte the code page leaves undefined\n"
+     "is shown as \\xNN."},
+    {"extract", "vpack extract FILE.exe DIR [--codepage N]",
      "Writes every folder and member of the package in FILE.exe under DIR,\n"
-     "which is created if missing."},
+     "which is created if missing, under its name read in --codepage (1252\n"
+     "by default).  A name with a byte the code page leaves undefined stops\n"
+     "the extraction there."},
     {"verify", "vpack verify FILE.exe",
      "Opens the package in FILE.exe as setup does, checking the header's\n"
      "checksums, and inflates every member in memory, checking each.\n"
@@ -116,13 +138,17 @@ static const Command commands[] = {
      "of copy, copyshared and installdriver, makedir, the targets of shortcut\n"
      "and shortcutc) are shown after their leading macro is expanded in\n"
      "place, as setup does; one that would no longer fit its string becomes\n"
-     "\"\".\n"
+     "\"\", and so does one that begins with a folder not known yet (below).\n"
      "\n"
      "The machine: Windows folder C:\\WINDOWS (C:\\WINNT on nt4 and win2000);\n"
      "system folder C:\\WINDOWS\\SYSTEM on the 95 family, else system32 in the\n"
      "Windows folder; drivers in its System32\\Drivers; Program Files in\n"
      "C:\\Program Files; the destination (%APPDIR%) there \\Company\\Product\n"
-     "(each part only when the script has the setting).  Nothing is\n"
+     "(each part only when the script has the setting).  As in setup,\n"
+     "%APPDIR%, %PROGFILESDIR%, %PRODUCTDIR% and %COMPANYDIR% are not known\n"
+     "while init runs (the wizard sets them after it): there a path that\n"
+     "begins with one becomes \"\" and its built-in fails.  Every other\n"
+     "function, install or one named by --call, sees the folders.  Nothing is\n"
      "installed, running or in use yet (version gives 1), every copy works,\n"
      "installdriver gives 1 and asks for a restart (reboot 1), msgboxyesno is\n"
      "answered Yes; every other built-in gives 0.\n"
@@ -167,7 +193,11 @@ static void places(const char *what, const std::vector<std::string> &v,
 
 static int command_help(const Command *c)
 {
-    printf("usage: %s\n\n%s\n", c->usage, c->text);
+    std::string text = c->text;
+    size_t at = text.find("CODEPAGES");
+    if (at != std::string::npos)
+        text.replace(at, 9, cp_KnownList());
+    printf("usage: %s\n\n%s\n", c->usage, text.c_str());
     if (strcmp(c->name, "build") == 0) {
         places("--stub", packer_StubPlaces(), "else refused");
         places("--uninstaller", packer_UninstallPlaces(),
@@ -270,18 +300,38 @@ static const struct {
                     {"--stub", &PackerOptions::stub},
                     {"--uninstaller", &PackerOptions::uninstaller}};
 
+/* The code page of --codepage value into *cp: 0, or a usage error's exit
+ * code for one vpack has no table for. */
+static int parse_codepage(const Command *c, const std::string &value, int *cp)
+{
+    *cp = 0;
+    if (!value.empty() && value.size() < 6 &&
+        value.find_first_not_of("0123456789") == std::string::npos)
+        *cp = atoi(value.c_str());
+    if (cp_Known(*cp))
+        return 0;
+    return usage_error(c, "unknown --codepage " + value + " (one of " +
+                              cp_KnownList() + ")");
+}
+
 static int run_build(const Command *c, const std::vector<const char *> &args)
 {
     PackerOptions o;
     o.noUninstaller = false;
+    o.codepage = CP_DEFAULT;
     Parsed p;
-    int rc = parse_args(c, args, {"-o", "--output", "--stub", "--uninstaller"},
+    int rc = parse_args(c, args,
+                        {"-o", "--output", "--stub", "--uninstaller",
+                         "--codepage"},
                         {"--no-uninstaller"}, &p);
     if (rc != 0)
         return rc;
     for (const auto &opt : p.options) {
         if (opt.first == "--no-uninstaller")
             o.noUninstaller = true;
+        if (opt.first == "--codepage" &&
+            (rc = parse_codepage(c, opt.second, &o.codepage)) != 0)
+            return rc;
         for (const auto &v : build_values)
             if (opt.first == v.name)
                 o.*v.field = opt.second;
@@ -357,8 +407,12 @@ int main(int argc, char **argv)
 #endif
     if (argc < 2)
         return usage_error(NULL, "no command given");
-    const char *name = argv[1];
-    std::vector<const char *> args(argv + 2, argv + argc);
+    /* In vpack.exe, the command line as Windows holds it, in UTF-8. */
+    std::vector<std::string> line = fsys_Args(argc, argv);
+    const char *name = line[1].c_str();
+    std::vector<const char *> args;
+    for (size_t i = 2; i < line.size(); i++)
+        args.push_back(line[i].c_str());
     if (is_help(name) || strcmp(name, "help") == 0) {
         if (args.empty()) {
             tool_help(stdout);
@@ -383,10 +437,17 @@ int main(int argc, char **argv)
     if (strcmp(c->name, "run") == 0)
         return run_run(c, args);
 
-    /* list, extract, verify and check take plain operands only. */
+    /* list, extract, verify and check take operands; list and extract read
+     * names in a --codepage too. */
+    bool names = strcmp(c->name, "list") == 0 || strcmp(c->name, "extract") == 0;
     size_t want = strcmp(c->name, "extract") == 0 ? 2 : 1;
+    std::initializer_list<const char *> none = {}, codepage = {"--codepage"};
+    int cp = CP_DEFAULT;
     Parsed p;
-    int rc = parse_args(c, args, {}, {}, &p);
+    int rc = parse_args(c, args, names ? codepage : none, {}, &p);
+    for (const auto &opt : p.options)
+        if (rc == 0)
+            rc = parse_codepage(c, opt.second, &cp);
     if (rc != 0)
         return rc;
     const std::vector<std::string> &plain = p.plain;
@@ -394,9 +455,9 @@ int main(int argc, char **argv)
         return usage_error(c, "expected " + std::to_string(want) +
                                   (want == 1 ? " operand" : " operands"));
     if (strcmp(c->name, "list") == 0)
-        return reader_List(plain[0]);
+        return reader_List(plain[0], cp);
     if (strcmp(c->name, "extract") == 0)
-        return reader_Extract(plain[0], plain[1]);
+        return reader_Extract(plain[0], plain[1], cp);
     if (strcmp(c->name, "check") == 0)
         return checker_Check(plain[0]);
     return reader_Verify(plain[0]);
