@@ -4,6 +4,8 @@
  *                            mix of text, structured binary and random
  *                            files, every ninth also as an exact copy under
  *                            DIR/shared (27 of 270 files)
+ *   pkg_bench gen DIR SHARE  the same mix with every file SHARE times
+ *                            smaller (rounded down), for tests
  *   pkg_bench stats DIR      "N files, K KiB, D duplicate files (S KiB)":
  *                            duplicates counted by content, not by name
  *   pkg_bench version        the generator's version: a product written by
@@ -15,8 +17,13 @@
  *                            machine than the clock)
  *   pkg_bench zlib9 DIR      single-threaded zlib level 9 over DIR's files:
  *                            the packer's baseline (time and bytes)
+ *   pkg_bench levels DIR     libdeflate's levels 9 to 12 over DIR's files,
+ *                            every member on its own (no file stored once),
+ *                            one thread, against zlib level 9: CPU time and
+ *                            bytes of streams, each as a share of zlib's
  */
 #include "pkg/pkg.h"
+#include "pkg/pkgwrite.h"
 
 #include <chrono>
 #include <time.h>
@@ -121,7 +128,7 @@ static int write_file(const std::string &path, const std::vector<uint8_t> &v)
  * a tenth, of every kind, for a packer that stores equal members once. */
 static const int dup_stride = 9;
 
-static int gen(const char *dir)
+static int gen(const char *dir, size_t share)
 {
     std::string d = dir;
     mkdir(d.c_str(), 0755);
@@ -146,7 +153,7 @@ static int gen(const char *dir)
     int n = 0;
     for (const Kind &k : kinds)
         for (int i = 0; i < k.count; i++, n++) {
-            v.resize(k.size);
+            v.resize(k.size / share);
             k.fill(v);
             char name[64];
             snprintf(name, sizeof name, "/file%03d.dat", n);
@@ -304,6 +311,50 @@ static int zlib9(const char *dir)
     return 0;
 }
 
+/* ---- levels ----------------------------------------------------------- */
+
+/* CPU seconds and stream bytes of level over files (0: zlib level 9). */
+static bool pack_files(const std::vector<std::string> &files, int level,
+                       double *cpu, uint64_t *bytes)
+{
+    libdeflate_compressor *c = level ? pkw_NewDeflater(level) : NULL;
+    std::vector<uint8_t> data, packed;
+    double t = cpu_now();
+    *bytes = 0;
+    bool ok = level == 0 || c;
+    for (size_t i = 0; ok && i < files.size(); i++) {
+        ok = slurp(files[i], data) &&
+             (level ? pkw_Deflate(c, data.data(), data.size(), packed, NULL)
+                    : pkw_Compress(data.data(), data.size(), 9, packed,
+                                   NULL)) == PKW_OK;
+        *bytes += packed.size();
+    }
+    *cpu = cpu_now() - t;
+    pkw_FreeDeflater(c);
+    return ok;
+}
+
+static int levels(const char *dir)
+{
+    std::vector<std::string> files;
+    walk(dir, files);
+    double zcpu, cpu;
+    uint64_t zbytes, bytes;
+    if (!pack_files(files, 0, &zcpu, &zbytes))
+        return 1;
+    printf("zlib level 9:  %6.2f s CPU %10llu bytes\n", zcpu,
+           (unsigned long long)zbytes);
+    for (int level = 9; level <= 12; level++) {
+        if (!pack_files(files, level, &cpu, &bytes))
+            return 1;
+        printf("libdeflate %2d: %6.2f s CPU %10llu bytes: %.2f of zlib's time, "
+               "%.4f of its bytes%s\n", level, cpu, (unsigned long long)bytes,
+               cpu / zcpu, (double)bytes / (double)zbytes,
+               level == PKW_DEFLATE_LEVEL ? "  (vpack's level)" : "");
+    }
+    return 0;
+}
+
 /* ---- stats ------------------------------------------------------------ */
 
 /* A file is a duplicate when an earlier one (in any order) holds the same
@@ -335,15 +386,19 @@ static int stats(const char *dir)
 int main(int argc, char **argv)
 {
     if (argc == 3 && !strcmp(argv[1], "gen"))
-        return gen(argv[2]);
+        return gen(argv[2], 1);
+    if (argc == 4 && !strcmp(argv[1], "gen") && atoi(argv[3]) > 0)
+        return gen(argv[2], (size_t)atoi(argv[3]));
     if (argc == 3 && !strcmp(argv[1], "read"))
         return read_bench(argv[2]);
     if (argc == 3 && !strcmp(argv[1], "zlib9"))
         return zlib9(argv[2]);
+    if (argc == 3 && !strcmp(argv[1], "levels"))
+        return levels(argv[2]);
     if (argc == 3 && !strcmp(argv[1], "stats"))
         return stats(argv[2]);
     if (argc == 2 && !strcmp(argv[1], "version"))
         return printf("%d\n", gen_version) < 0;
-    fprintf(stderr, "usage: pkg_bench gen DIR | stats DIR | version | read FILE.exe | zlib9 DIR\n");
+    fprintf(stderr, "usage: pkg_bench gen DIR [SHARE] | stats DIR | version | read FILE.exe | zlib9 DIR | levels DIR\n");
     return 2;
 }

@@ -3,6 +3,7 @@
 #include "pkg.h"
 #include "../ident.h"
 
+#include <libdeflate.h>
 #include <string.h>
 #include <zlib.h>
 
@@ -38,6 +39,7 @@ void pkw_Init(PkwPackage &pkg)
     root.attributes = 0;
     root.size = 0;
     root.checksum = 0;
+    root.same = -1;
     pkg.entries.push_back(std::move(root));
 }
 
@@ -57,6 +59,7 @@ static int add_entry(PkwPackage &pkg, int parent, const char *name,
     e.attributes = attributes;
     e.size = 0;
     e.checksum = 0;
+    e.same = -1;
     pkg.entries.push_back(std::move(e));
     return (int)pkg.entries.size() - 1;
 }
@@ -81,6 +84,18 @@ int pkw_AddStream(PkwPackage &pkg, int parent, const char *name, uint64_t size,
     return i;
 }
 
+/* Cuts stream to its len bytes; the last four are the Adler-32 of the data,
+ * big-endian. */
+static void trailer(std::vector<uint8_t> &stream, size_t len,
+                    uint32_t *checksum)
+{
+    stream.resize(len);
+    if (checksum)
+        *checksum = (uint32_t)stream[len - 4] << 24 |
+                    (uint32_t)stream[len - 3] << 16 |
+                    (uint32_t)stream[len - 2] << 8 | stream[len - 1];
+}
+
 int pkw_Compress(const void *data, size_t size, int level,
                  std::vector<uint8_t> &stream, uint32_t *checksum)
 {
@@ -91,11 +106,34 @@ int pkw_Compress(const void *data, size_t size, int level,
     if (compress2(stream.data(), &len, (const Bytef *)data, (uLong)size,
                   level) != Z_OK)
         return PKW_EZLIB;
-    stream.resize(len);
-    if (checksum) /* the stream's trailer is the Adler-32 of the data */
-        *checksum = (uint32_t)stream[len - 4] << 24 |
-                    (uint32_t)stream[len - 3] << 16 |
-                    (uint32_t)stream[len - 2] << 8 | stream[len - 1];
+    trailer(stream, len, checksum);
+    return PKW_OK;
+}
+
+struct libdeflate_compressor *pkw_NewDeflater(int level)
+{
+    return level >= 0 && level <= 12 ? libdeflate_alloc_compressor(level)
+                                     : NULL;
+}
+
+void pkw_FreeDeflater(struct libdeflate_compressor *c)
+{
+    libdeflate_free_compressor(c);
+}
+
+int pkw_Deflate(struct libdeflate_compressor *c, const void *data, size_t size,
+                std::vector<uint8_t> &stream, uint32_t *checksum)
+{
+    if ((uint64_t)size >> 32)
+        return PKW_EMEMBER;
+    if (!c)
+        return PKW_EZLIB;
+    stream.resize(libdeflate_zlib_compress_bound(c, size));
+    size_t len = libdeflate_zlib_compress(c, size ? data : "", size,
+                                          stream.data(), stream.size());
+    if (len < 6) /* 0: it did not fit in the bound, which cannot happen */
+        return PKW_EZLIB;
+    trailer(stream, len, checksum);
     return PKW_OK;
 }
 
@@ -108,6 +146,21 @@ int pkw_AddFile(PkwPackage &pkg, int parent, const char *name,
     if (rc != PKW_OK)
         return fail(err, rc);
     return pkw_AddStream(pkg, parent, name, size, sum, std::move(stream), err);
+}
+
+/* Entry i either has a stream of its own, or shares that of an earlier
+ * file with the same size and checksum which has one, having none itself. */
+static bool shares_well(const PkwPackage &pkg, size_t i)
+{
+    const PkwEntry &e = pkg.entries[i];
+    if (e.same < 0)
+        return e.same == -1;
+    if ((size_t)e.same >= i || !e.stream.empty() ||
+        !(e.attributes & PKG_ATTR_FILE))
+        return false;
+    const PkwEntry &s = pkg.entries[e.same];
+    return s.same == -1 && !s.stream.empty() && s.size == e.size &&
+           s.checksum == e.checksum;
 }
 
 int pkw_Frame(const PkwPackage &pkg, std::vector<uint8_t> &header,
@@ -124,15 +177,23 @@ int pkw_Frame(const PkwPackage &pkg, std::vector<uint8_t> &header,
         return PKW_ETOOBIG;
 
     std::vector<uint8_t> dir(pkg.entries.size() * PKG_ENTRY_SIZE, 0);
+    std::vector<uint32_t> offsets(pkg.entries.size(), 0);
     uint32_t offset = 0;
     for (size_t i = 0; i < pkg.entries.size(); i++) {
         const PkwEntry &e = pkg.entries[i];
+        if (!shares_well(pkg, i))
+            return PKW_ESAME;
+        /* A shared stream is the earlier entry's: its length and offset */
+        const PkwEntry &s = e.same >= 0 ? pkg.entries[e.same] : e;
+        if (e.same >= 0)
+            offsets[i] = offsets[e.same];
+        else if (!e.stream.empty())
+            offsets[i] = offset;
         uint8_t *p = &dir[i * PKG_ENTRY_SIZE];
         memcpy(p, e.name.data(), e.name.size());
-        bool file = !e.stream.empty();
         put32(p + 260, (uint32_t)e.size);
-        put32(p + 264, (uint32_t)e.stream.size());
-        put32(p + 268, file ? offset : 0);
+        put32(p + 264, (uint32_t)s.stream.size());
+        put32(p + 268, offsets[i]);
         put32(p + 272, e.checksum);
         put32(p + 276, e.attributes);
         put32(p + 280, (uint32_t)e.parent);
@@ -195,6 +256,7 @@ const char *pkw_Message(int code)
         {PKW_ETOOBIG, "package of 4 GiB or more"},
         {PKW_EPARENT, "parent is not an earlier folder"},
         {PKW_EZLIB, "compression failed"},
+        {PKW_ESAME, "shared stream is not an earlier file's own"},
     };
     for (size_t i = 0; i < sizeof messages / sizeof *messages; i++)
         if (messages[i].code == code)

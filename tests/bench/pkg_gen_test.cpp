@@ -130,6 +130,29 @@ TEST_F(Gen, RandomFilesNeitherRepeatNorCompress)
     EXPECT_EQ(seen, 22);
 }
 
+/* gen DIR SHARE: the same names and copies, every file SHARE times smaller. */
+TEST_F(Gen, ShareWritesTheSameMixSmaller)
+{
+    for (int share : {8, 64}) {
+        std::string dir = g_root + "/share" + std::to_string(share);
+        ASSERT_EQ(run("gen '" + dir + "' " + std::to_string(share)), "") << share;
+        Tree small = readTree(dir);
+        ASSERT_EQ(small.size(), first.size()) << share;
+        std::map<std::string, std::string> owner; /* bytes -> first path */
+        for (const auto &[name, data] : small) {
+            auto it = first.find(name);
+            ASSERT_NE(it, first.end()) << share << ": " << name;
+            if (name == "Install.ini")
+                EXPECT_EQ(data, it->second) << share;
+            else
+                EXPECT_EQ(data.size(), it->second.size() / share) << share << ": " << name;
+            auto [was, fresh] = owner.emplace(data, name);
+            EXPECT_EQ(fresh, name.rfind("shared/", 0) != 0)
+                << share << ": " << name << " against " << was->second;
+        }
+    }
+}
+
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

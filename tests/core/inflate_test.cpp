@@ -1,6 +1,7 @@
 /* inflate_test.cpp -- the reader's inflater against zlib's uncompress2,
  * natively under ASan and UBSan: streams zlib makes at every level,
- * strategy and window size, each cut at every length and with its bits
+ * strategy and window size and those libdeflate (vpack's compressor)
+ * makes at every level of its own, cut at every length and with their bits
  * flipped, hand-made streams for each rule, capacities around the right
  * one; and the Adler-32 sums against their definition.
  *
@@ -8,8 +9,10 @@
  * the test. */
 #include "pkg/pkg.h"
 #include "pkg/pkg_sys.h"
+#include "pkg/pkgwrite.h"
 
 #include <gtest/gtest.h>
+#include <libdeflate.h>
 #include <string.h>
 #include <zlib.h>
 
@@ -96,6 +99,20 @@ Bytes compress(const Bytes &data, int level, int bits, int strategy)
     out.resize(z.total_out);
     deflateEnd(&z);
     return out;
+}
+
+/* libdeflate's zlib stream of data at level (0 to 12). */
+Bytes deflated(const Bytes &data, int level)
+{
+    libdeflate_compressor *c = libdeflate_alloc_compressor(level);
+    EXPECT_NE(nullptr, c) << "level " << level;
+    if (!c)
+        return {};
+    Bytes z(libdeflate_zlib_compress_bound(c, data.size()));
+    z.resize(libdeflate_zlib_compress(c, data.data(), data.size(), z.data(),
+                                      z.size()));
+    libdeflate_free_compressor(c);
+    return z;
 }
 
 uint32_t next_random(uint32_t &x)
@@ -253,6 +270,26 @@ TEST(Inflate, EveryLevelStrategyAndWindow)
                     }
 }
 
+/* vpack's members: libdeflate's zlib streams at each of its levels, over
+ * sizes that take one block or several. */
+TEST(Inflate, EveryLibdeflateLevel)
+{
+    const size_t sizes[] = {0, 1, 2, 100, 5000, 70000, 400000};
+    for (int level = 0; level <= 12; level++)
+        for (int kind = 0; kind < 4; kind++)
+            for (size_t n : sizes) {
+                Bytes data = sample(kind, n), z = deflated(data, level);
+                std::string row = "libdeflate level " + std::to_string(level) +
+                                  " kind " + std::to_string(kind) + " size " +
+                                  std::to_string(n);
+                Outcome got = own_inflate(z, n);
+                ASSERT_TRUE(got.ok) << row;
+                EXPECT_EQ(data, got.out) << row;
+                EXPECT_EQ(z.size(), got.used) << row;
+                expect_same(z, n, row);
+            }
+}
+
 TEST(Inflate, CapacitiesAroundTheRightOne)
 {
     for (size_t n : {0u, 1u, 2u, 300u, 40000u}) {
@@ -279,8 +316,10 @@ TEST(Inflate, EveryCutOfAStream)
 {
     for (int kind = 0; kind < 4; kind++) {
         Bytes data = sample(kind, 3000);
-        for (int level : {0, 1, 9}) {
-            Bytes z = compress(data, level, 15, Z_DEFAULT_STRATEGY);
+        /* zlib's levels 0, 1 and 9 (libdeflate's as vpack packs: -1) */
+        for (int level : {0, 1, 9, -1}) {
+            Bytes z = level < 0 ? deflated(data, PKW_DEFLATE_LEVEL)
+                                : compress(data, level, 15, Z_DEFAULT_STRATEGY);
             for (size_t cut = 0; cut < z.size(); cut++) {
                 std::string row = "kind " + std::to_string(kind) + " level " +
                                   std::to_string(level) + " cut at " +
@@ -297,8 +336,10 @@ TEST(Inflate, EveryFlippedBitOfAStream)
 {
     for (int kind : {0, 3}) {
         Bytes data = sample(kind, 600);
-        for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED}) {
-            Bytes z = compress(data, 9, 15, strategy);
+        /* -1: libdeflate's level, as vpack packs */
+        for (int strategy : {Z_DEFAULT_STRATEGY, Z_FIXED, -1}) {
+            Bytes z = strategy < 0 ? deflated(data, PKW_DEFLATE_LEVEL)
+                                   : compress(data, 9, 15, strategy);
             for (size_t bit = 0; bit < z.size() * 8; bit++) {
                 Bytes bad = z;
                 bad[bit / 8] ^= (uint8_t)(1 << (bit % 8));

@@ -78,8 +78,8 @@ struct Node {
 Node F(const std::string &path, const std::string &data);
 Node D(const std::string &path);
 void make_tree(const std::string &dir, const std::vector<Node> &nodes);
-/* What zlib's level 9 makes of data. */
-size_t zlib9_size(const std::string &data);
+/* What libdeflate makes of data at vpack's level: its zlib stream's length. */
+size_t deflate_size(const std::string &data);
 /* The list output expected for entries in package order. */
 std::string listing(const std::vector<Node> &entries);
 /* Every file and folder below dir, as package paths. */

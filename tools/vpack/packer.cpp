@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -573,14 +574,21 @@ static std::vector<std::string> file_paths(const PkwPackage &pkg)
 
 /* ---- text members ------------------------------------------------------ */
 
-/* Install.ini and License.txt as setup reads them: every line end CR LF
- * (diag.h).  Each is one job, so its count needs no lock. */
+/* Install.ini and License.txt are stored as setup reads them: every line
+ * end CR LF (diag.h).  Their bytes are then not the disk's, so they share
+ * no stream.  ROOT_INI, ROOT_LICENSE, or -1 for any other entry. */
+static int text_member(const PkwEntry &e)
+{
+    return e.parent != 0                         ? -1
+           : e.name == root_names[ROOT_INI]     ? ROOT_INI
+           : e.name == root_names[ROOT_LICENSE] ? ROOT_LICENSE
+                                                 : -1;
+}
+
+/* Each text member is one job, so its count needs no lock. */
 static void store_crlf(Scan &s, PkwEntry &e, std::vector<uint8_t> &data)
 {
-    int r = e.parent != 0                             ? -1
-            : e.name == root_names[ROOT_INI]         ? ROOT_INI
-            : e.name == root_names[ROOT_LICENSE]     ? ROOT_LICENSE
-                                                      : -1;
+    int r = text_member(e);
     if (r < 0)
         return;
     std::string text;
@@ -606,12 +614,31 @@ static void show_crlf(const Scan &s)
 
 /* ---- compression ------------------------------------------------------- */
 
+/* Members are packed in two passes over every core.  The first sums each
+ * file whose size another file has too; a file with the size and sum of an
+ * earlier one in package order is that entry's twin.  The second compresses
+ * every file but a twin, which is compared byte for byte with its entry: if
+ * equal it shares that entry's stream, else it gets one of its own.  What
+ * shares what follows from the bytes alone, never from the timing. */
+
+struct Compressor;
+/* One job of a pass, on entry with the thread's compressor z (null in the
+ * first pass): "" or the cause. */
+typedef std::string (*Work)(Compressor &c, libdeflate_compressor *z,
+                            size_t entry);
+
 struct Compressor {
     Scan                    *scan;
+    Work                     work;
+    bool                     deflating; /* a compressor for every thread */
     std::vector<size_t>      jobs;      /* entry indexes, largest first */
     std::vector<std::string> errors;    /* per job */
+    std::vector<uint32_t>    sums;      /* per entry, from the first pass */
+    std::vector<char>        summed;    /* per entry: sums holds its sum */
+    std::vector<int32_t>     twins;     /* per entry: an earlier entry with
+                                           the same size and sum, or -1 */
     std::atomic<size_t>      next;
-    std::atomic<uint64_t>    done;      /* input bytes compressed */
+    std::atomic<uint64_t>    done;      /* input bytes through the pass */
     std::atomic<uint64_t>    packed;    /* stream bytes made */
     std::atomic<bool>        stop;
     uint64_t                 budget;    /* stream bytes the setup can take */
@@ -620,16 +647,15 @@ struct Compressor {
     std::condition_variable  finished;
 };
 
-/* Reads one member whole and replaces it by its stream: "" or the cause. */
-static std::string compress_one(Compressor &c, PkwEntry &e,
-                                const std::string &path)
+/* Reads the member at path, of size bytes, whole: "" or the cause. */
+static std::string read_member(const std::string &path, uint64_t size,
+                               std::vector<uint8_t> &data)
 {
-    std::vector<uint8_t> data, stream;
     FILE *f = fsys_Open(path, "rb");
     if (!f)
         return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(errno);
     try {
-        data.resize((size_t)e.size);
+        data.resize((size_t)size);
     } catch (const std::bad_alloc &) {
         fclose(f);
         return "out of memory reading " + quoted(path);
@@ -642,16 +668,48 @@ static std::string compress_one(Compressor &c, PkwEntry &e,
         return "cannot read " + quoted(path) + ": " + fsys_ErrnoText(code);
     if (got != data.size() || more)
         return quoted(path) + " changed size while it was packed";
+    return "";
+}
+
+static std::string changed(const std::string &path)
+{
+    return quoted(path) + " changed while it was packed";
+}
+
+/* First pass: the member's Adler-32. */
+static std::string sum_one(Compressor &c, libdeflate_compressor *,
+                           size_t entry)
+{
+    std::vector<uint8_t> data;
+    const PkwEntry &e = c.scan->pkg.entries[entry];
+    std::string why = read_member(c.scan->paths[entry], e.size, data);
+    if (why.empty())
+        c.sums[entry] = pkg_Adler32(1, data.data(), data.size());
+    return why;
+}
+
+/* Second pass, a file of its own: read whole and replaced by its stream. */
+static std::string deflate_one(Compressor &c, libdeflate_compressor *z,
+                               size_t entry)
+{
+    std::vector<uint8_t> data, stream;
+    PkwEntry &e = c.scan->pkg.entries[entry];
+    const std::string &path = c.scan->paths[entry];
+    std::string why = read_member(path, e.size, data);
+    if (!why.empty())
+        return why;
     store_crlf(*c.scan, e, data);
     uint32_t sum;
     int rc;
     try {
-        rc = pkw_Compress(data.data(), data.size(), 9, stream, &sum);
+        rc = pkw_Deflate(z, data.data(), data.size(), stream, &sum);
     } catch (const std::bad_alloc &) {
         return "out of memory compressing " + quoted(path);
     }
     if (rc != PKW_OK)
         return quoted(path) + ": " + pkw_Message(rc);
+    if (c.summed[entry] && sum != c.sums[entry])
+        return changed(path);
     if (c.packed.fetch_add(stream.size()) + stream.size() > c.budget)
         return "the setup would be 4 GiB or more (the package's offsets are "
                "32-bit)";
@@ -660,19 +718,45 @@ static std::string compress_one(Compressor &c, PkwEntry &e,
     return "";
 }
 
-static void compress_worker(Compressor *c)
+/* Second pass, any file: a twin that equals its entry shares its stream. */
+static std::string pack_one(Compressor &c, libdeflate_compressor *z,
+                            size_t entry)
 {
+    int32_t twin = c.twins[entry];
+    if (twin < 0)
+        return deflate_one(c, z, entry);
+    std::vector<uint8_t> mine, theirs;
+    PkwEntry &e = c.scan->pkg.entries[entry];
+    std::string why = read_member(c.scan->paths[entry], e.size, mine);
+    if (why.empty())
+        why = read_member(c.scan->paths[twin], e.size, theirs);
+    if (!why.empty())
+        return why;
+    if (mine != theirs)
+        return deflate_one(c, z, entry);
+    if (pkg_Adler32(1, mine.data(), mine.size()) != c.sums[entry])
+        return changed(c.scan->paths[entry]);
+    e.same = twin;
+    e.checksum = c.sums[entry];
+    return "";
+}
+
+static void pool_worker(Compressor *c)
+{
+    libdeflate_compressor *z =
+        c->deflating ? pkw_NewDeflater(PKW_DEFLATE_LEVEL) : NULL;
     for (;;) {
         size_t j = c->next.fetch_add(1);
         if (j >= c->jobs.size() || c->stop.load())
             break;
         size_t entry = c->jobs[j];
-        PkwEntry &e = c->scan->pkg.entries[entry];
-        c->errors[j] = compress_one(*c, e, c->scan->paths[entry]);
+        c->errors[j] = c->deflating && !z ? "out of memory for the compressor"
+                                          : c->work(*c, z, entry);
         if (!c->errors[j].empty())
             c->stop.store(true);
-        c->done.fetch_add(e.size);
+        c->done.fetch_add(c->scan->pkg.entries[entry].size);
     }
+    pkw_FreeDeflater(z);
     std::lock_guard<std::mutex> g(c->lock);
     c->running--;
     c->finished.notify_all();
@@ -690,33 +774,27 @@ static void show_progress(uint64_t done, uint64_t total)
     fflush(stderr);
 }
 
-/* Compresses every file entry of s: 1, or 0 with s.error set. */
-static int compress_all(Scan &s, uint64_t budget)
+/* Runs work on every job of c, largest first, on every core: 1, or 0 with
+ * the first failure in package order in s.error. */
+static int run_pass(Compressor &c, Work work, bool deflating, bool progress)
 {
-    Compressor c;
-    c.scan = &s;
-    for (size_t i = 0; i < s.pkg.entries.size(); i++)
-        if (s.pkg.entries[i].attributes & PKG_ATTR_FILE)
-            c.jobs.push_back(i);
-    /* Largest first, so that no core is left with a big file at the end. */
+    Scan &s = *c.scan;
     std::stable_sort(c.jobs.begin(), c.jobs.end(), [&](size_t a, size_t b) {
         return s.pkg.entries[a].size > s.pkg.entries[b].size;
     });
+    c.work = work;
+    c.deflating = deflating;
     c.errors.assign(c.jobs.size(), "");
     c.next = 0;
     c.done = 0;
-    c.packed = 0;
     c.stop = false;
-    c.budget = budget;
 
     unsigned cores = std::thread::hardware_concurrency();
     size_t n = std::min<size_t>(cores ? cores : 1, c.jobs.size());
     c.running = (int)n;
     std::vector<std::thread> threads;
     for (size_t i = 0; i < n; i++)
-        threads.emplace_back(compress_worker, &c);
-
-    bool progress = s.input > PROGRESS_MIN && fsys_ErrIsTerminal();
+        threads.emplace_back(pool_worker, &c);
     {
         std::unique_lock<std::mutex> g(c.lock);
         while (c.running > 0) {
@@ -732,7 +810,6 @@ static int compress_all(Scan &s, uint64_t budget)
         fputc('\n', stderr);
     }
 
-    /* The first failure in package order is the one reported. */
     size_t worst = s.pkg.entries.size();
     for (size_t j = 0; j < c.jobs.size(); j++)
         if (!c.errors[j].empty() && c.jobs[j] < worst) {
@@ -740,6 +817,80 @@ static int compress_all(Scan &s, uint64_t budget)
             s.error = c.errors[j];
         }
     return worst == s.pkg.entries.size();
+}
+
+/* The first pass: sums the files whose size is not theirs alone, and names
+ * every twin.  1, or 0 with s.error set. */
+static int find_twins(Compressor &c)
+{
+    const std::vector<PkwEntry> &v = c.scan->pkg.entries;
+    std::map<uint64_t, size_t> sizes;
+    auto shares = [](const PkwEntry &e) {
+        return (e.attributes & PKG_ATTR_FILE) && text_member(e) < 0;
+    };
+    for (const PkwEntry &e : v)
+        if (shares(e))
+            sizes[e.size]++;
+    c.jobs.clear();
+    for (size_t i = 0; i < v.size(); i++)
+        if (shares(v[i]) && sizes[v[i].size] > 1) {
+            c.jobs.push_back(i);
+            c.summed[i] = 1;
+        }
+    if (!run_pass(c, sum_one, false, false))
+        return 0;
+    std::map<std::pair<uint64_t, uint32_t>, int32_t> first;
+    for (size_t i = 0; i < v.size(); i++) {
+        if (!c.summed[i])
+            continue;
+        auto at = first.emplace(std::make_pair(v[i].size, c.sums[i]), (int32_t)i);
+        if (!at.second)
+            c.twins[i] = at.first->second;
+    }
+    return 1;
+}
+
+/* Compresses every file entry of s, identical files once: 1, or 0 with
+ * s.error set. */
+static int compress_all(Scan &s, uint64_t budget)
+{
+    Compressor c;
+    c.scan = &s;
+    c.sums.assign(s.pkg.entries.size(), 0);
+    c.summed.assign(s.pkg.entries.size(), 0);
+    c.twins.assign(s.pkg.entries.size(), -1);
+    c.packed = 0;
+    c.budget = budget;
+    if (!find_twins(c))
+        return 0;
+    c.jobs.clear();
+    for (size_t i = 0; i < s.pkg.entries.size(); i++)
+        if (s.pkg.entries[i].attributes & PKG_ATTR_FILE)
+            c.jobs.push_back(i);
+    bool progress = s.input > PROGRESS_MIN && fsys_ErrIsTerminal();
+    if (!run_pass(c, pack_one, true, progress))
+        return 0;
+    /* A twin's entry whose bytes changed after they were compared */
+    for (const PkwEntry &e : s.pkg.entries)
+        if (e.same >= 0 && s.pkg.entries[e.same].checksum != e.checksum)
+            return scan_fail(s, changed(s.paths[e.same]));
+    return 1;
+}
+
+/* One line for the files stored as copies of earlier ones, if any. */
+static void print_shared(const Scan &s)
+{
+    size_t n = 0;
+    uint64_t bytes = 0;
+    for (const PkwEntry &e : s.pkg.entries)
+        if (e.same >= 0) {
+            n++;
+            bytes += e.size;
+        }
+    if (n)
+        printf("vpack build: %zu %s (%llu bytes) the same as an earlier "
+               "one: stored once\n", n, n == 1 ? "file" : "files",
+               (unsigned long long)bytes);
 }
 
 /* ---- writing ----------------------------------------------------------- */
@@ -967,5 +1118,6 @@ int packer_Build(const PackerOptions &opt)
            (unsigned long long)s.input,
            (unsigned long long)(header.size() + dataSize + packedDir.size()),
            (unsigned long long)total, archs[arch].text);
+    print_shared(s);
     return 0;
 }
