@@ -54,7 +54,7 @@ static double cpu_now()
 
 /* Bumped whenever gen writes other bytes, so that tools/scripts/bench
  * writes the product again. */
-static const int gen_version = 2;
+static const int gen_version = 3;
 
 /* splitmix64 from a fixed seed: every output bit is well mixed and the
  * period is 2^64, so random files neither compress nor repeat, and no two
@@ -134,7 +134,9 @@ static int gen(const char *dir, size_t share)
     mkdir(d.c_str(), 0755);
     for (const char *sub : {"/bin", "/data", "/docs", "/docs/small", "/shared"})
         mkdir((d + sub).c_str(), 0755);
-    static const char ini[] = "// Company=Vellum Bench\n// Product=Bench\n";
+    /* CR LF, as setup reads a script: stored as it is on disk */
+    static const char ini[] =
+        "// Company=Vellum Bench\r\n// Product=Bench\r\n";
     std::vector<uint8_t> v(ini, ini + sizeof ini - 1);
     if (!write_file(d + "/Install.ini", v))
         return 1;

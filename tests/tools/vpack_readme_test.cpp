@@ -73,7 +73,7 @@ TEST(VpackReadme, WorkedExampleHolds)
             mismatches += "  $ " + s.command + "\n  README shows:\n" + s.output +
                           "  vpack prints:\n" + r.out;
     }
-    EXPECT_EQ(3u, ran) << "build, list and verify";
+    EXPECT_EQ(4u, ran) << "build, list, verify and the x64 build";
     EXPECT_EQ("", mismatches)
         << "README.md \"## Worked example\" should read:\n\n" << should;
 }

@@ -289,6 +289,8 @@ struct Scan {
     int                      codepage;   /* of the names in the package */
     uint64_t                 input;      /* bytes of all members */
     std::string              error;
+    std::map<size_t, std::vector<uint8_t>> stored; /* entry -> the bytes of a
+                                           text member, as stored */
     size_t                   crlf[2] = {0, 0};  /* line ends made CR LF in
                                                    Install.ini, License.txt */
 };
@@ -575,8 +577,7 @@ static std::vector<std::string> file_paths(const PkwPackage &pkg)
 /* ---- text members ------------------------------------------------------ */
 
 /* Install.ini and License.txt are stored as setup reads them: every line
- * end CR LF (diag.h).  Their bytes are then not the disk's, so they share
- * no stream.  ROOT_INI, ROOT_LICENSE, or -1 for any other entry. */
+ * end CR LF (diag.h).  ROOT_INI, ROOT_LICENSE, or -1 for any other entry. */
 static int text_member(const PkwEntry &e)
 {
     return e.parent != 0                         ? -1
@@ -585,18 +586,23 @@ static int text_member(const PkwEntry &e)
                                                  : -1;
 }
 
-/* Each text member is one job, so its count needs no lock. */
-static void store_crlf(Scan &s, PkwEntry &e, std::vector<uint8_t> &data)
+/* One line naming what was left out, in path order (they are found a
+ * folder at a time). */
+static void show_excluded(const Scan &s)
 {
-    int r = text_member(e);
-    if (r < 0)
-        return;
-    std::string text;
-    s.crlf[r] = diag_CrLf(std::string(data.begin(), data.end()), &text, NULL);
-    if (s.crlf[r] == 0)
-        return;
-    data.assign(text.begin(), text.end());
-    e.size = data.size();
+    std::vector<std::pair<std::string, bool>> v;
+    for (size_t i = 0; i < s.excluded.size(); i++)
+        v.push_back({s.excluded[i], s.excludedFolders[i]});
+    std::sort(v.begin(), v.end());
+    std::vector<std::string> paths;
+    std::vector<bool> folders;
+    for (const auto &e : v) {
+        paths.push_back(e.first);
+        folders.push_back(e.second);
+    }
+    std::string line = exclude_Summary(paths, folders);
+    if (!line.empty())
+        printf("vpack build: %s\n", line.c_str());
 }
 
 /* One line when build changed line ends. */
@@ -671,6 +677,40 @@ static std::string read_member(const std::string &path, uint64_t size,
     return "";
 }
 
+/* The bytes of entry as they are stored: a text member's as converted,
+ * every other file's as on disk.  "" or the cause. */
+static std::string read_entry(const Scan &s, size_t entry,
+                              std::vector<uint8_t> &data)
+{
+    auto at = s.stored.find(entry);
+    if (at == s.stored.end())
+        return read_member(s.paths[entry], s.pkg.entries[entry].size, data);
+    data = at->second;
+    return "";
+}
+
+/* Install.ini and License.txt, read once before the passes and kept as
+ * stored, so that their sizes and sums are those of the stored bytes:
+ * 1, or 0 with s.error set. */
+static int convert_texts(Scan &s)
+{
+    for (size_t i = 0; i < s.pkg.entries.size(); i++) {
+        PkwEntry &e = s.pkg.entries[i];
+        int r = text_member(e);
+        if (r < 0 || !(e.attributes & PKG_ATTR_FILE))
+            continue;
+        std::vector<uint8_t> data;
+        std::string why = read_member(s.paths[i], e.size, data), text;
+        if (!why.empty())
+            return scan_fail(s, why);
+        s.crlf[r] = diag_CrLf(std::string(data.begin(), data.end()), &text, NULL);
+        s.stored[i].assign(text.begin(), text.end());
+        s.input += text.size() - e.size;
+        e.size = text.size();
+    }
+    return 1;
+}
+
 static std::string changed(const std::string &path)
 {
     return quoted(path) + " changed while it was packed";
@@ -681,8 +721,7 @@ static std::string sum_one(Compressor &c, libdeflate_compressor *,
                            size_t entry)
 {
     std::vector<uint8_t> data;
-    const PkwEntry &e = c.scan->pkg.entries[entry];
-    std::string why = read_member(c.scan->paths[entry], e.size, data);
+    std::string why = read_entry(*c.scan, entry, data);
     if (why.empty())
         c.sums[entry] = pkg_Adler32(1, data.data(), data.size());
     return why;
@@ -695,10 +734,9 @@ static std::string deflate_one(Compressor &c, libdeflate_compressor *z,
     std::vector<uint8_t> data, stream;
     PkwEntry &e = c.scan->pkg.entries[entry];
     const std::string &path = c.scan->paths[entry];
-    std::string why = read_member(path, e.size, data);
+    std::string why = read_entry(*c.scan, entry, data);
     if (!why.empty())
         return why;
-    store_crlf(*c.scan, e, data);
     uint32_t sum;
     int rc;
     try {
@@ -727,9 +765,9 @@ static std::string pack_one(Compressor &c, libdeflate_compressor *z,
         return deflate_one(c, z, entry);
     std::vector<uint8_t> mine, theirs;
     PkwEntry &e = c.scan->pkg.entries[entry];
-    std::string why = read_member(c.scan->paths[entry], e.size, mine);
+    std::string why = read_entry(*c.scan, entry, mine);
     if (why.empty())
-        why = read_member(c.scan->paths[twin], e.size, theirs);
+        why = read_entry(*c.scan, (size_t)twin, theirs);
     if (!why.empty())
         return why;
     if (mine != theirs)
@@ -825,15 +863,12 @@ static int find_twins(Compressor &c)
 {
     const std::vector<PkwEntry> &v = c.scan->pkg.entries;
     std::map<uint64_t, size_t> sizes;
-    auto shares = [](const PkwEntry &e) {
-        return (e.attributes & PKG_ATTR_FILE) && text_member(e) < 0;
-    };
     for (const PkwEntry &e : v)
-        if (shares(e))
+        if (e.attributes & PKG_ATTR_FILE)
             sizes[e.size]++;
     c.jobs.clear();
     for (size_t i = 0; i < v.size(); i++)
-        if (shares(v[i]) && sizes[v[i].size] > 1) {
+        if ((v[i].attributes & PKG_ATTR_FILE) && sizes[v[i].size] > 1) {
             c.jobs.push_back(i);
             c.summed[i] = 1;
         }
@@ -1080,7 +1115,7 @@ int packer_Build(const PackerOptions &opt)
     if (stubSize + PKG_HEADER_SIZE > SETUP_MAX)
         return refuse("the setup would be 4 GiB or more (the stub alone has " +
                       std::to_string(stubSize) + " bytes)");
-    if (!compress_all(s, budget))
+    if (!convert_texts(s) || !compress_all(s, budget))
         return refuse(s.error);
 
     std::vector<uint8_t> header, packedDir;
@@ -1105,9 +1140,7 @@ int packer_Build(const PackerOptions &opt)
         return refuse(why);
     }
 
-    std::string excluded = exclude_Summary(s.excluded, s.excludedFolders);
-    if (!excluded.empty())
-        printf("vpack build: %s\n", excluded.c_str());
+    show_excluded(s);
     show_crlf(s);
     size_t files = 0;
     for (const PkwEntry &e : s.pkg.entries)
